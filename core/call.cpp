@@ -1,0 +1,89 @@
+// The call protocol shared by built-in and user functions. Arguments and a
+// return record go on the execution stack; the callee reads argument k at
+// frame base - k and leaves its result in the return record. The caller's
+// lexer cursor is saved around the call, because a user function's body
+// re-positions the one cursor on its own lines.
+#include "core/machine.h"
+#include "core/messages.h"
+
+namespace palavrino::core {
+
+bool Machine::CallFunction(std::string_view name, SymtbEntry* entry, Value& result, int argc, Value* args) {
+    result = Value::Undefined();
+    if (check_only)
+        return true;
+    if (!entry) {
+        ReportErrorHere("A fun\xE7\xE3o \"" + std::string(name) + "\" n\xE3o foi definida");
+        return false;
+    }
+    const int32_t t0 = stack_top;
+    if (t0 + argc + 1 > EXEC_STACK_SIZE) {
+        ReportErrorHere(MSG_CALL_STACK_OVERFLOW);
+        return false;
+    }
+    const int32_t caller_slot = current_slot;
+    SymtbEntry* const caller_function = current_function;
+    const int32_t caller_frame = frame_base;
+    const int32_t call_line = CurrentLine();
+
+    for (int k = argc; k >= 1; --k) {
+        ExecRec& r = stack[++stack_top];
+        r = ExecRec {};
+        r.kind = ExecKind::Argument;
+        r.slot = caller_slot;
+        r.var.value = std::move(args[k - 1]);
+    }
+    ExecRec& ret = stack[++stack_top];
+    ret = ExecRec {};
+    ret.kind = ExecKind::Return;
+    ret.slot = caller_slot;
+    ret.function = caller_function;
+    ret.saved_frame_base = caller_frame;
+    ret.saved_line = call_line;
+    frame_base = stack_top;
+    const TokenRec saved_token = lexer.tok;
+
+    if (entry->script >= 0 && entry->script < 128)
+        current_slot = entry->script;
+    current_function = entry;
+    bool ok;
+    if (entry->kind == SymbolKind::UserFunction)
+        ok = RunFunctionBody(*entry);
+    else
+        ok = entry->native && entry->native(*this);
+
+    if (ok) {
+        PopTo(frame_base);
+        ExecRec& r = stack[frame_base];
+        if (frame_base < 1 || r.kind != ExecKind::Return) {
+            ReportErrorHere(MSG_STACK_NO_RET);
+            ok = false;
+        } else {
+            current_slot = r.slot;
+            current_function = r.function;
+            frame_base = r.saved_frame_base;
+            SetCurrentLine(r.saved_line);
+            RestoreNextLine(r.saved_line);
+            result = std::move(r.var.value);
+            lexer.tok = saved_token;
+            PopTo(stack_top - 1);
+            while (stack_top > t0) {
+                if (stack[stack_top].kind != ExecKind::Argument)
+                    ReportErrorHere(MSG_STACK_CORRUPT);
+                PopTo(stack_top - 1);
+            }
+            return true;
+        }
+    }
+    PopTo(t0);
+    current_slot = caller_slot;
+    current_function = caller_function;
+    frame_base = caller_frame;
+    SetCurrentLine(call_line);
+    RestoreNextLine(call_line);
+    lexer.tok = saved_token;
+    result = Value::Undefined();
+    return false;
+}
+
+}  // namespace palavrino::core

@@ -1,0 +1,135 @@
+// Error reporting, symbol definitions with their messages, variable cells and
+// the execution stack; see machine.h.
+#include "core/machine.h"
+
+#include "core/char_tables.h"
+#include "core/messages.h"
+
+namespace palavrino::core {
+
+Machine::Machine() : stack(EXEC_STACK_SIZE + 1), natives(CoreBuiltinHandlers()) { }
+
+Machine::~Machine() {
+    // Values on the stack and in global cells are charged to this machine.
+    HeapStatsScope scope(heap);
+    stack.clear();
+}
+
+void Machine::ReportError(int32_t line, std::string_view message) {
+    if (!error_reporting || expr_nesting_overflow)
+        return;
+    EmitError(line, message);
+}
+
+void Machine::LexMessage(std::string_view line) { ConsoleLine(line); }
+
+void Machine::EnterBuiltins() {
+    const auto& table = BuiltinTable();
+    for (size_t i = 0; i < table.size(); ++i) {
+        SymtbEntry& e = symbols.EnterBuiltin(table[i].name, SymbolKind::Native);
+        e.native = natives[i];
+        e.value1 = table[i].arg_count;
+        e.value2 = table[i].flags;
+    }
+}
+
+SymtbEntry* Machine::DefineLocal(int32_t script, SymtbEntry* function, std::string_view name, int32_t slot) {
+    SymtbEntry* e = symbols.FindOrAddSymbol(script, function, name, true);
+    if (e->kind == SymbolKind::Undefined || e->kind == SymbolKind::Variable) {
+        e->kind = SymbolKind::Variable;
+        e->value1 = slot;
+        return e;
+    }
+    std::string msg = "\"";
+    msg += name;
+    msg += "\" \xE9 identificador de ";
+    msg += SymbolKindName(e->kind);
+    msg += ", n\xE3o pode ser uma vari\xE1vel local ou par\xE2metro";
+    lexer.LexError(msg);
+    return nullptr;
+}
+
+bool Machine::DefineLabel(int32_t script, SymtbEntry* owner, std::string_view name, int32_t line) {
+    SymtbEntry* e = symbols.FindOrAddSymbol(script, owner, name, true);
+    if (e->kind == SymbolKind::Undefined) {
+        e->kind = SymbolKind::Label;
+        e->line = line;
+        return true;
+    }
+    if (e->kind == SymbolKind::Label) {
+        std::string msg = "R\xF3tulo \"";
+        msg += name;
+        msg += "\" j\xE1 foi definido na linha ";
+        msg += IntToText(e->line);
+        lexer.LexError(msg);
+    }
+    return false;
+}
+
+VarCell& Machine::VariableCell(SymtbEntry& entry) {
+    if (entry.owner) {
+        int32_t index = frame_base + entry.value1;
+        // A parameter or local is only found while its function runs, so the
+        // index is inside the frame; the check guards against a damaged
+        // frame rather than trusting it.
+        if (index >= 1 && index <= stack_top)
+            return stack[index].var;
+        m_scratch_cell = VarCell {};
+        return m_scratch_cell;
+    }
+    if (!entry.cell)
+        entry.cell = std::make_unique<VarCell>();
+    return *entry.cell;
+}
+
+bool Machine::PushExec() {
+    if (stack_top >= EXEC_STACK_SIZE) {
+        ReportErrorHere(MSG_EXEC_STACK_OVERFLOW);
+        return false;
+    }
+    ++stack_top;
+    stack[stack_top] = ExecRec {};
+    return true;
+}
+
+void Machine::PopTo(int32_t top) {
+    while (stack_top > top) {
+        stack[stack_top] = ExecRec {};
+        --stack_top;
+    }
+}
+
+void Machine::ResetRunState() {
+    PopTo(0);
+    frame_base = 0;
+    current_slot = 0;
+    current_function = nullptr;
+    error_reporting = true;
+    check_only = false;
+    expr_nesting = 0;
+    expr_nesting_overflow = false;
+    heap = HeapStats {};
+}
+
+void Machine::TakeStartTime() {
+    ClockReading c = ReadClock();
+    start_time = c.hour * 360000 + c.minute * 6000 + c.second * 100 + c.hundredths;
+    start_weekday = c.weekday;
+}
+
+NestingGuard::NestingGuard(Machine& m) : m_machine(m), m_ok(++m.expr_nesting <= MAX_EXPR_NESTING) {
+    if (!m_ok && !m.expr_nesting_overflow) {
+        m.ReportErrorHere(MSG_NESTED_TOO_DEEP);
+        // Everything the unwinding levels would add is a consequence of
+        // this one error; stay quiet until the outermost level returns.
+        m.expr_nesting_overflow = true;
+        m.lexer.SkipRestOfLine();
+    }
+}
+
+NestingGuard::~NestingGuard() {
+    if (--m_machine.expr_nesting == 0)
+        m_machine.expr_nesting_overflow = false;
+}
+
+}  // namespace palavrino::core

@@ -1,0 +1,35 @@
+// Taking values apart with selectors, and storing through them.
+//
+// A selector is always a list value: "[2]" is [2], "[1..3, 7]" holds a range
+// and an integer, "[]" is empty and ".nome" is ["nome"]. Strings are indexed
+// from 1, lists from 0, dictionaries by key text. Stores change the shared
+// object in place, so every owner sees them.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/report.h"
+#include "core/value.h"
+
+namespace palavrino::core {
+
+// The value of a variable, honouring a running PARA iterator.
+Value ReadVariable(const VarCell& cell);
+
+// Read selection of `v` by one selector list. Unselectable values give
+// "inválido".
+Value Select(const Value& v, const Value& selector);
+
+// Name followed by the display form of each selector before `up_to`; the
+// messages about a target use it ("X[1]", "D[nome]").
+std::string TargetText(std::string_view name, const std::vector<Value>& selectors, size_t up_to);
+
+// Stores `value` into the variable through `selectors` (possibly none).
+// Reports and returns false on the first failure; what was already stored
+// stays stored. `name` is the variable's canonical name.
+bool AssignThrough(VarCell& cell, std::string_view name, const std::vector<Value>& selectors,
+                   const Value& value, ErrorSink& sink);
+
+}  // namespace palavrino::core

@@ -1,0 +1,121 @@
+// The symbol table: one hash table of 4001 buckets holding the commands, the
+// built-in functions, and every label, variable, parameter, local, user
+// function and module reference of every loaded script.
+//
+// Built-in entries carry script -1 (visible everywhere) and sit at the heads
+// of their buckets. Script names carry the slot that defined them and are
+// appended at the tails; they are also chained in definition order for the
+// symbol listing and for removing a slot's names. Entries are never freed
+// while the table lives: lines and stack frames may still point at them
+// after their slot has been unloaded.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/value.h"
+
+namespace palavrino::core {
+
+class Machine;
+
+enum class SymbolKind : uint8_t {
+    Undefined = 0,
+    Command = 1,
+    If = 2,
+    IfOneLine = 3,
+    Else = 4,
+    Unused5 = 5,
+    FunctionDef = 6,
+    Loop = 7,
+    Break = 8,
+    Continue = 9,
+    End = 10,
+    Label = 11,
+    Variable = 12,
+    Module = 13,
+    Native = 14,
+    UserFunction = 15,
+};
+
+constexpr int SYMBOL_KIND_COUNT = 16;
+
+std::string_view SymbolKindName(SymbolKind kind);
+
+inline bool IsCommandKind(SymbolKind k) {
+    return k >= SymbolKind::Command && k <= SymbolKind::End;
+}
+
+// A built-in function reads its arguments from the execution stack and
+// writes its result into the return record.
+using NativeFn = bool (*)(Machine&);
+
+// Flags of built-in functions.
+constexpr int32_t NATIVE_HASH_ALLOWED = 1;
+constexpr int32_t NATIVE_NEEDS_PARENS = 2;
+
+struct SymtbEntry {
+    std::string name;
+    int32_t script { -1 };
+    SymtbEntry* owner { nullptr };
+    SymtbEntry* next_defined { nullptr };
+    SymtbEntry* next_in_bucket { nullptr };
+    SymtbEntry* prev_in_bucket { nullptr };
+    SymbolKind kind { SymbolKind::Undefined };
+    // What the handler field holds, by kind: a command's row in the command
+    // table, a native's routine, a global variable's cell (made on first
+    // use), or the line of a label or of a user function's FUNCAO.
+    const void* command { nullptr };
+    NativeFn native { nullptr };
+    std::unique_ptr<VarCell> cell;
+    int32_t line { 0 };
+    // Native: argument count. Parameter or local: offset from the frame
+    // base. Module reference: the slot it names.
+    int32_t value1 { 0 };
+    // Native: flags. User function: number of parameters.
+    int32_t value2 { 0 };
+    // User function: number of locals declared so far.
+    int32_t value3 { 0 };
+    // User function: the line of its FIM FUNCAO.
+    int32_t end_line { 0 };
+    bool in_table { false };
+};
+
+class SymbolTable {
+public:
+    static constexpr int BUCKETS = 4001;
+
+    SymbolTable();
+    SymbolTable(const SymbolTable&) = delete;
+    SymbolTable& operator=(const SymbolTable&) = delete;
+
+    static int BucketOf(std::string_view name);
+
+    // Empties the table and enters the built-in entries at bucket heads.
+    void Reset();
+    SymtbEntry& EnterBuiltin(std::string_view name, SymbolKind kind);
+
+    SymtbEntry* FindSymbol(int32_t script, const SymtbEntry* owner, std::string_view name) const;
+    SymtbEntry* FindOrAddSymbol(int32_t script, SymtbEntry* owner, std::string_view name, bool create);
+    SymtbEntry* FindCommand(std::string_view name) const;
+    // A label's line, or -1; the name gets its "@" and is folded first.
+    int32_t FindLabel(int32_t script, SymtbEntry* owner, std::string_view name);
+    void RemoveScriptSymbols(int32_t script);
+
+    SymtbEntry* FirstDefined() const { return m_first_defined; }
+    static SymtbEntry* NextDefined(const SymtbEntry* e) { return e->next_defined; }
+    int LongestChain() const;
+
+private:
+    SymtbEntry& NewEntry();
+    std::array<SymtbEntry*, BUCKETS> m_buckets {};
+    std::deque<SymtbEntry> m_entries;
+    SymtbEntry* m_first_defined { nullptr };
+    SymtbEntry* m_last_defined { nullptr };
+};
+
+}  // namespace palavrino::core

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Builds Palavrino and runs the whole test suite: the unit and script tests,
+# the same again under AddressSanitizer and UndefinedBehaviorSanitizer, a
+# short fuzzing run of the lexer and the expression parser, and a check
+# that the platform-free folders include no operating-system headers.
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+jobs="$(nproc)"
+"$here/tools/install_deps.sh" test
+
+echo "== Cabeçalhos do sistema fora das camadas de plataforma"
+if grep -rnE '#include <(unistd|termios|pthread|fcntl|poll|signal|dirent|ncurses|curses|alsa/|openssl/|sys/)' \
+     "$here/core" "$here/voice" 2>/dev/null; then
+  echo "core/ e voice/ não podem incluir cabeçalhos do sistema operacional" >&2
+  exit 1
+fi
+
+echo "== Compilação e testes"
+cmake -S "$here" -B "$here/build/test" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build "$here/build/test" -j "$jobs"
+ctest --test-dir "$here/build/test" --output-on-failure -j "$jobs"
+
+echo "== Testes com AddressSanitizer e UndefinedBehaviorSanitizer"
+cmake -S "$here" -B "$here/build/asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPL_SANITIZE=ON
+cmake --build "$here/build/asan" -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+  ctest --test-dir "$here/build/asan" --output-on-failure -j "$jobs"
+
+echo "== Fuzzing (tempo limitado)"
+cmake -S "$here" -B "$here/build/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_CXX_COMPILER=clang++ -DPL_FUZZ=ON -DPL_SANITIZE=ON -DPL_TESTS=OFF
+cmake --build "$here/build/fuzz" --target fuzz_lexer fuzz_expr -j "$jobs"
+for target in lexer expr; do
+  work="$here/build/fuzz/corpus-$target"
+  mkdir -p "$work"
+  "$here/build/fuzz/fuzz/fuzz_$target" -max_total_time="${PL_FUZZ_SECONDS:-45}" -timeout=10 -rss_limit_mb=4096 \
+    -max_len=4096 -print_final_stats=1 "$work" "$here/fuzz/corpus/$target"
+done
+echo "== Tudo certo"
