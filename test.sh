@@ -33,7 +33,7 @@ cmake --build "$here/build/fuzz" --target fuzz_lexer fuzz_expr -j "$jobs"
 for target in lexer expr; do
   work="$here/build/fuzz/corpus-$target"
   mkdir -p "$work"
-  "$here/build/fuzz/fuzz/fuzz_$target" -max_total_time="${PL_FUZZ_SECONDS:-45}" -timeout=10 -rss_limit_mb=4096 \
+  "$here/build/fuzz/fuzz/fuzz_$target" -max_total_time="${PL_FUZZ_SECONDS:-45}" -timeout=60 -rss_limit_mb=6144 \
     -max_len=4096 -print_final_stats=1 "$work" "$here/fuzz/corpus/$target"
 done
 echo "== Tudo certo"

@@ -264,6 +264,8 @@ void SetRangeKeys(DictObj& d, const Value& range, const Value& value)
 {
     int64_t low = std::min(range.RangeFirst(), range.RangeSecond());
     int64_t high = std::max(range.RangeFirst(), range.RangeSecond());
+    if (RangeLength(low, high) > MAX_RANGE_ELEMENTS)
+        return;
     for (int64_t k = low; k <= high; ++k)
         SetIntKey(d, static_cast<int32_t>(k), value);
 }

@@ -36,10 +36,6 @@ constexpr std::array<Level, PRIMARY_LEVEL> LEVELS = { {
     { Bit(OpCode::Power), true },
 } };
 
-// A list literal's range element may not open more cells than this; past it
-// the list could not be held in memory anyway.
-constexpr int64_t MAX_LITERAL_RANGE = 50'000'000;
-
 class Parser {
 public:
     explicit Parser(Machine& machine) : m(machine), lx(machine.lexer), t(machine.lexer.tok) { }
@@ -180,7 +176,7 @@ void Parser::ListLiteral(Value& v) {
                 int64_t lo = a.AsInt();
                 int64_t hi = b.AsInt();
                 int64_t count = (hi >= lo ? hi - lo : lo - hi) + 1;
-                if (count > MAX_LITERAL_RANGE) {
+                if (count > MAX_RANGE_ELEMENTS) {
                     m.ReportErrorHere(MSG_OUT_OF_MEMORY);
                 } else {
                     list.Reserve(static_cast<size_t>(list.Count() + count));
@@ -229,6 +225,8 @@ void Parser::DictLiteral(Value& v) {
             ParseLevel(value, 1);
             if (a.is(ValueKind::Integer))
                 auto_index = a.AsInt() + 1;
+            if (a.is(ValueKind::Range) && RangeLength(a.RangeFirst(), a.RangeSecond()) > MAX_RANGE_ELEMENTS)
+                m.ReportErrorHere(MSG_OUT_OF_MEMORY);
             DictSetByValue(v.Dict(), a, value);
         } else {
             DictSetByValue(v.Dict(), Value::Int(auto_index), a);

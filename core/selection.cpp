@@ -149,6 +149,8 @@ public:
         case ValueKind::Range: {
             if (x.RangeFirst() == x.RangeSecond())
                 return DictGet(d, Value::Int(x.RangeFirst()));
+            if (RangeLength(x.RangeFirst(), x.RangeSecond()) > MAX_RANGE_ELEMENTS)
+                return Value();
             Value result = Value::NewDict();
             const int64_t step = x.RangeFirst() < x.RangeSecond() ? 1 : -1;
             for (int64_t k = x.RangeFirst();; k += step) {
@@ -383,6 +385,8 @@ private:
             const int64_t b = std::max(e.RangeFirst(), e.RangeSecond());
             if (m_value.is(ValueKind::List) && Last(k))
                 return Splice(l, a, b, e.RangeFirst() <= e.RangeSecond());
+            if (RangeLength(a, b) > MAX_RANGE_ELEMENTS)
+                return Outcome::Bad;
             for (int64_t i = a; i <= b; ++i) {
                 Outcome outcome = ListIndex(l, i, k);
                 if (outcome != Outcome::Done)
@@ -445,6 +449,8 @@ private:
         case ValueKind::Range: {
             const int64_t low = std::min(e.RangeFirst(), e.RangeSecond());
             const int64_t high = std::max(e.RangeFirst(), e.RangeSecond());
+            if (RangeLength(low, high) > MAX_RANGE_ELEMENTS)
+                return Outcome::Bad;
             for (int64_t key = low; key <= high; ++key) {
                 Outcome outcome = DictKey(d, IntToText(static_cast<int32_t>(key)), k);
                 if (outcome != Outcome::Done)

@@ -147,6 +147,14 @@ private:
 // deep copy maps the container to its copy, so the copy has the same cycle.
 constexpr int MAX_VALUE_DEPTH = 500;
 
+// The most elements one range may expand into (a list literal, dictionary
+// keys, a selection or a store through a range). Far beyond what a script
+// holds in practice; past it the operation is refused instead of exhausting
+// memory or running for minutes.
+constexpr int64_t MAX_RANGE_ELEMENTS = 10'000'000;
+
+inline int64_t RangeLength(int64_t a, int64_t b) { return (a > b ? a - b : b - a) + 1; }
+
 class Obj {
 public:
     virtual ~Obj() = default;

@@ -1,0 +1,98 @@
+// Forwards the interpreter's console and speech calls to the console; see
+// console_host.h.
+#include "app/console_host.h"
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "platform/interrupt.h"
+
+namespace palavrino::app {
+
+namespace {
+
+interp::HostIo::LineRead FromEditor(const console::LineRead& r) {
+    interp::HostIo::LineRead out;
+    out.text = r.text;
+    out.key = r.end_key.extended ? 0 : r.end_key.code;
+    return out;
+}
+
+}  // namespace
+
+void ConsoleHost::Write(std::string_view text) { m_console.Write(text); }
+void ConsoleHost::NewLine() { m_console.Write("\r\n"); }
+void ConsoleHost::Speak(std::string_view text) { m_console.Voice().Speak(text); }
+void ConsoleHost::WriteAndSpeak(std::string_view text) { m_console.WriteAndSpeak(text); }
+void ConsoleHost::WriteLineAndSpeak(std::string_view text) { m_console.WriteLineAndSpeak(text); }
+void ConsoleHost::Spell(std::string_view text) { m_console.Voice().Spell(text); }
+void ConsoleHost::StopSpeech() { m_console.Voice().StopSpeech(); }
+
+void ConsoleHost::WaitSpeechOrKey() {
+    // A key press ends the wait and the speech; the key stays buffered.
+    while (m_console.Voice().IsSpeaking()) {
+        if (m_console.Keys().KeyPressed()) {
+            m_console.Voice().StopSpeech();
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+void ConsoleHost::Beep() { m_console.Voice().Beep(); }
+void ConsoleHost::Tick() { m_console.Voice().Tick(); }
+void ConsoleHost::WaitSpeech() { m_console.Voice().WaitSpeech(); }
+
+bool ConsoleHost::SoundExists(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(path, ec);
+}
+
+void ConsoleHost::PlaySound(const std::string& path) { (void)m_console.Voice().PlayWaveFile(path); }
+
+interp::HostIo::LineRead ConsoleHost::ReadLine(int max_length) {
+    console::LineRead r = m_console.ReadLineAndRecord();
+    if (static_cast<int>(r.text.size()) > max_length)
+        r.text.resize(static_cast<size_t>(max_length));
+    return FromEditor(r);
+}
+
+interp::HostIo::LineRead ConsoleHost::EditLine(const std::string& text, int max_length) {
+    console::ScreenModel& screen = m_console.Screen();
+    // A stream shows no editor: the text itself is what the reader gets.
+    if (!m_console.Frontend().IsLive())
+        Write(text);
+    std::string edited = text;
+    console::Key key = m_console.Editor().EditLine(edited, screen.CursorColumn(), screen.CursorRow(), true,
+        std::min(max_length, screen.WindowWidth()), 255);
+    NewLine();
+    interp::HostIo::LineRead out;
+    out.text = edited;
+    out.key = key.extended ? 0 : key.code;
+    return out;
+}
+
+int ConsoleHost::ReadKey() { return m_console.Keys().ReadKey(); }
+bool ConsoleHost::KeyPressed() { return m_console.Keys().KeyPressed(); }
+bool ConsoleHost::TakeInterrupt() { return platform::TakeInterruptRequest(); }
+void ConsoleHost::ClearWindow() { m_console.Screen().ClearWindow(); }
+void ConsoleHost::SetTitle(std::string_view title) { m_console.Screen().SetTitle(title); }
+void ConsoleHost::SetTextColor(int colour) { m_console.Screen().SetTextColour(colour); }
+
+void ConsoleHost::ClearRows(int first, int last) {
+    console::ScreenModel& screen = m_console.Screen();
+    for (int row = first; row <= last; ++row) {
+        screen.MoveCursor(1, row);
+        screen.ClearToLineEnd();
+    }
+    screen.MoveCursor(1, first);
+}
+
+void ConsoleHost::PauseMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+std::string ConsoleHost::ReadConfig(std::string_view section, std::string_view key) {
+    return m_console.Config().ReadConfig(section, key);
+}
+
+}  // namespace palavrino::app

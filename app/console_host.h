@@ -1,0 +1,44 @@
+// The interpreter's HostIo over the real console: the screen model with its
+// front end, the keyboard and line editor, the speech layer and the
+// settings file, plus the process's interrupt flag (Ctrl+C).
+#pragma once
+
+#include "console/console.h"
+#include "interp/host_io.h"
+
+namespace palavrino::app {
+
+class ConsoleHost final : public interp::HostIo {
+public:
+    explicit ConsoleHost(console::Console& console) : m_console(console) { }
+
+    void Write(std::string_view text) override;
+    void NewLine() override;
+    void Speak(std::string_view text) override;
+    void WriteAndSpeak(std::string_view text) override;
+    void WriteLineAndSpeak(std::string_view text) override;
+    void Spell(std::string_view text) override;
+    void StopSpeech() override;
+    void WaitSpeechOrKey() override;
+    void Beep() override;
+    void Tick() override;
+    void WaitSpeech() override;
+    bool SoundExists(const std::string& path) override;
+    void PlaySound(const std::string& path) override;
+    LineRead ReadLine(int max_length) override;
+    LineRead EditLine(const std::string& text, int max_length) override;
+    int ReadKey() override;
+    bool KeyPressed() override;
+    bool TakeInterrupt() override;
+    void ClearWindow() override;
+    void SetTitle(std::string_view title) override;
+    void SetTextColor(int colour) override;
+    void ClearRows(int first, int last) override;
+    void PauseMs(int ms) override;
+    std::string ReadConfig(std::string_view section, std::string_view key) override;
+
+private:
+    console::Console& m_console;
+};
+
+}  // namespace palavrino::app

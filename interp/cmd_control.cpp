@@ -1,0 +1,596 @@
+// Conditionals, loops, user functions, jumps, script calls and TERMINA. The
+// handlers only set the slot's next line; the jump links they follow were
+// written by the compile pass. A loop keeps no state of its own: PARA and
+// REPETE keep it in their control variable, and each FIM re-reads the head
+// line to find it.
+#include "interp/cmd_control.h"
+
+#include <optional>
+
+#include "core/messages.h"
+#include "interp/runtime.h"
+#include "interp/script_search.h"
+
+namespace palavrino::interp {
+
+namespace {
+
+CodeRec& LineRec(Runtime& rt, int32_t line) { return rt.Slot().lines[static_cast<size_t>(line)]; }
+CodeRec& CurrentRec(Runtime& rt) { return LineRec(rt, rt.Slot().current_line); }
+
+bool ValidLine(Runtime& rt, int32_t line) { return line > 0 && line <= rt.Slot().last_line; }
+
+// Continue at the line after the FIM that closes the block opened at `head`.
+void ContinueAfterEnd(Runtime& rt, int32_t head) {
+    int32_t end = LineRec(rt, head).jump;
+    rt.Slot().next_line = ValidLine(rt, end) ? LineRec(rt, end).next : rt.Slot().last_line + 1;
+}
+
+void SkipWord(Runtime& rt, std::string_view word) {
+    if (rt.lexer.TokenIsWord(word))
+        rt.lexer.NextToken();
+}
+
+// A failed command reports once; the rest of its line is not looked at.
+bool Fail(Runtime& rt, std::string_view message) {
+    rt.ReportErrorHere(message);
+    rt.lexer.SkipRestOfLine();
+    return false;
+}
+
+// Number of passes a PARA domain gives.
+int64_t DomainCount(const Value& domain) {
+    switch (domain.kind()) {
+    case ValueKind::Range: {
+        int64_t a = domain.RangeFirst();
+        int64_t b = domain.RangeSecond();
+        return (a > b ? a - b : b - a) + 1;
+    }
+    case ValueKind::String: return static_cast<int64_t>(domain.Text().size());
+    case ValueKind::List: return domain.List().Count();
+    default: return 0;
+    }
+}
+
+// Re-reads a PARA head line and resets its control variable, so it is
+// undefined after the loop however the loop was left.
+void ResetIterator(Runtime& rt, int32_t head) {
+    const core::TokenRec saved = rt.lexer.tok;
+    rt.PointAtLine(head);
+    bool reporting = rt.error_reporting;
+    rt.error_reporting = false;
+    core::TargetRec t;
+    if (core::ParseTarget(rt, t, false) && core::TargetIsPlain(t)) {
+        core::VarCell& cell = rt.VariableCell(*t.entry);
+        cell.iterator = -1;
+        cell.value = Value::Undefined();
+    }
+    rt.error_reporting = reporting;
+    rt.lexer.tok = saved;
+}
+
+bool IsHeadOf(Runtime& rt, int32_t head, std::string_view word) {
+    const CodeRec& rec = LineRec(rt, head);
+    return rec.command && rec.command->name == word;
+}
+
+// The FIM of a PARA loop: step the iterator or leave the loop.
+bool EndOfPara(Runtime& rt, int32_t head) {
+    rt.PointAtLine(head);
+    core::TargetRec t;
+    if (!core::ParseTarget(rt, t, false))
+        return false;
+    rt.lexer.SkipRestOfLine();
+    if (!core::TargetIsPlain(t) || rt.VariableCell(*t.entry).iterator < 0)
+        return Fail(rt, "A vari\xE1vel " + t.entry->name + " n\xE3o \xE9 um iterador");
+    core::VarCell& cell = rt.VariableCell(*t.entry);
+    if (cell.iterator < DomainCount(cell.value) - 1) {
+        ++cell.iterator;
+        rt.Slot().next_line = LineRec(rt, head).next;
+    } else {
+        cell.iterator = -1;
+        cell.value = Value::Undefined();
+    }
+    return true;
+}
+
+constexpr std::string_view MSG_REPETE_LIMIT = "Limite superior para o comando REPETE deve ser inteiro";
+
+// The FIM of a REPETE loop: count up to the limit, evaluated again.
+bool EndOfRepete(Runtime& rt, int32_t head) {
+    rt.PointAtLine(head);
+    core::TargetRec t;
+    if (!core::ParseTarget(rt, t, false))
+        return false;
+    Value limit;
+    rt.ParseExpressionAs(limit, ValueKind::Integer);
+    rt.lexer.SkipRestOfLine();
+    if (!limit.is(ValueKind::Integer))
+        return Fail(rt, MSG_REPETE_LIMIT);
+    Value current = core::ReadTargetAs(rt, t, ValueKind::Integer);
+    if (!current.is(ValueKind::Integer))
+        return Fail(rt, "A vari\xE1vel de controle do comando REPETE n\xE3o cont\xE9m um valor inteiro");
+    if (current.AsInt() < limit.AsInt()) {
+        if (!core::AssignTarget(rt, t, Value::Int(current.AsInt() + 1)))
+            return false;
+        rt.Slot().next_line = LineRec(rt, head).next;
+    }
+    return true;
+}
+
+// Locals after FUNCAO's ":" or after LOCAL: name [= value], ...
+bool DeclareLocals(Runtime& rt, SymtbEntry& function, int32_t& count) {
+    core::TokenRec& t = rt.lexer.tok;
+    while (t.kind == core::TokenKind::Word) {
+        std::string name = t.text;
+        if (!rt.PushExec())
+            return false;
+        core::ExecRec& slot = rt.Top();
+        slot.kind = core::ExecKind::Local;
+        int32_t offset = rt.stack_top - rt.frame_base;
+        if (!rt.DefineLocal(rt.current_slot, &function, name, offset))
+            return false;
+        rt.lexer.NextToken();
+        Value initial = Value::Undefined();
+        if (t.kind == core::TokenKind::Assign || rt.lexer.IsOperator(core::OpCode::Equal)) {
+            rt.lexer.NextToken();
+            rt.ParseExpression(initial);
+        }
+        rt.stack[static_cast<size_t>(rt.frame_base + offset)].var.value = std::move(initial);
+        ++count;
+        if (t.kind == core::TokenKind::Comma)
+            rt.lexer.NextToken();
+    }
+    return true;
+}
+
+// Where DESVIA and CHAMA go: a slot and a line.
+struct JumpTarget {
+    int32_t slot;
+    int32_t line;
+    bool other_script;
+};
+
+std::optional<JumpTarget> ParseJumpTarget(Runtime& rt) {
+    JumpTarget target { rt.current_slot, -1, false };
+    std::string script;
+    core::TokenRec& t = rt.lexer.tok;
+    if (rt.lexer.TokenIsWord("SCRIPT")) {
+        rt.lexer.NextToken();
+        Value name;
+        rt.ParseExpressionAs(name, ValueKind::String);
+        if (!name.is(ValueKind::String) || name.Text().empty()) {
+            Fail(rt, "Esperava o nome de um script");
+            return std::nullopt;
+        }
+        script = name.Text();
+    }
+    std::string label;
+    if (t.kind == core::TokenKind::LabelWord) {
+        label = t.text;
+        rt.lexer.NextToken();
+    } else if (!rt.lexer.AtEnd()) {
+        Value v;
+        rt.ParseExpressionAs(v, ValueKind::String);
+        if (!v.is(ValueKind::String) || v.Text().empty()) {
+            Fail(rt, "Esperava um r\xF3tulo");
+            return std::nullopt;
+        }
+        label = v.Text();
+    } else if (script.empty()) {
+        Fail(rt, "Esperava um r\xF3tulo");
+        return std::nullopt;
+    }
+    if (!script.empty()) {
+        int32_t slot = rt.LoadScriptFile(FindScriptFile(script, ""));
+        if (slot < 0) {
+            Fail(rt, "Erro na leitura do script \"" + script + "\"");
+            return std::nullopt;
+        }
+        if (!rt.CompileSlot(slot)) {
+            rt.FreeSlot(slot);
+            Fail(rt, "O script \"" + script + "\" possui erros sint\xE1ticos");
+            return std::nullopt;
+        }
+        target.slot = slot;
+        target.other_script = slot != rt.current_slot;
+    }
+    ScriptRec& s = rt.SlotAt(target.slot);
+    if (!label.empty()) {
+        SymtbEntry* scope = target.slot == rt.current_slot ? rt.current_function : nullptr;
+        target.line = rt.FindLabel(target.slot, scope, label);
+        if (target.line < 0) {
+            Fail(rt, "R\xF3tulo " + label + " n\xE3o foi definido ou n\xE3o tem o escopo correto");
+            return std::nullopt;
+        }
+    } else {
+        target.line = 1;
+        if (s.last_line >= 1 && s.lines[1].function) {
+            Fail(rt, "N\xE3o ser\xE1 poss\xEDvel desviar remotamente para a linha, devido ao escopo");
+            return std::nullopt;
+        }
+    }
+    return target;
+}
+
+// Continues the run in another slot at a line, as if its run had begun there.
+void EnterSlot(Runtime& rt, int32_t slot, int32_t line) {
+    rt.current_slot = slot;
+    ScriptRec& s = rt.Slot();
+    s.returned = false;
+    s.stop = false;
+    s.failed = false;
+    s.next_line = line;
+}
+
+}  // namespace
+
+bool CmdSe(Runtime& rt) {
+    if (rt.current_slot == 0)
+        return CmdSeOneLine(rt);
+    int32_t jump = CurrentRec(rt).jump;
+    if (!rt.ConditionIsTrue())
+        rt.Slot().next_line = jump;
+    SkipWord(rt, "ENTAO");
+    return true;
+}
+
+bool CmdSeOneLine(Runtime& rt) {
+    bool truth = rt.ConditionIsTrue();
+    SkipWord(rt, "ENTAO");
+    rt.lexer.MarkToken();
+    if (!truth) {
+        rt.lexer.SkipRestOfLine();
+        return true;
+    }
+    core::TokenRec& t = rt.lexer.tok;
+    if (t.kind == core::TokenKind::EndOfLine)
+        return true;
+    if (t.kind != core::TokenKind::Word)
+        return Fail(rt, "Esperava um comando simples na mesma linha do comando SE");
+    SymtbEntry* e = rt.symbols.FindOrAddSymbol(rt.current_slot, nullptr, t.text, false);
+    rt.lexer.NextToken();
+    if (!e || e->kind >= SymbolKind::Variable) {
+        rt.current_command = rt.assignment_entry;
+        return Runtime::RowOf(*rt.assignment_entry).handler(rt);
+    }
+    if (e->kind == SymbolKind::Command || e->kind == SymbolKind::Break || e->kind == SymbolKind::Continue) {
+        rt.current_command = e;
+        return Runtime::RowOf(*e).handler(rt);
+    }
+    return Fail(rt, "Esperava um comando simples na mesma linha do comando SE");
+}
+
+bool CmdSenao(Runtime& rt) {
+    if (!rt.lexer.TokenIsWord("SE"))
+        return true;
+    rt.lexer.NextToken();
+    int32_t jump = CurrentRec(rt).jump;
+    if (!rt.ConditionIsTrue())
+        rt.Slot().next_line = jump;
+    SkipWord(rt, "ENTAO");
+    return true;
+}
+
+bool CmdEnquanto(Runtime& rt) {
+    int32_t head = rt.Slot().current_line;
+    if (!rt.ConditionIsTrue())
+        ContinueAfterEnd(rt, head);
+    SkipWord(rt, "FACA");
+    return true;
+}
+
+bool CmdRepete(Runtime& rt) {
+    int32_t head = rt.Slot().current_line;
+    core::TargetRec t;
+    if (!core::ParseTarget(rt, t, false))
+        return false;
+    Value limit;
+    rt.ParseExpressionAs(limit, ValueKind::Integer);
+    if (!limit.is(ValueKind::Integer))
+        return Fail(rt, MSG_REPETE_LIMIT);
+    if (!core::AssignTarget(rt, t, Value::Int(1)))
+        return false;
+    if (limit.AsInt() <= 0)
+        ContinueAfterEnd(rt, head);
+    return true;
+}
+
+bool CmdPara(Runtime& rt) {
+    int32_t head = rt.Slot().current_line;
+    core::TargetRec t;
+    if (!core::ParseTarget(rt, t, false))
+        return false;
+    if (!core::TargetIsPlain(t))
+        return Fail(rt, "Um iterador deve ser uma v\xE1ri\xE1vel simples, sem \xEDndices");
+    Value domain;
+    bool downwards = false;
+    if (rt.lexer.TokenIsWord("EM")) {
+        rt.lexer.NextToken();
+        rt.ParseExpressionAs(domain, ValueKind::Range);
+        if (domain.is(ValueKind::Range))
+            downwards = domain.RangeSecond() < domain.RangeFirst();
+    } else {
+        SkipWord(rt, "DE");
+        Value first;
+        rt.ParseExpressionAs(first, ValueKind::Integer);
+        if (rt.lexer.TokenIsWord("ATE") || rt.lexer.TokenIsWord("A") || rt.lexer.IsOperator(core::OpCode::Range))
+            rt.lexer.NextToken();
+        Value second;
+        rt.ParseExpressionAs(second, ValueKind::Integer);
+        if (!first.is(ValueKind::Integer) || !second.is(ValueKind::Integer))
+            return Fail(rt, "Limites para a vari\xE1vel de controle devem ser INTEIROS");
+        if (rt.lexer.TokenIsWord("DECRESCENDO")) {
+            downwards = true;
+            rt.lexer.NextToken();
+        } else {
+            SkipWord(rt, "CRESCENDO");
+        }
+        domain = Value::Range(first.AsInt(), second.AsInt());
+    }
+    SkipWord(rt, "FACA");
+    int64_t count = 0;
+    switch (domain.kind()) {
+    case ValueKind::Integer:
+        domain = Value::Range(domain.AsInt(), domain.AsInt());
+        count = 1;
+        break;
+    case ValueKind::Range: {
+        int64_t a = domain.RangeFirst();
+        int64_t b = domain.RangeSecond();
+        count = downwards ? (a >= b ? a - b + 1 : 0) : (b >= a ? b - a + 1 : 0);
+        break;
+    }
+    case ValueKind::Dictionary:
+        domain = core::DictKeys(domain.Dict());
+        count = domain.List().Count();
+        break;
+    case ValueKind::String:
+    case ValueKind::List:
+        count = DomainCount(domain);
+        break;
+    default:
+        rt.ReportErrorHere("Dom\xEDnio inv\xE1lido para um iterador");
+        break;
+    }
+    core::VarCell& cell = rt.VariableCell(*t.entry);
+    if (count > 0) {
+        cell.iterator = 0;
+        cell.value = std::move(domain);
+    } else {
+        cell.iterator = -1;
+        cell.value = Value::Undefined();
+        ContinueAfterEnd(rt, head);
+    }
+    return true;
+}
+
+bool CmdQuebra(Runtime& rt) {
+    int32_t head = CurrentRec(rt).jump;
+    if (!ValidLine(rt, head))
+        return Fail(rt, "Comando QUEBRA fora de um comando iterativo");
+    if (IsHeadOf(rt, head, "PARA"))
+        ResetIterator(rt, head);
+    ContinueAfterEnd(rt, head);
+    return true;
+}
+
+bool CmdContinua(Runtime& rt) {
+    int32_t head = CurrentRec(rt).jump;
+    if (!ValidLine(rt, head))
+        return Fail(rt, "Comando CONTINUA fora de um comando iterativo");
+    rt.Slot().next_line = LineRec(rt, head).jump;
+    return true;
+}
+
+bool CmdFim(Runtime& rt) {
+    core::TokenRec& t = rt.lexer.tok;
+    std::string word = t.kind == core::TokenKind::Word ? t.text : std::string();
+    rt.lexer.NextToken();
+    int32_t head = CurrentRec(rt).jump;
+    if (word == "SE")
+        return true;
+    if (!ValidLine(rt, head))
+        return Fail(rt, "Esperava o complemento do comando FIM");
+    if (word == "ENQUANTO") {
+        rt.Slot().next_line = head;
+        return true;
+    }
+    if (word == "PARA")
+        return EndOfPara(rt, head);
+    if (word == "REPETE")
+        return EndOfRepete(rt, head);
+    return Fail(rt, "Esperava o complemento do comando FIM");
+}
+
+bool CmdFuncao(Runtime& rt) {
+    CodeRec& rec = CurrentRec(rt);
+    SymtbEntry* f = rec.function;
+    if (!f || rt.entering_function != f) {
+        // Reached by ordinary flow: the definition is skipped.
+        ContinueAfterEnd(rt, rt.Slot().current_line);
+        rt.lexer.SkipRestOfLine();
+        return true;
+    }
+    rt.entering_function = nullptr;
+    rt.current_function = f;
+    core::TokenRec& t = rt.lexer.tok;
+    rt.lexer.NextToken();  // past the function's name
+    if (t.kind == core::TokenKind::LeftParen) {
+        int32_t offset = -1;
+        rt.lexer.NextToken();
+        while (t.kind != core::TokenKind::EndOfLine && t.kind != core::TokenKind::RightParen
+            && t.kind != core::TokenKind::Colon) {
+            if (t.kind == core::TokenKind::Word && !rt.DefineLocal(rt.current_slot, f, t.text, offset--)) {
+                rt.lexer.SkipRestOfLine();
+                return false;
+            }
+            rt.lexer.NextToken();
+        }
+        if (t.kind != core::TokenKind::RightParen)
+            return Fail(rt, "J\xE1 que abriu, favor fechar o par\xEAnteses");
+        rt.lexer.NextToken();
+    }
+    int32_t locals = 0;
+    if (t.kind == core::TokenKind::Colon) {
+        rt.lexer.NextToken();
+        if (!DeclareLocals(rt, *f, locals)) {
+            rt.lexer.SkipRestOfLine();
+            return false;
+        }
+    }
+    f->value3 = locals;
+    return true;
+}
+
+bool CmdLocal(Runtime& rt) {
+    SymtbEntry* f = rt.current_function;
+    if (!f || f->kind != SymbolKind::UserFunction) {
+        rt.WriteLineAndSpeak("O comando LOCAL s\xF3 \xE9 v\xE1lido no corpo de uma fun\xE7\xE3o");
+        rt.lexer.SkipRestOfLine();
+        return false;
+    }
+    int32_t added = 0;
+    bool ok = DeclareLocals(rt, *f, added);
+    f->value3 += added;
+    if (!ok)
+        rt.lexer.SkipRestOfLine();
+    return ok;
+}
+
+bool CmdRetorna(Runtime& rt) {
+    Value result = Value::Undefined();
+    if (rt.lexer.TokenIsWord("FUNCAO"))
+        rt.lexer.NextToken();
+    else if (!rt.lexer.AtEnd())
+        rt.ParseExpression(result);
+    if (rt.current_function && rt.current_function->kind == SymbolKind::UserFunction) {
+        core::ExecRec& ret = rt.stack[static_cast<size_t>(rt.frame_base)];
+        if (rt.frame_base < 1 || ret.kind != core::ExecKind::Return)
+            return Fail(rt, "Pilha corrompida, RET n\xE3o encontrado");
+        ret.var.value = std::move(result);
+        rt.Slot().returned = true;
+        return true;
+    }
+    while (rt.stack_top > 0 && rt.Top().kind != core::ExecKind::Return)
+        rt.PopTo(rt.stack_top - 1);
+    if (rt.stack_top > 0) {
+        core::ExecRec& ret = rt.Top();
+        int32_t slot = ret.slot;
+        int32_t line = ret.saved_line;
+        rt.PopTo(rt.stack_top - 1);
+        rt.current_slot = slot;
+        rt.Slot().current_line = line;
+        rt.RestoreNextLine(line);
+        return true;
+    }
+    rt.Slot().stop = true;
+    rt.Slot().mute = true;
+    return true;
+}
+
+bool CmdDesvia(Runtime& rt) {
+    bool names_script = rt.lexer.TokenIsWord("SCRIPT");
+    if (rt.current_slot == 0 && !names_script) {
+        rt.lexer.SkipRestOfLine();
+        return Fail(rt, "O comando DESVIA N\xC3O \xE9 permitido no modo interativo");
+    }
+    std::optional<JumpTarget> target = ParseJumpTarget(rt);
+    if (!target)
+        return false;
+    if (rt.current_slot == 0) {
+        rt.RunSlot(target->slot, target->line);
+        rt.current_slot = 0;
+        return true;
+    }
+    if (target->slot == rt.current_slot) {
+        rt.Slot().next_line = target->line;
+        return true;
+    }
+    // The other script takes over; the caller does not resume. Running it in
+    // this same loop (not a nested run) keeps scripts that jump back and
+    // forth from growing the native stack.
+    EnterSlot(rt, target->slot, target->line);
+    return true;
+}
+
+bool CmdChama(Runtime& rt) {
+    if (rt.lexer.TokenIsWord("REMOTO")) {
+        rt.lexer.NextToken();
+        Value request;
+        rt.ParseExpressionAs(request, ValueKind::String);
+        std::string answer;
+        if (rt.Slot().hook)
+            answer = rt.Slot().hook(request.is(ValueKind::String) ? request.Text() : std::string());
+        else
+            rt.ReportErrorHere("Rotina externa n\xE3o foi definida");
+        if (rt.lexer.tok.kind == core::TokenKind::Word) {
+            core::TargetRec t;
+            if (!core::ParseTarget(rt, t, false) || !core::AssignTarget(rt, t, Value::String(answer)))
+                return false;
+        }
+        return true;
+    }
+    bool names_script = rt.lexer.TokenIsWord("SCRIPT");
+    if (rt.current_slot == 0 && !names_script) {
+        rt.lexer.SkipRestOfLine();
+        return Fail(rt, "O comando CHAMA no modo interativo deve especificar um novo script");
+    }
+    std::optional<JumpTarget> target = ParseJumpTarget(rt);
+    if (!target)
+        return false;
+    if (rt.current_slot == 0) {
+        rt.RunSlot(target->slot, target->line);
+        rt.current_slot = 0;
+        return true;
+    }
+    int32_t calling_slot = rt.current_slot;
+    int32_t call_line = rt.Slot().current_line;
+    if (!rt.PushExec())
+        return false;
+    core::ExecRec& ret = rt.Top();
+    ret.kind = core::ExecKind::Return;
+    ret.slot = calling_slot;
+    ret.function = rt.current_function;
+    ret.saved_frame_base = rt.frame_base;
+    ret.saved_line = call_line;
+    if (target->slot == calling_slot)
+        rt.Slot().next_line = target->line;
+    else
+        EnterSlot(rt, target->slot, target->line);
+    return true;
+}
+
+bool CmdTermina(Runtime& rt) {
+    ScriptRec& s = rt.Slot();
+    s.stop = true;
+    s.mute = true;
+    if (rt.lexer.TokenIsWord("MUDO")) {
+        rt.lexer.NextToken();
+    } else {
+        bool pause = rt.lexer.TokenIsWord("PAUSA");
+        if (pause)
+            rt.lexer.NextToken();
+        if (!rt.lexer.AtEnd()) {
+            Value message;
+            rt.ParseExpressionAs(message, ValueKind::String);
+            if (message.is(ValueKind::String))
+                rt.WriteLineAndSpeak(message.Text());
+        }
+        if (pause) {
+            rt.WriteLineAndSpeak("Tecle ENTER para encerrar o script");
+            rt.io.ReadLine(255);
+        }
+    }
+    if (rt.current_function && rt.current_function->kind == SymbolKind::UserFunction)
+        throw core::TerminateAbort("Script encerrado na fun\xE7\xE3o " + rt.current_function->name);
+    return true;
+}
+
+bool CmdImporta(Runtime& rt) {
+    // Modules are imported when the script is compiled.
+    rt.lexer.SkipRestOfLine();
+    return true;
+}
+
+}  // namespace palavrino::interp

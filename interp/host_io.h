@@ -1,0 +1,69 @@
+// What the interpreter needs from the console and the speech layer, as one
+// small interface. The program's front end implements it over the real
+// console (screen model, terminal or stream, synthesizers); tests implement
+// it over memory. Text is Windows-1252 throughout.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace palavrino::interp {
+
+// Keys as the keyboard layer delivers them: a byte, or 0 followed by an
+// extended code. These are the ones the interpreter itself looks at.
+constexpr int KEY_ENTER = 13;
+constexpr int KEY_ESCAPE = 27;
+
+class HostIo {
+public:
+    virtual ~HostIo() = default;
+
+    // Writing never speaks by itself.
+    virtual void Write(std::string_view text) = 0;
+    virtual void NewLine() = 0;
+    virtual void Speak(std::string_view text) = 0;
+    // Both also copy the text to the screen transcript when it is on.
+    virtual void WriteAndSpeak(std::string_view text) = 0;
+    virtual void WriteLineAndSpeak(std::string_view text) = 0;
+    // Spells the text character by character.
+    virtual void Spell(std::string_view text) = 0;
+    virtual void StopSpeech() = 0;
+    // Waits while speech goes on; a key press ends the wait and the speech
+    // (the key stays in the buffer).
+    virtual void WaitSpeechOrKey() = 0;
+    virtual void Beep() = 0;
+    virtual void Tick() = 0;
+    // Waits until buffered speech has been said.
+    virtual void WaitSpeech() = 0;
+    // A recorded message file: when it exists it is played instead of
+    // speaking the text.
+    virtual bool SoundExists(const std::string& path) = 0;
+    virtual void PlaySound(const std::string& path) = 0;
+
+    struct LineRead {
+        std::string text;
+        int key { KEY_ENTER };  // the key that ended the line
+    };
+    // Reads a line with the line editor at the cursor (Escape gives an
+    // empty text), then writes a line break.
+    virtual LineRead ReadLine(int max_length) = 0;
+    // Shows `text` in the line editor so the user can go over it.
+    virtual LineRead EditLine(const std::string& text, int max_length) = 0;
+    virtual int ReadKey() = 0;
+    virtual bool KeyPressed() = 0;
+    // True once per user interrupt (Ctrl+F12, or Ctrl+C).
+    virtual bool TakeInterrupt() = 0;
+
+    virtual void ClearWindow() = 0;
+    virtual void SetTitle(std::string_view title) = 0;
+    virtual void SetTextColor(int colour) = 0;
+    // Clears screen rows first..last (1-based) and puts the cursor at the
+    // start of `first`.
+    virtual void ClearRows(int first, int last) = 0;
+    virtual void PauseMs(int ms) = 0;
+
+    // A key of "Talira.ini"; empty when absent.
+    virtual std::string ReadConfig(std::string_view section, std::string_view key) = 0;
+};
+
+}  // namespace palavrino::interp

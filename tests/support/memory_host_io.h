@@ -1,0 +1,91 @@
+// An in-memory console for tests: what is written is collected as text,
+// what is spoken as lines, and keys and lines come from a script given up
+// front. Running out of scripted input reads as Escape, like the stream
+// front end at end of input, so no test can hang waiting for a key.
+#pragma once
+
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "interp/host_io.h"
+
+namespace palavrino::testing {
+
+class MemoryHostIo final : public interp::HostIo {
+public:
+    std::string written;               // everything written, "\n" for line breaks
+    std::vector<std::string> spoken;   // one entry per Speak
+    std::deque<std::string> input_lines;
+    std::deque<int> keys;
+    std::map<std::string, std::string> config;  // "SECTION/KEY" -> value
+    int beeps { 0 };
+    int ticks { 0 };
+    int stops { 0 };
+    int interrupts { 0 };  // TakeInterrupt answers true this many times
+    int colour { 15 };
+    std::string title;
+
+    void Write(std::string_view text) override { written += text; }
+    void NewLine() override { written += '\n'; }
+    void Speak(std::string_view text) override { spoken.emplace_back(text); }
+    void WriteAndSpeak(std::string_view text) override {
+        Write(text);
+        Speak(text);
+    }
+    void WriteLineAndSpeak(std::string_view text) override {
+        WriteAndSpeak(text);
+        NewLine();
+    }
+    void Spell(std::string_view text) override { spoken.push_back("<soletra>" + std::string(text)); }
+    void StopSpeech() override { ++stops; }
+    void WaitSpeechOrKey() override { }
+    void Beep() override { ++beeps; }
+    void Tick() override { ++ticks; }
+    void WaitSpeech() override { }
+    bool SoundExists(const std::string&) override { return false; }
+    void PlaySound(const std::string&) override { }
+    LineRead ReadLine(int max_length) override {
+        LineRead r;
+        if (input_lines.empty()) {
+            r.key = interp::KEY_ESCAPE;
+        } else {
+            r.text = input_lines.front().substr(0, static_cast<size_t>(max_length));
+            input_lines.pop_front();
+        }
+        written += '\n';
+        return r;
+    }
+    LineRead EditLine(const std::string& text, int max_length) override {
+        LineRead r = ReadLine(max_length);
+        if (r.key == interp::KEY_ESCAPE)
+            r.text = text;
+        return r;
+    }
+    int ReadKey() override {
+        if (keys.empty())
+            return interp::KEY_ESCAPE;
+        int k = keys.front();
+        keys.pop_front();
+        return k;
+    }
+    bool KeyPressed() override { return !keys.empty(); }
+    bool TakeInterrupt() override {
+        if (interrupts <= 0)
+            return false;
+        --interrupts;
+        return true;
+    }
+    void ClearWindow() override { }
+    void SetTitle(std::string_view t) override { title = t; }
+    void SetTextColor(int c) override { colour = c; }
+    void ClearRows(int, int) override { }
+    void PauseMs(int) override { }
+    std::string ReadConfig(std::string_view section, std::string_view key) override {
+        auto it = config.find(std::string(section) + "/" + std::string(key));
+        return it == config.end() ? std::string() : it->second;
+    }
+};
+
+}  // namespace palavrino::testing

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Runs one golden script through the real program in the stream front end
+# and compares what it wrote (NAME.out), what it said (NAME.speech, when
+# present) and its exit status ("// exit: N" in the script, default 0).
+# Lines "// stdin: text" give the keyboard input, one line each, and
+# "// args: text" the command-line argument (default: the script's name).
+# The script's folder is copied to a scratch directory first, so scripts
+# may create and change files freely.
+set -uo pipefail
+exe="$1"
+script="$2"
+name="$(basename "$script" .pro)"
+src_dir="$(cd "$(dirname "$script")" && pwd)"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+cp -r "$src_dir/." "$work/"
+mkdir -p "$work/.config/talira"
+printf '[SERVFALA]\nTIPOSAPI=REGISTRO\nARQUIVOREGISTRO=%s\n' "$work/.speech.log" > "$work/.config/talira/Talira.ini"
+expected_exit="$(sed -n 's|^// exit: *\([0-9][0-9]*\).*|\1|p' "$script" | head -n 1)"
+expected_exit="${expected_exit:-0}"
+sed -n 's|^// stdin: \?||p' "$script" > "$work/.stdin"
+args="$(sed -n 's|^// args: *||p' "$script" | head -n 1)"
+args="${args:-$name.pro}"
+(cd "$work" && XDG_CONFIG_HOME="$work/.config" HOME="$work" timeout 60 "$exe" "$args" < "$work/.stdin" > "$work/.stdout")
+status=$?
+failed=0
+if [[ "$status" != "$expected_exit" ]]; then
+  echo "exit status $status, expected $expected_exit"
+  failed=1
+fi
+if ! diff -u "$src_dir/$name.out" "$work/.stdout"; then
+  echo "stdout differs from $name.out"
+  failed=1
+fi
+if [[ -f "$src_dir/$name.speech" ]]; then
+  touch "$work/.speech.log"
+  if ! diff -u "$src_dir/$name.speech" "$work/.speech.log"; then
+    echo "speech differs from $name.speech"
+    failed=1
+  fi
+fi
+exit "$failed"
