@@ -44,7 +44,7 @@ public:
     void Primary(Value& v);
     Value Selector();
     void ApplySelectors(Value& v);
-    SymtbEntry* ResolveName(std::string& name, bool& ok);
+    SymtbEntry* ResolveName(std::string& name, bool& ok, int32_t* slot_out = nullptr);
     void CallArguments(const std::string& name, SymtbEntry* entry, Value& result);
 
 private:
@@ -135,13 +135,15 @@ void Parser::ApplySelectors(Value& v) {
 }
 
 // Resolves the current word, following module references ("M.X"). Leaves the
-// lexer on the last word of the name; `name` is its canonical text.
-SymtbEntry* Parser::ResolveName(std::string& name, bool& ok) {
+// lexer on the last word of the name; `name` is its canonical text and
+// `slot_out` the slot it was looked up in.
+SymtbEntry* Parser::ResolveName(std::string& name, bool& ok, int32_t* slot_out) {
     ok = true;
     name = t.text;
-    SymtbEntry* e = m.symbols.FindSymbol(m.current_slot, m.current_function, name);
+    int32_t slot = m.current_slot;
+    SymtbEntry* e = m.symbols.FindSymbol(slot, m.current_function, name);
     while (e && e->kind == SymbolKind::Module) {
-        int32_t slot = e->value1;
+        slot = e->value1;
         lx.NextToken();
         if (t.kind == TokenKind::Dot)
             lx.NextToken();
@@ -153,6 +155,8 @@ SymtbEntry* Parser::ResolveName(std::string& name, bool& ok) {
         name = t.text;
         e = m.symbols.FindSymbol(slot, nullptr, name);
     }
+    if (slot_out)
+        *slot_out = slot;
     return e;
 }
 
@@ -475,21 +479,12 @@ bool ParseTarget(Machine& m, TargetRec& t, bool allow_function) {
         return false;
     }
     Parser parser(m);
-    std::string name = tok.text;
-    SymtbEntry* e = m.symbols.FindSymbol(m.current_slot, m.current_function, name);
-    int32_t slot = m.current_slot;
-    while (e && e->kind == SymbolKind::Module) {
-        slot = e->value1;
-        m.lexer.NextToken();
-        if (tok.kind == TokenKind::Dot)
-            m.lexer.NextToken();
-        if (tok.kind != TokenKind::Word) {
-            m.ReportErrorHere(MSG_EXPECTED_ID_AFTER_DOT);
-            return false;
-        }
-        name = tok.text;
-        e = m.symbols.FindSymbol(slot, nullptr, name);
-    }
+    std::string name;
+    bool ok;
+    int32_t slot;
+    SymtbEntry* e = parser.ResolveName(name, ok, &slot);
+    if (!ok)
+        return false;
     if (!e)
         e = m.symbols.FindOrAddSymbol(slot, nullptr, name, true);
     if (e->kind == SymbolKind::Undefined) {

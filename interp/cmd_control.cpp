@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "core/messages.h"
+#include "interp/command_helpers.h"
 #include "interp/runtime.h"
 #include "interp/script_search.h"
 
@@ -29,13 +30,6 @@ void ContinueAfterEnd(Runtime& rt, int32_t head) {
 void SkipWord(Runtime& rt, std::string_view word) {
     if (rt.lexer.TokenIsWord(word))
         rt.lexer.NextToken();
-}
-
-// A failed command reports once; the rest of its line is not looked at.
-bool Fail(Runtime& rt, std::string_view message) {
-    rt.ReportErrorHere(message);
-    rt.lexer.SkipRestOfLine();
-    return false;
 }
 
 // Number of passes a PARA domain gives.
@@ -221,6 +215,27 @@ void EnterSlot(Runtime& rt, int32_t slot, int32_t line) {
     s.stop = false;
     s.failed = false;
     s.next_line = line;
+}
+
+// The common start of DESVIA and CHAMA. In interactive mode only another
+// script may be named, and it runs here and now (Done).
+enum class JumpStart : uint8_t { Go = 0, Done = 1, Failed = 2 };
+
+JumpStart StartJump(Runtime& rt, std::string_view interactive_refusal, JumpTarget& target) {
+    if (rt.current_slot == 0 && !rt.lexer.TokenIsWord("SCRIPT")) {
+        Fail(rt, interactive_refusal);
+        return JumpStart::Failed;
+    }
+    std::optional<JumpTarget> parsed = ParseJumpTarget(rt);
+    if (!parsed)
+        return JumpStart::Failed;
+    if (rt.current_slot == 0) {
+        rt.RunSlot(parsed->slot, parsed->line);
+        rt.current_slot = 0;
+        return JumpStart::Done;
+    }
+    target = *parsed;
+    return JumpStart::Go;
 }
 
 }  // namespace
@@ -490,27 +505,20 @@ bool CmdRetorna(Runtime& rt) {
 }
 
 bool CmdDesvia(Runtime& rt) {
-    bool names_script = rt.lexer.TokenIsWord("SCRIPT");
-    if (rt.current_slot == 0 && !names_script) {
-        rt.lexer.SkipRestOfLine();
-        return Fail(rt, "O comando DESVIA N\xC3O \xE9 permitido no modo interativo");
+    JumpTarget target {};
+    switch (StartJump(rt, "O comando DESVIA N\xC3O \xE9 permitido no modo interativo", target)) {
+    case JumpStart::Failed: return false;
+    case JumpStart::Done: return true;
+    case JumpStart::Go: break;
     }
-    std::optional<JumpTarget> target = ParseJumpTarget(rt);
-    if (!target)
-        return false;
-    if (rt.current_slot == 0) {
-        rt.RunSlot(target->slot, target->line);
-        rt.current_slot = 0;
-        return true;
-    }
-    if (target->slot == rt.current_slot) {
-        rt.Slot().next_line = target->line;
+    if (target.slot == rt.current_slot) {
+        rt.Slot().next_line = target.line;
         return true;
     }
     // The other script takes over; the caller does not resume. Running it in
     // this same loop (not a nested run) keeps scripts that jump back and
     // forth from growing the native stack.
-    EnterSlot(rt, target->slot, target->line);
+    EnterSlot(rt, target.slot, target.line);
     return true;
 }
 
@@ -531,18 +539,11 @@ bool CmdChama(Runtime& rt) {
         }
         return true;
     }
-    bool names_script = rt.lexer.TokenIsWord("SCRIPT");
-    if (rt.current_slot == 0 && !names_script) {
-        rt.lexer.SkipRestOfLine();
-        return Fail(rt, "O comando CHAMA no modo interativo deve especificar um novo script");
-    }
-    std::optional<JumpTarget> target = ParseJumpTarget(rt);
-    if (!target)
-        return false;
-    if (rt.current_slot == 0) {
-        rt.RunSlot(target->slot, target->line);
-        rt.current_slot = 0;
-        return true;
+    JumpTarget target {};
+    switch (StartJump(rt, "O comando CHAMA no modo interativo deve especificar um novo script", target)) {
+    case JumpStart::Failed: return false;
+    case JumpStart::Done: return true;
+    case JumpStart::Go: break;
     }
     int32_t calling_slot = rt.current_slot;
     int32_t call_line = rt.Slot().current_line;
@@ -554,10 +555,10 @@ bool CmdChama(Runtime& rt) {
     ret.function = rt.current_function;
     ret.saved_frame_base = rt.frame_base;
     ret.saved_line = call_line;
-    if (target->slot == calling_slot)
-        rt.Slot().next_line = target->line;
+    if (target.slot == calling_slot)
+        rt.Slot().next_line = target.line;
     else
-        EnterSlot(rt, target->slot, target->line);
+        EnterSlot(rt, target.slot, target.line);
     return true;
 }
 

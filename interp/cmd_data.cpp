@@ -5,6 +5,7 @@
 // live in cmd_text.cpp. A handler that fails skips the rest of its line, so
 // the user hears the one message that explains the failure.
 #include "interp/cmd_data.h"
+#include "interp/command_helpers.h"
 
 #include <algorithm>
 #include <string>
@@ -21,21 +22,6 @@ namespace {
 
 using core::TargetRec;
 using core::TokenKind;
-
-bool FailQuietly(Runtime& rt) {
-    rt.lexer.SkipRestOfLine();
-    return false;
-}
-
-bool Fail(Runtime& rt, std::string_view message) {
-    rt.ReportErrorHere(message);
-    return FailQuietly(rt);
-}
-
-// The store reports its own failures (an iterator, an unindexable value).
-bool AssignOrFail(Runtime& rt, TargetRec& t, const Value& v) {
-    return core::AssignTarget(rt, t, v) || FailQuietly(rt);
-}
 
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 

@@ -11,6 +11,7 @@
 
 #include "core/selection.h"
 #include "interp/cmd_data.h"
+#include "interp/command_helpers.h"
 #include "interp/runtime.h"
 #include "interp/text_ops.h"
 
@@ -28,20 +29,6 @@ constexpr size_t MAX_REPLACED_TEXT = size_t { 1 } << 30;
 
 constexpr std::string_view MSG_CONCATENA_STRINGS = "O comando CONCATENA aplica-se a cadeias";
 constexpr std::string_view MSG_NOT_A_STRING = "A vari\xE1vel especificada n\xE3o cont\xE9m uma cadeia";
-
-bool FailQuietly(Runtime& rt) {
-    rt.lexer.SkipRestOfLine();
-    return false;
-}
-
-bool Fail(Runtime& rt, std::string_view message) {
-    rt.ReportErrorHere(message);
-    return FailQuietly(rt);
-}
-
-bool AssignOrFail(Runtime& rt, TargetRec& t, const Value& v) {
-    return core::AssignTarget(rt, t, v) || FailQuietly(rt);
-}
 
 Value ParseAs(Runtime& rt, ValueKind kind) {
     Value v;

@@ -71,6 +71,17 @@ void AppendLine(ScriptRec& s, std::string line, int32_t& head) {
     s.lines.push_back(std::move(rec));
 }
 
+// The state a slot starts with when a script is put in it, and returns to
+// when it is freed.
+void ResetSlotState(ScriptRec& s) {
+    s.compiled = false;
+    s.hook = nullptr;
+    s.current_line = 0;
+    s.next_line = 0;
+    s.io_status = 0;
+    s.failed = s.returned = s.trace = s.stop = s.mute = false;
+}
+
 void FillSlot(ScriptRec& s, const std::vector<std::string>& lines, bool cmd_script) {
     s.lines.clear();
     s.lines.reserve(lines.size() + 1);
@@ -97,13 +108,9 @@ void FillSlot(ScriptRec& s, const std::vector<std::string>& lines, bool cmd_scri
         AppendLine(s, std::move(line), head);
     }
     s.last_line = static_cast<int32_t>(s.lines.size()) - 1;
+    ResetSlotState(s);
     s.free = false;
-    s.compiled = false;
-    s.hook = nullptr;
     s.current_line = 1;
-    s.next_line = 0;
-    s.io_status = 0;
-    s.failed = s.returned = s.trace = s.stop = s.mute = false;
 }
 
 // Names inside are Windows-1252; the file system spells them in UTF-8.
@@ -171,12 +178,7 @@ void Runtime::FreeSlot(int32_t slot) {
     s.free = true;
     s.full_path.clear();
     s.file_name.clear();
-    s.compiled = false;
-    s.hook = nullptr;
-    s.current_line = 0;
-    s.next_line = 0;
-    s.io_status = 0;
-    s.failed = s.returned = s.trace = s.stop = s.mute = false;
+    ResetSlotState(s);
 }
 
 }  // namespace palavrino::interp

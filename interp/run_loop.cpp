@@ -71,12 +71,10 @@ namespace {
 
 }  // namespace
 
-bool Runtime::RunSlot(int32_t slot, int32_t start_line) {
-    current_slot = slot;
-    ScriptRec& first = Slot();
-    first.returned = false;
-    first.current_line = start_line;
-    first.stop = false;
+// Runs lines of the current slot from its current line until the slot
+// stops, its lines run out, a line fails, or (for a function body) the
+// function `returning_from` returns.
+bool Runtime::RunLines(SymtbEntry* returning_from) {
     for (;;) {
         ScriptRec& s = Slot();
         if (s.stop || s.current_line > s.last_line)
@@ -86,33 +84,32 @@ bool Runtime::RunSlot(int32_t slot, int32_t start_line) {
         if (!RunLine(current_slot, s.current_line))
             break;
         ScriptRec& after = Slot();  // CHAMA and RETORNA switch slots
-        after.current_line = after.next_line;
-    }
-    return !Slot().failed;
-}
-
-bool Runtime::RunFunctionBody(SymtbEntry& function) {
-    ScriptRec& first = Slot();
-    first.returned = false;
-    first.current_line = function.line;
-    entering_function = &function;
-    for (;;) {
-        ScriptRec& s = Slot();
-        if (s.stop || s.current_line > s.last_line)
-            break;
-        if (InterruptRequested())
-            ThrowInterrupt(s.current_line);
-        if (!RunLine(current_slot, s.current_line))
-            break;
-        ScriptRec& after = Slot();
-        if (current_function == &function && after.returned) {
+        if (returning_from && current_function == returning_from && after.returned) {
             after.returned = false;
             break;
         }
         after.current_line = after.next_line;
     }
-    entering_function = nullptr;
     return !Slot().failed;
+}
+
+bool Runtime::RunSlot(int32_t slot, int32_t start_line) {
+    current_slot = slot;
+    ScriptRec& s = Slot();
+    s.returned = false;
+    s.current_line = start_line;
+    s.stop = false;
+    return RunLines(nullptr);
+}
+
+bool Runtime::RunFunctionBody(SymtbEntry& function) {
+    ScriptRec& s = Slot();
+    s.returned = false;
+    s.current_line = function.line;
+    entering_function = &function;
+    bool ok = RunLines(&function);
+    entering_function = nullptr;
+    return ok;
 }
 
 bool Runtime::RunInteractiveLine(const std::string& text) {

@@ -154,6 +154,7 @@ public:
 
 private:
     void EnterCommands();
+    bool RunLines(SymtbEntry* returning_from);
     std::deque<SymtbEntry> m_special_entries;
 };
 

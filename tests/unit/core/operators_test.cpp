@@ -2,37 +2,15 @@
 // expected result (kind and display form) and the messages reported.
 #include <gtest/gtest.h>
 
+#include "tests/unit/core/value_builders.h"
+
 #include "core/operators.h"
 
 namespace palavrino::core {
 namespace {
 
-Value I(int32_t n) { return Value::Int(n); }
-Value S(std::string s) { return Value::String(std::move(s)); }
-Value U() { return Value::Undefined(); }
-Value R(int32_t a, int32_t b) { return Value::Range(a, b); }
-Value X() { return Value(); }  // "inválido"
-Value L(std::initializer_list<Value> items)
-{
-    Value v = Value::NewList();
-    for (const Value& x : items)
-        ListAppend(v.List(), x);
-    return v;
-}
-Value D(std::initializer_list<std::pair<std::string, Value>> entries)
-{
-    Value v = Value::NewDict();
-    for (const auto& e : entries)
-        DictSet(v.Dict(), e.first, e.second);
-    return v;
-}
+using namespace test_values;
 
-class RecordingSink final : public ErrorSink {
-public:
-    void ReportHere(std::string_view message) override { messages.emplace_back(message); }
-    void ReportPlain(std::string_view message) override { messages.emplace_back(message); }
-    std::vector<std::string> messages;
-};
 
 const std::string DIVISION_BY_ZERO = "Divis\xE3o por ZERO evitada";
 const std::string POWER_OVERFLOW = "Estouro durante potencia\xE7\xE3o";

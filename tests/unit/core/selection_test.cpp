@@ -2,40 +2,18 @@
 // exact messages of failed stores.
 #include <gtest/gtest.h>
 
+#include "tests/unit/core/value_builders.h"
+
 #include "core/selection.h"
 
 namespace palavrino::core {
 namespace {
 
-Value I(int32_t n) { return Value::Int(n); }
-Value S(std::string s) { return Value::String(std::move(s)); }
-Value U() { return Value::Undefined(); }
-Value R(int32_t a, int32_t b) { return Value::Range(a, b); }
-Value X() { return Value(); }
-Value L(std::initializer_list<Value> items)
-{
-    Value v = Value::NewList();
-    for (const Value& x : items)
-        ListAppend(v.List(), x);
-    return v;
-}
-Value D(std::initializer_list<std::pair<std::string, Value>> entries)
-{
-    Value v = Value::NewDict();
-    for (const auto& e : entries)
-        DictSet(v.Dict(), e.first, e.second);
-    return v;
-}
+using namespace test_values;
 // A selector as the parser builds it: "[a, b]" is L({a, b}), ".nome" is
 // L({S("nome")}).
 using Selectors = std::vector<Value>;
 
-class RecordingSink final : public ErrorSink {
-public:
-    void ReportHere(std::string_view message) override { messages.emplace_back(message); }
-    void ReportPlain(std::string_view message) override { messages.emplace_back(message); }
-    std::vector<std::string> messages;
-};
 
 void ExpectValue(const Value& actual, const Value& expected)
 {

@@ -3,6 +3,8 @@
 // list, dictionary and text operations.
 #include <gtest/gtest.h>
 
+#include "tests/unit/core/value_builders.h"
+
 #include <algorithm>
 #include <random>
 
@@ -11,24 +13,7 @@
 namespace palavrino::core {
 namespace {
 
-Value I(int32_t n) { return Value::Int(n); }
-Value S(std::string s) { return Value::String(std::move(s)); }
-Value U() { return Value::Undefined(); }
-Value R(int32_t a, int32_t b) { return Value::Range(a, b); }
-Value L(std::initializer_list<Value> items)
-{
-    Value v = Value::NewList();
-    for (const Value& x : items)
-        ListAppend(v.List(), x);
-    return v;
-}
-Value D(std::initializer_list<std::pair<std::string, Value>> entries)
-{
-    Value v = Value::NewDict();
-    for (const auto& e : entries)
-        *v.Dict().Find(e.first, true) = e.second;
-    return v;
-}
+using namespace test_values;
 std::string Show(const Value& v) { return ValueToText(v); }
 
 // A list of `depth` lists, each holding the next; the innermost is empty.
