@@ -22,6 +22,7 @@ struct Level {
 
 constexpr uint32_t Bit(OpCode op) { return 1u << static_cast<unsigned>(op); }
 
+
 constexpr int PRIMARY_LEVEL = 7;
 constexpr std::array<Level, PRIMARY_LEVEL> LEVELS = { {
     { Bit(OpCode::Range), false },
@@ -58,25 +59,39 @@ private:
     TokenRec& t;
 };
 
+// The level of an operator code, or -1 for none.
+constexpr std::array<int8_t, OP_CODE_COUNT> LevelsOfOperators() {
+    std::array<int8_t, OP_CODE_COUNT> out {};
+    for (auto& l : out)
+        l = -1;
+    for (int n = 0; n < PRIMARY_LEVEL; ++n)
+        for (int op = 0; op < OP_CODE_COUNT; ++op)
+            if (LEVELS[static_cast<size_t>(n)].ops & (1u << op))
+                out[static_cast<size_t>(op)] = static_cast<int8_t>(n);
+    return out;
+}
+constexpr std::array<int8_t, OP_CODE_COUNT> OPERATOR_LEVEL = LevelsOfOperators();
+
 // level(n) -> level(n+1) { op(n) level(n+1) }
+// Evaluated by precedence climbing, which gives the same result as one
+// function per level but recurses only where an operand does: after an
+// operator of level L, the operand is parsed from level L + 1, and what
+// follows may use level L again (or only lower levels, where L does not
+// repeat).
 void Parser::ParseLevel(Value& v, int n) {
-    if (n >= PRIMARY_LEVEL) {
-        Primary(v);
-        return;
-    }
-    ParseLevel(v, n + 1);
-    const Level& level = LEVELS[static_cast<size_t>(n)];
+    Primary(v);
+    int cap = PRIMARY_LEVEL - 1;
     for (;;) {
         OpCode op = m.OperatorOf(v);
-        if (op == OpCode::None || !(level.ops & Bit(op)))
+        int level = OPERATOR_LEVEL[static_cast<size_t>(op)];
+        if (level < n || level > cap)
             return;
         lx.NextToken();
         Value w;
-        ParseLevel(w, n + 1);
+        ParseLevel(w, level + 1);
         if (!m.check_only)
             ApplyOperator(op, v, std::move(w), m);
-        if (!level.repeat)
-            return;
+        cap = LEVELS[static_cast<size_t>(level)].repeat ? level : level - 1;
     }
 }
 

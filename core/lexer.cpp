@@ -188,11 +188,15 @@ TokenKind Lexer::NextToken() {
             tok.int_value = static_cast<int32_t>(value);
             tok.kind = TokenKind::Integer;
         } else if (IsWordStartClass(c)) {
-            tok.text += c;
-            ++p;
+            // Find the word's end first, then fold it in one pass: words are
+            // scanned on every run of every line.
+            const char* start = p++;
             while (IsWordClass(table[static_cast<unsigned char>(*p)]))
-                tok.text += table[static_cast<unsigned char>(*p++)];
-            tok.kind = tok.text[0] == '@' ? TokenKind::LabelWord : TokenKind::Word;
+                ++p;
+            tok.text.assign(start, p);
+            for (char& ch : tok.text)
+                ch = table[static_cast<unsigned char>(ch)];
+            tok.kind = c == '@' ? TokenKind::LabelWord : TokenKind::Word;
         }
         // Any other visible character starts no token: the line reads as
         // ended there, and the position stays put.
