@@ -1,10 +1,17 @@
-// VERSAO, DEBUG, RANDOMIZA and SIMBOLOS: commands about the interpreter
-// itself. All of them are allowed in interactive mode.
+// VERSAO, DEBUG, RANDOMIZA, SIMBOLOS and AJUDA: commands about the
+// interpreter itself, all allowed in interactive mode. AJUDA reads the
+// language manual from the environment's data folder (or the folder named
+// by PGMTALIRA) and shows one section, or the list of topics.
 #include "interp/cmd_admin.h"
 
 #include <chrono>
 #include <cstdio>
 
+#include "console/config.h"
+#include "console/encoding.h"
+#include "core/char_tables.h"
+#include "devices/text_file.h"
+#include "interp/command_helpers.h"
 #include "interp/runtime.h"
 
 namespace palavrino::interp {
@@ -14,12 +21,16 @@ namespace {
 constexpr std::string_view VERSION_TEXT = "6.3";
 constexpr double VERSION_NUMBER = 6.3;
 
-// Reads a decimal number with "." as the separator, whatever the locale.
+// Reads a signed decimal number with "." as the separator, whatever the
+// locale.
 bool ParseVersion(std::string_view text, double* out) {
     double value = 0;
     double scale = 0;
     bool digits = false;
     size_t i = 0;
+    bool negative = !text.empty() && text[0] == '-';
+    if (negative || (!text.empty() && text[0] == '+'))
+        ++i;
     for (; i < text.size(); ++i) {
         char c = text[i];
         if (c >= '0' && c <= '9') {
@@ -36,7 +47,7 @@ bool ParseVersion(std::string_view text, double* out) {
             return false;
         }
     }
-    *out = value;
+    *out = negative ? -value : value;
     return digits;
 }
 
@@ -56,7 +67,116 @@ std::string Format(const char* format, const std::string& a, const std::string& 
     return out;
 }
 
+// ---- The manual ----
+
+constexpr std::string_view SECTION_MARK = "== ";
+// A topic typed at the list is a command or function name.
+constexpr int MAX_TOPIC_LENGTH = 40;
+// Tab stops of the manual's text.
+constexpr size_t MANUAL_TAB_COLUMNS = 4;
+
+bool OpensSection(std::string_view line) { return line.substr(0, SECTION_MARK.size()) == SECTION_MARK; }
+
+std::string ExpandTabs(std::string_view line) {
+    std::string out;
+    for (char c : line) {
+        if (c != '\t') {
+            out += c;
+            continue;
+        }
+        do
+            out += ' ';
+        while (out.size() % MANUAL_TAB_COLUMNS != 0);
+    }
+    return out;
+}
+
+// Where the manual is: under PGMTALIRA when the configuration names it,
+// otherwise in the environment's data folder. Windows-1252, like every name
+// the file layer opens.
+std::string ManualPath(Runtime& rt) {
+    std::string folder = rt.io.ReadConfig("TALIRA", "PGMTALIRA");
+    if (folder.empty())
+        return console::DecodeTextLine(console::DefaultDataPath("manual/pl.txt").string());
+    if (folder.back() != '/')
+        folder += '/';
+    return folder + "manual/pl.txt";
+}
+
+void ShowLines(Runtime& rt, const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) {
+        if (line.find_first_not_of(' ') == std::string::npos)
+            rt.NewLine();
+        else
+            rt.WriteLineAndSpeak(line);
+    }
+}
+
+void ShowSection(Runtime& rt, const std::vector<std::string>& manual, const std::string& topic) {
+    std::optional<std::vector<std::string>> section = ManualSection(manual, topic);
+    if (!section) {
+        rt.ReportErrorHere("Ajuda n\xE3o encontrada para o comando " + topic);
+        return;
+    }
+    // FIXME: the section belongs in the paragraph editor (framed, 80 columns
+    // by 16 rows), where the user can move through it; until that screen
+    // exists its lines are written and spoken in turn.
+    ShowLines(rt, *section);
+}
+
 }  // namespace
+
+std::vector<std::string> ManualTopics(const std::vector<std::string>& lines) {
+    std::vector<std::string> topics;
+    for (const std::string& line : lines) {
+        if (!OpensSection(line))
+            continue;
+        std::string_view rest = std::string_view(line).substr(SECTION_MARK.size());
+        rest = rest.substr(0, rest.find(' '));
+        size_t b = rest.find_first_not_of(" \t");
+        if (b == std::string_view::npos)
+            continue;
+        size_t e = rest.find_last_not_of(" \t");
+        topics.emplace_back(rest.substr(b, e - b + 1));
+    }
+    return topics;
+}
+
+std::optional<std::vector<std::string>> ManualSection(const std::vector<std::string>& lines, std::string_view topic) {
+    const std::string wanted = core::FoldName(topic);
+    if (wanted.empty())
+        return std::nullopt;
+    // An exact topic wins over an earlier one it only begins, so SE finds
+    // its own section even when SEJA comes first; a prefix still finds a
+    // section from the start of its name.
+    size_t exact = lines.size();
+    size_t prefix = lines.size();
+    for (size_t i = 0; i < lines.size() && exact == lines.size(); ++i) {
+        if (!OpensSection(lines[i]))
+            continue;
+        std::string rest = core::FoldName(std::string_view(lines[i]).substr(SECTION_MARK.size()));
+        if (rest.compare(0, wanted.size(), wanted) != 0)
+            continue;
+        if (rest.size() == wanted.size() || rest[wanted.size()] == ' ')
+            exact = i;
+        else if (prefix == lines.size())
+            prefix = i;
+    }
+    size_t at = exact < lines.size() ? exact : prefix;
+    if (at == lines.size())
+        return std::nullopt;
+    std::string_view header = std::string_view(lines[at]).substr(SECTION_MARK.size());
+    size_t word_end = std::min(header.find(' '), header.size());
+    std::string_view title = header.substr(std::min(word_end + 1, header.size()));
+    std::vector<std::string> section;
+    section.push_back(std::string(header.substr(0, word_end)) + " " + std::string(title));
+    for (size_t i = at + 1; i < lines.size() && !OpensSection(lines[i]); ++i)
+        section.push_back(ExpandTabs(lines[i]));
+    // Blank lines that only separate sections in the file are not read out.
+    while (section.size() > 1 && section.back().find_first_not_of(' ') == std::string::npos)
+        section.pop_back();
+    return section;
+}
 
 bool CmdVersao(Runtime& rt) {
     Value v;
@@ -91,7 +211,11 @@ bool CmdRandomiza(Runtime& rt) {
 
 bool CmdSimbolos(Runtime& rt) {
     const std::string dashes(69, '-');
-    bool any = rt.symbols.FirstDefined() != nullptr;
+    // The frame of dashes and headings only surrounds a listing that has
+    // rows; labels and functions are never listed.
+    bool any = false;
+    for (SymtbEntry* e = rt.symbols.FirstDefined(); e && !any; e = core::SymbolTable::NextDefined(e))
+        any = e->kind == SymbolKind::Variable || e->kind == SymbolKind::Module;
     if (any) {
         rt.WriteLineAndSpeak(dashes);
         rt.WriteLineAndSpeak("   IDENTIFICADOR      TIPO   SCRIPT      ESCOPO      VALOR");
@@ -127,6 +251,45 @@ bool CmdSimbolos(Runtime& rt) {
     rt.WriteLineAndSpeak("   Maior Lista de Colis\xF5" "es:   " + core::IntToText(rt.symbols.LongestChain()));
     if (any)
         rt.WriteLineAndSpeak(dashes);
+    return true;
+}
+
+// AJUDA [topic]
+bool CmdAjuda(Runtime& rt) {
+    std::string topic;
+    bool has_topic = !rt.lexer.AtEnd();
+    if (has_topic) {
+        const core::TokenRec& t = rt.lexer.tok;
+        bool word_operator = rt.lexer.IsOperator(core::OpCode::And) || rt.lexer.IsOperator(core::OpCode::Or);
+        if (t.kind == core::TokenKind::Word || t.kind == core::TokenKind::String)
+            topic = t.text;
+        else if (word_operator)
+            topic = core::FoldName(t.raw);
+        else
+            return Fail(rt, "Esperava o nome de um comando");
+    }
+    rt.lexer.SkipRestOfLine();
+    std::vector<std::string> manual;
+    if (devices::ReadFileLines(ManualPath(rt), manual) != 0) {
+        rt.ReportErrorHere("Manual n\xE3o encontrado");
+        return true;
+    }
+    if (has_topic) {
+        ShowSection(rt, manual, topic);
+        return true;
+    }
+    rt.io.ClearWindow();
+    rt.WriteLineAndSpeak("Escolha o item para obter ajuda:");
+    // FIXME: the topics belong in a list menu the user moves through with
+    // the arrows and chooses from with Enter; until that screen exists they
+    // are written and spoken, and the user types the one wanted.
+    ShowLines(rt, ManualTopics(manual));
+    HostIo::LineRead choice = rt.io.ReadLine(MAX_TOPIC_LENGTH);
+    size_t b = choice.text.find_first_not_of(' ');
+    if (choice.key != KEY_ENTER || b == std::string::npos)
+        return true;
+    size_t e = choice.text.find_last_not_of(' ');
+    ShowSection(rt, manual, choice.text.substr(b, e - b + 1));
     return true;
 }
 

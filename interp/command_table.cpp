@@ -1,6 +1,7 @@
 // The commands of the language, one row each, in alphabetical order, and the
 // three special entries that are never found by name. The row is the only
 // place that ties a command word to its handler and its block kind.
+#include "devices/cmd_fs.h"
 #include "devices/cmd_io.h"
 #include "interp/cmd_admin.h"
 #include "interp/cmd_control.h"
@@ -30,11 +31,11 @@ const std::vector<CommandRow>& CommandTable() {
         { "ABRE", devices::CmdAbre, K::Command },
         { "ACEITA", CmdUnavailable, K::Command },
         { "ACIONA", CmdUnavailable, K::Command },
-        { "AJUDA", CmdUnavailable, K::Command },
+        { "AJUDA", CmdAjuda, K::Command },
         { "ANEXA", CmdAnexa, K::Command },
         { "BAIXA", CmdUnavailable, K::Command },
         { "BIPA", CmdBipa, K::Command },
-        { "BUSCA", CmdUnavailable, K::Command },
+        { "BUSCA", devices::CmdBusca, K::Command },
         { "CAPTURA", CmdUnavailable, K::Command },
         { "CHAMA", CmdChama, K::Command },
         { "CHECA", devices::CmdCheca, K::Command },
@@ -51,7 +52,7 @@ const std::vector<CommandRow>& CommandTable() {
         { "DESTROI", CmdDestroi, K::Command },
         { "DESVIA", CmdDesvia, K::Command },
         { "DIGITA", CmdUnavailable, K::Command },
-        { "DIR", CmdUnavailable, K::Command },
+        { "DIR", devices::CmdDir, K::Command },
         { "DIVIDE", CmdDivide, K::Command },
         { "ENQUANTO", CmdEnquanto, K::Loop },
         { "ESCREVE", devices::CmdEscreve, K::Command },
@@ -63,7 +64,7 @@ const std::vector<CommandRow>& CommandTable() {
         { "FORM", CmdUnavailable, K::Command },
         { "FUNCAO", CmdFuncao, K::FunctionDef },
         { "FUNDO", CmdUnavailable, K::Command },
-        { "HELP", CmdUnavailable, K::Command },
+        { "HELP", CmdAjuda, K::Command },
         { "IMAGEM", CmdUnavailable, K::Command },
         { "IMPORTA", CmdImporta, K::Command },
         { "INTERNET", CmdUnavailable, K::Command },
@@ -85,10 +86,10 @@ const std::vector<CommandRow>& CommandTable() {
         { "QUEBRA", CmdQuebra, K::Break },
         { "RANDOMIZA", CmdRandomiza, K::Command },
         { "RATO", CmdUnavailable, K::Command },
-        { "REMOVE", CmdUnavailable, K::Command },
-        { "RENOMEIA", CmdUnavailable, K::Command },
+        { "REMOVE", devices::CmdRemove, K::Command },
+        { "RENOMEIA", devices::CmdRenomeia, K::Command },
         { "REPETE", CmdRepete, K::Loop },
-        { "REPLICA", CmdUnavailable, K::Command },
+        { "REPLICA", devices::CmdReplica, K::Command },
         { "RETORNA", CmdRetorna, K::Command },
         { "SE", CmdSe, K::If },
         { "SEJA", CmdSeja, K::Command },

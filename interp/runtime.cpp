@@ -4,6 +4,7 @@
 #include "interp/runtime.h"
 
 #include "core/value.h"
+#include "devices/cmd_fs.h"
 #include "devices/cmd_io.h"
 
 namespace palavrino::interp {
@@ -12,6 +13,8 @@ Runtime::Runtime(HostIo& host) : io(host) {
     natives[static_cast<size_t>(core::BuiltinId::Abrearq)] = devices::FnAbrearq;
     natives[static_cast<size_t>(core::BuiltinId::Fimarq)] = devices::FnFimarq;
     natives[static_cast<size_t>(core::BuiltinId::Fda)] = devices::FnFimarq;
+    natives[static_cast<size_t>(core::BuiltinId::Conteudo)] = devices::FnConteudo;
+    natives[static_cast<size_t>(core::BuiltinId::Diretorio)] = devices::FnDiretorio;
     symbols.Reset();
     EnterBuiltins();
     EnterCommands();
