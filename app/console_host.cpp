@@ -95,4 +95,48 @@ std::string ConsoleHost::ReadConfig(std::string_view section, std::string_view k
     return m_console.Config().ReadConfig(section, key);
 }
 
+void ConsoleHost::SetBackColor(int colour) { m_console.Screen().SetBackColour(colour); }
+void ConsoleHost::MoveCursor(int x, int y) { m_console.Screen().MoveCursor(x, y); }
+int ConsoleHost::CursorColumn() { return m_console.Screen().CursorColumn(); }
+int ConsoleHost::CursorRow() { return m_console.Screen().CursorRow(); }
+void ConsoleHost::ClearToLineEnd() { m_console.Screen().ClearToLineEnd(); }
+int ConsoleHost::ScreenChar(int x, int y) { return m_console.Screen().ScreenChar(x, y); }
+int ConsoleHost::ScreenAttr(int x, int y) { return m_console.Screen().ScreenAttr(x, y); }
+
+void ConsoleHost::SetConsoleVisible(bool shown) {
+    if (shown)
+        m_console.ShowConsole();
+    else
+        m_console.HideConsole();
+}
+
+int ConsoleHost::ReadKeySpoken() {
+    console::Speech& voice = m_console.Voice();
+    voice.WaitSpeech();
+    const std::uint8_t key = m_console.Keys().ReadKey();
+    voice.StopSpeech();
+    // The second byte of an extended key is read by the caller.
+    if (key != 0)
+        voice.SpeakChar(key);
+    return key;
+}
+
+interp::HostIo::LineRead ConsoleHost::ReadPlainLine(bool hidden) { return FromEditor(m_console.ReadBufferLine(hidden)); }
+
+interp::HostIo::LineRead ConsoleHost::EditLineToEdge(const std::string& text, int max_length) {
+    console::ScreenModel& screen = m_console.Screen();
+    std::string edited = text;
+    const console::Key key =
+        m_console.Editor().EditLineToEdge(edited, screen.CursorColumn(), screen.CursorRow(), true, max_length);
+    NewLine();
+    interp::HostIo::LineRead out;
+    out.text = edited;
+    out.key = key.extended ? 0 : key.code;
+    return out;
+}
+
+void ConsoleHost::RecordLine(std::string_view text) { m_console.Screen().RecordLine(text); }
+void ConsoleHost::RestartSpeech(std::string_view sound_dir) { m_console.StartSpeech(sound_dir); }
+void ConsoleHost::PlayNamedSound(std::string_view name) { (void)m_console.Voice().PlaySound(name); }
+
 }  // namespace palavrino::app

@@ -36,6 +36,20 @@ public:
     void ClearRows(int first, int last) override;
     void PauseMs(int ms) override;
     std::string ReadConfig(std::string_view section, std::string_view key) override;
+    void SetBackColor(int colour) override;
+    void MoveCursor(int x, int y) override;
+    int CursorColumn() override;
+    int CursorRow() override;
+    void ClearToLineEnd() override;
+    int ScreenChar(int x, int y) override;
+    int ScreenAttr(int x, int y) override;
+    void SetConsoleVisible(bool shown) override;
+    int ReadKeySpoken() override;
+    LineRead ReadPlainLine(bool hidden) override;
+    LineRead EditLineToEdge(const std::string& text, int max_length) override;
+    void RecordLine(std::string_view text) override;
+    void RestartSpeech(std::string_view sound_dir) override;
+    void PlayNamedSound(std::string_view name) override;
 
 private:
     console::Console& m_console;

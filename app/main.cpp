@@ -15,6 +15,7 @@
 #include "console/encoding.h"
 #include "interp/driver.h"
 #include "interp/runtime.h"
+#include "platform/audio_sink.h"
 #include "platform/interrupt.h"
 #include "platform/terminal.h"
 
@@ -37,7 +38,10 @@ void* RunInterpreter(void* arg) {
     using namespace palavrino;
     Job* job = static_cast<Job*>(arg);
     console::ConfigFile config = console::ConfigFile::Open(console::DefaultConfigLocations(ProgramDir()));
-    console::Console con(platform::OpenStdioTerminal(), std::move(config));
+    // The sound output: the sound card, "nulo", or "arquivo:" and a WAV
+    // file; silence when the choice cannot be opened (no sound card).
+    auto audio = platform::OpenAudioSink(console::Cp1252ToUtf8(config.ReadConfig("TRADUTOR", "SAIDADEAUDIO")));
+    console::Console con(platform::OpenStdioTerminal(), std::move(config), std::move(audio));
     con.StartSpeech(con.Config().ReadConfig("PALAVRIN", "DIRPALAVRIN"));
     app::ConsoleHost host(con);
     interp::Runtime runtime(host);

@@ -8,6 +8,7 @@
 #include "console/config.h"
 #include "console/keyboard.h"
 #include "console/line_editor.h"
+#include "console/review.h"
 #include "console/screen_model.h"
 #include "console/speech.h"
 #include "platform/audio_sink.h"
@@ -34,9 +35,33 @@ public:
     Keyboard& Keys() { return m_keyboard; }
     Speech& Voice() { return m_speech; }
     LineEditor& Editor() { return m_editor; }
+    Clipboard& Board() { return m_clipboard; }
+    ScreenReview& Review() { return m_review; }
+    BrailleKeyboard& Braille() { return m_braille; }
 
-    // Starts (or restarts) speech with the program's sound directory.
+    // Starts (or restarts) speech with the program's sound directory, and
+    // sets up the magnified view the low-vision settings ask for.
     void StartSpeech(std::string_view sound_dir, int speed = 0);
+    const std::string& SoundDir() const { return m_sound_dir; }
+
+    // Runs screen review until the user leaves it with Escape.
+    void RunScreenReview() { m_review.Run(); }
+
+    // One key, spoken (see LineEditor::NextKeySpoken).
+    Key NextKeySpoken() { return m_editor.NextKeySpoken(); }
+    // The plain line reader, then the transcript; hidden typing (a
+    // password) is neither shown nor recorded.
+    LineRead ReadBufferLine(bool hidden);
+
+    // Plays a square tone of the given frequency for ms milliseconds.
+    void PlayTone(int frequency_hz, int ms);
+    // Switches the braille keyboard (0 off, 1, 2) and announces the change
+    // by tones.
+    void SetBrailleMode(int mode);
+
+    // Restores and raises, or hides, the console window.
+    void ShowConsole() { m_screen.SetVisible(true); }
+    void HideConsole() { m_screen.SetVisible(false); }
 
     void Write(std::string_view text) { m_screen.ConsoleWrite(text); }
     void WriteLine(std::string_view text) { m_screen.ConsoleWriteLine(text); }
@@ -58,6 +83,10 @@ private:
     Keyboard m_keyboard;
     Speech m_speech;
     LineEditor m_editor;
+    Clipboard m_clipboard;
+    ScreenReview m_review;
+    BrailleKeyboard m_braille;
+    std::string m_sound_dir;
     bool m_closed { false };
 };
 

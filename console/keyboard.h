@@ -11,12 +11,27 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <utility>
 
 namespace palavrino::console {
 
 // Ordinary key bytes with a fixed meaning.
 constexpr std::uint8_t KEY_CTRL_B = 2;
+constexpr std::uint8_t KEY_CTRL_C = 3;
+constexpr std::uint8_t KEY_CTRL_D = 4;
+constexpr std::uint8_t KEY_CTRL_K = 11;
+constexpr std::uint8_t KEY_CTRL_L = 12;
+constexpr std::uint8_t KEY_CTRL_S = 19;
+constexpr std::uint8_t KEY_CTRL_U = 21;
+constexpr std::uint8_t KEY_CTRL_V = 22;
+constexpr std::uint8_t KEY_CTRL_Y = 25;
+constexpr std::uint8_t KEY_CTRL_Z = 26;
+constexpr std::uint8_t KEY_CTRL_BACKSLASH = 28;
+// Two bytes some keyboards give for keys of their own: the first asks the
+// editor to read the whole text aloud, the second is ignored.
+constexpr std::uint8_t KEY_READ_ALL = 222;
+constexpr std::uint8_t KEY_IGNORED = 223;
 constexpr std::uint8_t KEY_BACKSPACE = 8;
 constexpr std::uint8_t KEY_TAB = 9;
 constexpr std::uint8_t KEY_CTRL_ENTER = 10;
@@ -27,6 +42,7 @@ constexpr std::uint8_t KEY_CTRL_BACKSPACE = 127;
 // The code after a zero byte. Some codes have two names because two keys
 // produce them (Ctrl+F11 and Alt+F1 both give 104).
 enum class ExtendedKey : std::uint8_t {
+    ShiftTab = 15,
     AltQ = 16,
     AltW = 17,
     AltE = 18,
@@ -110,17 +126,98 @@ enum class ExtendedKey : std::uint8_t {
     CtrlInsert = 255,
 };
 
-// One whole key: an ordinary byte, or an extended code.
+// One whole key: an ordinary byte, or an extended code, with the modifier
+// keys (platform::MOD_* bits) that were held when it was typed.
 struct Key {
     std::uint8_t code { 0 };
     bool extended { false };
+    std::uint8_t modifiers { 0 };
 
-    static constexpr Key Byte(std::uint8_t b) { return Key { b, false }; }
-    static constexpr Key Extended(ExtendedKey k) { return Key { static_cast<std::uint8_t>(k), true }; }
+    static constexpr Key Byte(std::uint8_t b) { return Key { b, false, 0 }; }
+    static constexpr Key Extended(ExtendedKey k) { return Key { static_cast<std::uint8_t>(k), true, 0 }; }
     bool Is(ExtendedKey k) const { return extended && code == static_cast<std::uint8_t>(k); }
     bool Is(std::uint8_t b) const { return !extended && code == b; }
-    bool operator==(const Key&) const = default;
+    bool Shift() const { return (modifiers & platform::MOD_SHIFT) != 0; }
+    bool Alt() const { return (modifiers & platform::MOD_ALT) != 0; }
+    bool Ctrl() const { return (modifiers & platform::MOD_CTRL) != 0; }
+    // The same key whatever modifiers were held.
+    bool operator==(const Key& other) const { return code == other.code && extended == other.extended; }
 };
+
+// The keys of the extended-key table: each gives one code alone and another
+// with Ctrl held.
+enum class NamedKey : std::uint8_t {
+    F1 = 0,
+    F2,
+    F3,
+    F4,
+    F5,
+    F6,
+    F7,
+    F8,
+    F9,
+    F10,
+    F11,
+    F12,
+    Insert,
+    Delete,
+    Home,
+    End,
+    PageUp,
+    PageDown,
+    Up,
+    Down,
+    Left,
+    Right,
+};
+
+// The code after the zero byte for a key of the table: the Ctrl code with
+// Ctrl held; Insert also has its own codes for Shift (paste) and Ctrl (copy).
+constexpr std::uint8_t ExtendedCodeOf(NamedKey key, std::uint8_t modifiers)
+{
+    struct Row {
+        std::uint8_t plain;
+        std::uint8_t with_ctrl;
+    };
+    constexpr std::array<Row, 22> TABLE = { {
+        { 59, 94 }, { 60, 95 }, { 61, 96 }, { 62, 97 }, { 63, 98 }, { 64, 99 }, { 65, 100 }, { 66, 101 },
+        { 67, 102 }, { 68, 103 }, { 69, 104 }, { 70, 105 }, // F1 ... F12
+        { 82, 255 }, // Insert
+        { 83, 83 }, // Delete
+        { 71, 119 }, // Home
+        { 79, 117 }, // End
+        { 73, 132 }, // Page Up
+        { 81, 118 }, // Page Down
+        { 72, 113 }, // Up
+        { 80, 114 }, // Down
+        { 75, 115 }, // Left
+        { 77, 116 }, // Right
+    } };
+    static_assert(TABLE.size() == static_cast<std::size_t>(NamedKey::Right) + 1);
+    const Row row = TABLE[static_cast<std::size_t>(key)];
+    if ((modifiers & platform::MOD_CTRL) != 0)
+        return row.with_ctrl;
+    if (key == NamedKey::Insert && (modifiers & platform::MOD_SHIFT) != 0)
+        return static_cast<std::uint8_t>(ExtendedKey::ShiftInsert);
+    return row.plain;
+}
+
+// The code a letter or digit gives with Alt held (the PC scan code of the
+// letter; 120 ... 129 for the digits 1 ... 9 and 0). Nothing for other keys.
+constexpr std::optional<std::uint8_t> AltCodeOf(std::uint8_t c)
+{
+    constexpr std::array<std::uint8_t, 26> LETTERS = { 30, 48, 46, 32, 18, 33, 34, 35, 23, 36, 37, 38, 50, 49,
+        24, 25, 16, 19, 31, 20, 22, 47, 17, 45, 21, 44 };
+    if (c >= 'a' && c <= 'z')
+        c = static_cast<std::uint8_t>(c - 'a' + 'A');
+    if (c >= 'A' && c <= 'Z')
+        return LETTERS[static_cast<std::size_t>(c - 'A')];
+    if (c >= '1' && c <= '9')
+        return static_cast<std::uint8_t>(120 + (c - '1'));
+    if (c == '0')
+        return static_cast<std::uint8_t>(129);
+    return std::nullopt;
+}
 
 class KeyBuffer {
 public:
@@ -128,12 +225,14 @@ public:
     // dropped so a stuck key cannot grow memory without end.
     static constexpr std::size_t CAPACITY = 64;
 
-    bool PushByte(std::uint8_t byte);
+    bool PushByte(std::uint8_t byte, std::uint8_t modifiers = 0);
     // Both bytes or neither: an extended key is never split.
-    bool PushExtended(std::uint8_t code);
+    bool PushExtended(std::uint8_t code, std::uint8_t modifiers = 0);
     bool Empty() const { return m_count == 0; }
     std::size_t Size() const { return m_count; }
     std::uint8_t Pop();
+    // The modifiers held with the byte Pop returned last.
+    std::uint8_t LastModifiers() const { return m_last_modifiers; }
     // The i-th byte from the front (0 when there is none).
     std::uint8_t Peek(std::size_t i) const;
     void Clear()
@@ -144,8 +243,84 @@ public:
 
 private:
     std::array<std::uint8_t, CAPACITY> m_bytes {};
+    std::array<std::uint8_t, CAPACITY> m_modifiers {};
     std::size_t m_head { 0 };
     std::size_t m_count { 0 };
+    std::uint8_t m_last_modifiers { 0 };
+};
+
+// The six-key braille keyboard on the letter keys: F D S J K L are dots 1 to
+// 6 and the space bar is a seventh bit. The keys pressed together form a
+// chord, which is complete when the last of them is released. Mode 1 uses
+// the plain table; mode 2 adds the Portuguese capital sign (dots 4-6) and
+// number sign (dots 3-4-5-6). Only a front end with key-release events can
+// feed it (the graphical window); a terminal cannot.
+class BrailleKeyboard {
+public:
+    // The byte the table gives for "no character" (a sign that only sets a
+    // flag).
+    static constexpr std::uint8_t NO_CHARACTER = 254;
+
+    int Mode() const { return m_mode; }
+    // Stores the mode (above 2 counts as 1) and clears a chord in progress.
+    void SetMode(int mode);
+    // The mode Ctrl+Alt+F11 selects next: 0 -> 1 -> 2 -> 1.
+    int NextMode() const { return m_mode == 1 ? 2 : 1; }
+
+    // The bit of a chord key (F D S J K L or space, either case), 0 for others.
+    static std::uint8_t ChordBit(std::uint8_t key);
+    // The character of a dot pattern 0-63 in the plain table.
+    static std::uint8_t TableEntry(int dots);
+
+    // A chord key went down (Ctrl not held). True when the key belongs to a
+    // chord and so must produce nothing else.
+    bool KeyDown(std::uint8_t key);
+    // A key went up. When it completes a chord, the character typed (never
+    // NO_CHARACTER). Ctrl held or a key outside the chord keys clears the
+    // capital, caps-lock and number flags.
+    std::optional<std::uint8_t> KeyUp(std::uint8_t key, bool ctrl_held);
+
+    bool Capital() const { return m_capital; }
+    bool CapsLock() const { return m_caps_lock; }
+    bool NumberMode() const { return m_number; }
+
+private:
+    std::uint8_t Filter(std::uint8_t c);
+    void ClearFlags()
+    {
+        m_capital = false;
+        m_caps_lock = false;
+        m_number = false;
+    }
+
+    int m_mode { 0 };
+    std::uint8_t m_chord { 0 };
+    std::uint8_t m_held { 0 };
+    bool m_capital { false };
+    bool m_caps_lock { false };
+    bool m_number { false };
+};
+
+// Mouse buttons and wheel as keys, always on in a graphical window: left is
+// Enter, right is Escape, middle is F9, the wheel is Up or Down.
+enum class MouseEvent : std::uint8_t {
+    LeftPress = 0,
+    RightPress = 1,
+    MiddlePress = 2,
+    WheelAway = 3, // away from the user
+    WheelTowards = 4,
+};
+
+class MouseKeys {
+public:
+    // The window got the focus; a button still down means the click that
+    // activated it, which must not count as a key.
+    void FocusGained(bool button_held) { m_ignore_next = button_held; }
+    void FocusLost() { m_ignore_next = false; }
+    std::optional<Key> Translate(MouseEvent event);
+
+private:
+    bool m_ignore_next { false };
 };
 
 class Keyboard {
@@ -164,8 +339,11 @@ public:
 
     // The next byte of the key stream, waiting for it.
     std::uint8_t ReadKey();
-    // The next whole key (both bytes of an extended key).
+    // The next whole key (both bytes of an extended key), with the
+    // modifiers held when it was typed.
     Key ReadWholeKey();
+    // The modifiers held with the byte ReadKey returned last.
+    std::uint8_t LastModifiers() const { return m_last_modifiers; }
     // The first two waiting bytes without removing them (0 where none).
     std::pair<std::uint8_t, std::uint8_t> PeekKey();
     // Discards keys typed ahead. Prepared input is never thrown away.
@@ -181,6 +359,7 @@ private:
 
     platform::KeySource& m_source;
     KeyBuffer m_buffer;
+    std::uint8_t m_last_modifiers { 0 };
 };
 
 } // namespace palavrino::console

@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cstdio>
+#include <iterator>
 #include <system_error>
 
 namespace palavrino::console {
@@ -30,7 +32,7 @@ namespace {
 
 } // namespace
 
-ScreenSettings ReadScreenSettings(const ConfigFile& config)
+ScreenSettings ReadScreenSettings(const ConfigFile& config, WorkArea work_area)
 {
     ScreenSettings settings;
     // The table is read entry by entry and a malformed entry ends it, so a
@@ -55,7 +57,157 @@ ScreenSettings ReadScreenSettings(const ConfigFile& config)
     const int back = ParseConfigInt(config.ReadProfile("VIDEO", "CORFUNDO")).value_or(0);
     const int fore = ParseConfigInt(config.ReadProfile("VIDEO", "CORLETRA")).value_or(15);
     settings.initial_attr = static_cast<std::uint8_t>((back * 16) | fore);
+
+    const std::string face = config.ReadProfile("VIDEO", "FONTE");
+    if (!face.empty())
+        settings.font.face = face;
+    // The reference font suits a 1024 x 734 work area and grows with it.
+    const int default_width = (work_area.width * 13 + 512) / 1024;
+    const int default_height = (work_area.height * 28 + 367) / 734;
+    settings.font.width = ParseConfigInt(config.ReadProfile("VIDEO", "LARGURALETRA")).value_or(default_width);
+    settings.font.height = ParseConfigInt(config.ReadProfile("VIDEO", "ALTURALETRA")).value_or(default_height);
+    settings.font.weight = ParseConfigInt(config.ReadProfile("VIDEO", "PESOLETRA")).value_or(700);
+    const std::string corner = config.ReadProfile("VIDEO", "CANTOTELA");
+    settings.opens_normal = corner.empty() || FlagIsYes(corner);
+
+    // The mode is the low two bits of the first character ("0", "1", "2").
+    const std::string braille = config.ReadProfile("BRAILLE", "MODO");
+    settings.braille_mode = braille.empty() ? 0 : (static_cast<std::uint8_t>(braille[0]) & 3);
     return settings;
+}
+
+MagnifierSettings ReadMagnifierSettings(const ConfigFile& config)
+{
+    MagnifierSettings settings;
+    const std::string factor = config.ReadConfig("BAIXAVISAO", "AMPLIACAO");
+    if (!factor.empty()) {
+        // A factor that is set but unusable still asks for magnification.
+        const auto value = ParseConfigInt(factor);
+        settings.factor = value && *value >= 0 && *value <= 10 ? *value : 3;
+    }
+    auto colour = [&](std::string_view key, int fallback) {
+        const auto value = ParseConfigInt(config.ReadConfig("BAIXAVISAO", key));
+        return value && *value >= 0 && *value <= 15 ? *value : fallback;
+    };
+    settings.letter_colour = colour("CORLETRA", 14);
+    settings.back_colour = colour("CORFUNDO", 6);
+    settings.cursor_colour = colour("CORCURSOR", 3);
+    return settings;
+}
+
+PixelPoint CellOrigin(const FontMetrics& metrics, int column, int row)
+{
+    return PixelPoint { column * metrics.char_width + metrics.overhang, row * metrics.line_height };
+}
+
+PixelPoint CaretOrigin(const FontMetrics& metrics, int column, int row)
+{
+    return PixelPoint { column * metrics.char_width, row * metrics.line_height + metrics.ascent };
+}
+
+namespace {
+
+    std::uint32_t LittleEndian(std::string_view bytes, std::size_t at, std::size_t count)
+    {
+        std::uint32_t value = 0;
+        for (std::size_t i = count; i > 0; --i)
+            value = (value << 8) | static_cast<std::uint8_t>(bytes[at + i - 1]);
+        return value;
+    }
+
+    void PutLittleEndian(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value, std::size_t count)
+    {
+        for (std::size_t i = 0; i < count; ++i)
+            out[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+    }
+
+    constexpr std::size_t BMP_INFO_AT = 14;
+    constexpr std::uint32_t BMP_INFO_SIZE = 40;
+    // Pictures larger than this are refused rather than allocated: no
+    // screen shows them, and a damaged header must not exhaust memory.
+    constexpr std::uint64_t MAX_PICTURE_BYTES = 256u * 1024 * 1024;
+
+} // namespace
+
+std::optional<BackgroundPicture> ParseBmp(std::string_view bytes)
+{
+    if (bytes.size() < BMP_INFO_AT + BMP_INFO_SIZE || bytes.substr(0, 2) != "BM")
+        return std::nullopt;
+    if (LittleEndian(bytes, BMP_INFO_AT, 4) != BMP_INFO_SIZE)
+        return std::nullopt;
+    const std::uint32_t pixel_offset = LittleEndian(bytes, 10, 4);
+    const auto width = static_cast<std::int32_t>(LittleEndian(bytes, 18, 4));
+    const auto height = static_cast<std::int32_t>(LittleEndian(bytes, 22, 4));
+    const auto bit_count = static_cast<int>(LittleEndian(bytes, 28, 2));
+    const std::uint32_t colours_used = LittleEndian(bytes, 46, 4);
+    if (width <= 0 || height == 0 || height == INT32_MIN)
+        return std::nullopt;
+    if (bit_count != 1 && bit_count != 4 && bit_count != 8 && bit_count != 16 && bit_count != 24
+        && bit_count != 32)
+        return std::nullopt;
+
+    std::uint64_t header_size = BMP_INFO_SIZE;
+    if (bit_count <= 8) {
+        const std::uint64_t colours = colours_used != 0 ? colours_used : (1u << bit_count);
+        if (colours > 256)
+            return std::nullopt;
+        header_size += 4 * colours;
+    }
+    const std::uint64_t row_bytes = ((static_cast<std::uint64_t>(width) * static_cast<unsigned>(bit_count) + 31) / 32) * 4;
+    const std::uint64_t rows = static_cast<std::uint64_t>(height < 0 ? -static_cast<std::int64_t>(height) : height);
+    const std::uint64_t image_size = rows * row_bytes;
+    if (image_size > MAX_PICTURE_BYTES || BMP_INFO_AT + header_size > bytes.size()
+        || pixel_offset + image_size > bytes.size())
+        return std::nullopt;
+
+    BackgroundPicture picture;
+    picture.width = width;
+    picture.height = height;
+    picture.bit_count = bit_count;
+    const auto header = bytes.substr(BMP_INFO_AT, static_cast<std::size_t>(header_size));
+    picture.header.assign(header.begin(), header.end());
+    PutLittleEndian(picture.header, 20, static_cast<std::uint32_t>(image_size), 4);
+    const auto pixels = bytes.substr(pixel_offset, static_cast<std::size_t>(image_size));
+    picture.pixels.assign(pixels.begin(), pixels.end());
+    return picture;
+}
+
+std::vector<std::uint8_t> BuildToneWave(int frequency_hz)
+{
+    constexpr int RATE_HZ = 11025;
+    constexpr std::size_t HEADER_BYTES = 44;
+    constexpr std::uint8_t LOW = 96;
+    constexpr std::uint8_t HIGH = 160;
+    constexpr std::uint8_t CENTRE = 128;
+    std::vector<std::uint8_t> wave(HEADER_BYTES);
+    const int period = frequency_hz > 0 ? RATE_HZ / frequency_hz : 0;
+    if (period >= 2) {
+        for (int start = 0; start + period <= RATE_HZ; start += period) {
+            for (int i = 0; i < period; ++i)
+                wave.push_back(i < period / 2 ? LOW : HIGH);
+        }
+    }
+    // A frequency the sample rate cannot carry plays as silence.
+    if (wave.size() == HEADER_BYTES)
+        wave.push_back(CENTRE);
+    wave.back() = CENTRE; // end on the centre line, without a click
+    const auto data = static_cast<std::uint32_t>(wave.size() - HEADER_BYTES);
+    const std::string_view riff = "RIFF";
+    const std::string_view format = "WAVEfmt ";
+    const std::string_view data_id = "data";
+    std::copy(riff.begin(), riff.end(), wave.begin());
+    PutLittleEndian(wave, 4, data + 36, 4);
+    std::copy(format.begin(), format.end(), wave.begin() + 8);
+    PutLittleEndian(wave, 16, 16, 4); // fmt chunk size
+    PutLittleEndian(wave, 20, 1, 2); // PCM
+    PutLittleEndian(wave, 22, 1, 2); // mono
+    PutLittleEndian(wave, 24, RATE_HZ, 4);
+    PutLittleEndian(wave, 28, RATE_HZ, 4); // bytes per second
+    PutLittleEndian(wave, 32, 1, 2); // block align
+    PutLittleEndian(wave, 34, 8, 2); // bits per sample
+    std::copy(data_id.begin(), data_id.end(), wave.begin() + 36);
+    PutLittleEndian(wave, 40, data, 4);
+    return wave;
 }
 
 ScreenModel::ScreenModel(const ScreenSettings& settings)
@@ -290,6 +442,94 @@ void ScreenModel::SetTitle(std::string_view text)
         m_title += "...";
     if (m_listener)
         m_listener->TitleChanged(m_title);
+}
+
+void ScreenModel::ShowCursorAt(int column, int row)
+{
+    m_shown_cursor_column = std::clamp(column, 0, SCREEN_COLUMNS - 1);
+    m_shown_cursor_row = std::clamp(row, 0, SCREEN_ROWS - 1);
+    Refresh();
+}
+
+void ScreenModel::ReleaseShownCursor()
+{
+    m_shown_cursor_column = -1;
+    m_shown_cursor_row = -1;
+    Refresh();
+}
+
+void ScreenModel::SetVisible(bool shown)
+{
+    m_visible = shown;
+    if (m_listener)
+        m_listener->VisibilityChanged(shown);
+}
+
+void ScreenModel::SetMagnifier(const MagnifierSettings& settings)
+{
+    m_magnifier = settings;
+    m_magnifier_origin = 1;
+}
+
+std::optional<MagnifiedView> ScreenModel::ShowMagnified(std::string_view text, int p)
+{
+    if (m_magnifier.factor <= 0)
+        return std::nullopt;
+    const int visible = SCREEN_COLUMNS / m_magnifier.factor;
+    p = std::max(p, 1);
+    // The view moves only as far as needed to keep the character before the
+    // position and the position itself in sight.
+    m_magnifier_origin = std::max(std::min(m_magnifier_origin, p - 1), 1);
+    if (m_magnifier_origin + visible < p)
+        m_magnifier_origin = p - visible;
+    MagnifiedView view;
+    const auto from = static_cast<std::size_t>(m_magnifier_origin - 1);
+    if (from < text.size())
+        view.text.assign(text.substr(from, static_cast<std::size_t>(visible)));
+    view.text.resize(static_cast<std::size_t>(visible), ' ');
+    const int n = p - m_magnifier_origin + 1;
+    view.cursor_index = n >= 2 && n - 2 < visible ? n - 2 : -1;
+    if (m_listener)
+        m_listener->ShowMagnified(view.text, view.cursor_index, m_magnifier.factor, m_magnifier.letter_colour,
+            m_magnifier.back_colour, m_magnifier.cursor_colour);
+    return view;
+}
+
+void ScreenModel::HideMagnified()
+{
+    if (m_magnifier.factor > 0 && m_listener)
+        m_listener->HideMagnified();
+}
+
+bool ScreenModel::LoadBackgroundPicture(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        return false;
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    auto picture = ParseBmp(bytes);
+    if (!picture)
+        return false;
+    m_background = std::move(picture);
+    if (m_listener)
+        m_listener->BackgroundChanged();
+    return true;
+}
+
+void ScreenModel::RemoveBackgroundPicture()
+{
+    m_background.reset();
+    if (m_listener)
+        m_listener->BackgroundChanged();
+}
+
+void ScreenModel::DrawBackgroundPicture(int x, int y)
+{
+    if (!m_background)
+        return;
+    m_background->position = PixelPoint { x, y };
+    if (m_listener)
+        m_listener->BackgroundChanged();
 }
 
 bool ScreenModel::ToggleScreenRecording()

@@ -20,8 +20,10 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace palavrino::console {
 
@@ -33,6 +35,27 @@ constexpr int SCREEN_ROWS = 25;
 // lists and screen readers get a short title.
 constexpr std::size_t MAX_TITLE_LENGTH = 140;
 
+// The sixteen colours a colour index is finally drawn with (red, green, blue).
+struct Rgb {
+    std::uint8_t red { 0 };
+    std::uint8_t green { 0 };
+    std::uint8_t blue { 0 };
+    bool operator==(const Rgb&) const = default;
+};
+constexpr std::array<Rgb, 16> PALETTE = { {
+    { 0, 0, 0 }, { 0, 0, 255 }, { 0, 255, 0 }, { 0, 255, 255 }, { 255, 0, 0 }, { 142, 0, 142 },
+    { 68, 34, 34 }, { 192, 192, 192 }, { 40, 40, 40 }, { 128, 128, 255 }, { 128, 255, 128 },
+    { 128, 255, 255 }, { 255, 128, 128 }, { 255, 128, 255 }, { 255, 255, 0 }, { 255, 255, 255 },
+} };
+
+// The font a graphical window draws the cells with. Sizes are in pixels.
+struct FontSettings {
+    std::string face { "Lucida Console" };
+    int width { 13 };
+    int height { 28 };
+    int weight { 700 };
+};
+
 // Display settings read from the configuration when the console starts.
 struct ScreenSettings {
     // Colour index -> palette index; an entry outside 0-15 draws black.
@@ -40,9 +63,97 @@ struct ScreenSettings {
     bool colours_fixed { false }; // colour changes are ignored
     bool slow_scroll { false }; // scroll by moving pixels (window front end)
     std::uint8_t initial_attr { 0x0F };
+    FontSettings font;
+    // A window opens at its normal size ("CANTOTELA" starting with "S"),
+    // otherwise maximised.
+    bool opens_normal { true };
+    int braille_mode { 0 }; // 0 off, 1 plain, 2 with capital and number signs
 };
 
-ScreenSettings ReadScreenSettings(const ConfigFile& config);
+// The desktop's usable area in pixels, which the default font size scales
+// with; a text front end has none and the reference size applies.
+struct WorkArea {
+    int width { 1024 };
+    int height { 734 };
+};
+
+ScreenSettings ReadScreenSettings(const ConfigFile& config, WorkArea work_area = {});
+
+// The magnified view of the line being edited, for low-vision users.
+struct MagnifierSettings {
+    int factor { 0 }; // 0 = off, at most 10
+    int letter_colour { 14 };
+    int back_colour { 6 };
+    int cursor_colour { 3 };
+};
+
+MagnifierSettings ReadMagnifierSettings(const ConfigFile& config);
+
+// What the magnified view shows: the slice of text and which character of
+// it is drawn in the cursor colour (the one just before the edit position).
+struct MagnifiedView {
+    std::string text; // exactly the visible length, blank padded
+    int cursor_index { -1 }; // 0-based in text; -1 when the cursor is before it
+};
+
+// Pixel geometry of a graphical console for a font's metrics.
+struct FontMetrics {
+    int char_width { 8 };
+    int line_height { 16 };
+    int ascent { 12 };
+    int overhang { 0 };
+};
+struct PixelPoint {
+    int x { 0 };
+    int y { 0 };
+    bool operator==(const PixelPoint&) const = default;
+};
+// Top-left corner of a cell (0-based screen column and row).
+PixelPoint CellOrigin(const FontMetrics& metrics, int column, int row);
+// Where the two-pixel caret sits for a screen cell.
+PixelPoint CaretOrigin(const FontMetrics& metrics, int column, int row);
+
+// A picture drawn under the text (BMP with a 40-byte info header).
+struct BackgroundPicture {
+    int width { 0 };
+    int height { 0 }; // negative for a top-down bitmap, as in the file
+    int bit_count { 0 };
+    std::vector<std::uint8_t> header; // info header and palette
+    std::vector<std::uint8_t> pixels;
+    PixelPoint position;
+    double scale { 1.0 };
+};
+
+// Parses a BMP file's bytes; nothing when the file is not a BMP this
+// console can draw (info header other than 40 bytes, truncated data).
+std::optional<BackgroundPicture> ParseBmp(std::string_view bytes);
+
+// The wave that a continuous tone loops: one second of 8-bit mono samples
+// at 11025 Hz after a 44-byte RIFF header, in square periods.
+std::vector<std::uint8_t> BuildToneWave(int frequency_hz);
+
+// The console's clipboard. The program always has this one; a desktop
+// clipboard, where there is one, is kept in step by the front end.
+class Clipboard {
+public:
+    void PutText(std::string_view text) { m_text.assign(text); }
+    // The clipboard holds text up to its first NUL, like the desktop's.
+    bool PutBytes(std::string_view bytes)
+    {
+        m_text.assign(bytes.substr(0, bytes.find('\0')));
+        return true;
+    }
+    // At most capacity - 1 characters; nothing at all for capacity 0.
+    std::string GetText(std::size_t capacity = std::string::npos) const
+    {
+        if (capacity == 0)
+            return {};
+        return m_text.substr(0, capacity == std::string::npos ? capacity : capacity - 1);
+    }
+
+private:
+    std::string m_text;
+};
 
 // Where a write comes from. The echo of typing and redraws of an edited
 // field change the cells like any write but are not the program's output.
@@ -76,6 +187,10 @@ public:
     void SetTextColour(int colour);
     void SetBackColour(int colour);
     std::uint8_t CurrentAttr() const { return m_current_attr; }
+    // Sets the whole attribute, whatever the fixed-colours setting: for the
+    // console's own drawing (a selection, hidden typing), which is put back
+    // right after.
+    void SetCurrentAttr(std::uint8_t attr) { m_current_attr = attr; }
 
     // 1-based screen coordinates of the window's corners.
     void SetWindow(int x1, int y1, int x2, int y2);
@@ -96,6 +211,26 @@ public:
     void SetTitle(std::string_view text);
     const std::string& Title() const { return m_title; }
 
+    // Restores and raises (true) or hides (false) the console window.
+    void SetVisible(bool shown);
+    bool Visible() const { return m_visible; }
+
+    // --- Magnified view ---
+    void SetMagnifier(const MagnifierSettings& settings);
+    const MagnifierSettings& Magnifier() const { return m_magnifier; }
+    // Shows text around the 1-based position p; nothing while the
+    // magnifier is off.
+    std::optional<MagnifiedView> ShowMagnified(std::string_view text, int p);
+    void HideMagnified();
+
+    // --- Background picture ---
+    // Loads a BMP file; false (the previous picture stays) when it cannot
+    // be read or is not a BMP with a 40-byte info header.
+    bool LoadBackgroundPicture(const std::filesystem::path& file);
+    void RemoveBackgroundPicture();
+    void DrawBackgroundPicture(int x, int y);
+    const std::optional<BackgroundPicture>& Background() const { return m_background; }
+
     // --- Transcript ---
     // Starts or stops copying to the transcript and writes which file is
     // used. Returns whether recording is now on.
@@ -115,8 +250,20 @@ public:
     std::uint8_t CellChar(int column, int row) const override;
     std::uint8_t CellAttr(int column, int row) const override;
     int PaletteIndex(int colour) const override;
-    int CursorScreenColumn() const override { return m_window_left + m_cursor_column; }
-    int CursorScreenRow() const override { return m_window_top + m_cursor_row; }
+    int CursorScreenColumn() const override
+    {
+        return m_shown_cursor_column >= 0 ? m_shown_cursor_column : m_window_left + m_cursor_column;
+    }
+    int CursorScreenRow() const override
+    {
+        return m_shown_cursor_row >= 0 ? m_shown_cursor_row : m_window_top + m_cursor_row;
+    }
+
+    // Shows the cursor on a cell anywhere on the screen (0-based, absolute)
+    // without moving the writing position, for reading the screen back;
+    // ReleaseShownCursor puts it back where writing goes on.
+    void ShowCursorAt(int column, int row);
+    void ReleaseShownCursor();
 
     const ScreenSettings& Settings() const { return m_settings; }
 
@@ -142,8 +289,14 @@ private:
     // cell of a row was written (the next character wraps).
     int m_cursor_column { 0 };
     int m_cursor_row { 0 };
+    int m_shown_cursor_column { -1 }; // -1: the writing cursor is shown
+    int m_shown_cursor_row { -1 };
     std::string m_title;
+    bool m_visible { true };
     platform::ScreenListener* m_listener { nullptr };
+    MagnifierSettings m_magnifier;
+    int m_magnifier_origin { 1 }; // 1-based index of the first character shown
+    std::optional<BackgroundPicture> m_background;
 
     bool m_recording { false };
     std::ofstream m_transcript;

@@ -1,5 +1,5 @@
-// The speech layer: engine choice, the speaking calls, the wave player's
-// sounds (tick, beep, wave files) and barge-in on key presses.
+// The speech layer: choosing the voices, the speaking calls, recorded
+// sounds and words, the tick, beep and tone, and barge-in on key presses.
 #include "console/speech.h"
 
 #include "console/config.h"
@@ -8,10 +8,11 @@
 #include "console/screen_model.h"
 
 #include <algorithm>
+#include <chrono>
+#include <ctime>
 #include <fstream>
-#include <optional>
 #include <random>
-#include <vector>
+#include <thread>
 
 namespace palavrino::console {
 
@@ -21,11 +22,28 @@ namespace {
     // How long each wait for the end of a sound or of speech lasts before the
     // state is looked at again; short enough for prompt barge-in.
     constexpr int SPEECH_POLL_MS = 20;
-    // Wave data goes to the player in blocks of this size, so a key press stops
-    // a long file after at most one block.
-    constexpr std::size_t WAVE_BLOCK_BYTES = 8192;
+    // Pauses after punctuation pass in steps of this size, each skipped once
+    // a key is pressed.
+    constexpr int PAUSE_STEP_MS = 50;
+    constexpr int ENGINE_SETTLE_STEP_MS = 50;
+    constexpr int ENGINE_SETTLE_MAX_STEPS = 100;
+    // An engine may run ahead of what is heard by this many blocks (about
+    // 20 s of espeak-ng's 50 ms pieces); beyond that it waits, so a very
+    // long text cannot fill memory.
+    constexpr std::size_t ENGINE_QUEUE_BLOCKS = 400;
+    constexpr int ENGINE_QUEUE_POLL_MS = 10;
+    constexpr int STUCK_DEVICE_MS = 2000;
     constexpr std::size_t TICK_SAMPLES = 256;
     constexpr std::size_t BEEP_SAMPLES = 512;
+    // Number words are joined into one buffer of this size, so that they
+    // play without gaps.
+    constexpr std::size_t WORDS_BUFFER_BYTES = 30000;
+    constexpr int TONE_RATE_HZ = 11025;
+    constexpr std::uint8_t TONE_LOW = 96, TONE_HIGH = 160;
+    constexpr std::size_t MAX_VOICE_NAME = 8;
+    constexpr int DEFAULT_CUT_SAMPLES = 400;
+    constexpr int MAX_ENGINE_RATE = 10;
+    constexpr int SAPI4_KIND = 4;
 
     std::string WithTrailingSlash(std::string dir)
     {
@@ -48,20 +66,79 @@ namespace {
         return out;
     }
 
-    std::uint32_t ReadLe(const char* bytes, int count)
+    // The yes/no settings: on when set and not beginning with "N".
+    bool FlagOn(std::string_view value) { return !value.empty() && value[0] != 'N' && value[0] != 'n'; }
+
+    std::filesystem::path ToPath(const std::string& cp1252) { return std::filesystem::path(Cp1252ToUtf8(cp1252)); }
+
+    std::string DataDir(std::string_view relative)
     {
-        std::uint32_t value = 0;
-        for (int i = count - 1; i >= 0; --i)
-            value = (value << 8) | static_cast<std::uint8_t>(bytes[i]);
-        return value;
+        return Utf8ToCp1252(DefaultDataPath(relative).string());
+    }
+
+    std::string ReadSmallFile(const std::filesystem::path& file)
+    {
+        std::ifstream in(file, std::ios::binary);
+        std::string text;
+        std::getline(in, text);
+        while (!text.empty() && (text.back() == '\r' || text.back() == ' '))
+            text.pop_back();
+        return text;
+    }
+
+    // The text a missing recording of a message stands for.
+    std::string MessageText(std::string_view name)
+    {
+        if (name == "_SEMBAT")
+            return "sem bateria";
+        if (name == "_SEMENER")
+            return "sem energia";
+        std::string text(name.substr(name.starts_with('_') ? 1 : 0));
+        for (char& c : text) {
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        }
+        return text;
     }
 
 } // namespace
+
+PowerStatus ReadPowerStatus(const std::filesystem::path& root)
+{
+    PowerStatus status;
+    bool mains_seen = false;
+    bool mains_online = false;
+    bool discharging = false;
+    int batteries = 0;
+    int percent_sum = 0;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(root, error)) {
+        const std::string type = ReadSmallFile(entry.path() / "type");
+        if (type == "Battery") {
+            const auto percent = ParseConfigInt(ReadSmallFile(entry.path() / "capacity"));
+            if (!percent)
+                continue;
+            ++batteries;
+            percent_sum += std::clamp(*percent, 0, 100);
+            discharging = discharging || ReadSmallFile(entry.path() / "status") == "Discharging";
+        } else if (type == "Mains" || type.starts_with("USB")) {
+            mains_seen = true;
+            mains_online = mains_online || ReadSmallFile(entry.path() / "online") == "1";
+        }
+    }
+    status.has_battery = batteries > 0;
+    status.percent = batteries > 0 ? percent_sum / batteries : 0;
+    // Machines that list no mains supply are on mains unless a battery
+    // says it is running down.
+    status.on_mains = mains_seen ? mains_online : !discharging;
+    return status;
+}
 
 Speech::Speech(ScreenModel& screen, Keyboard& keyboard, platform::AudioSink& audio)
     : m_screen(screen)
     , m_keyboard(keyboard)
     , m_audio(audio)
+    , m_player(audio, *this)
     , m_synth(std::make_unique<SilentSynthesizer>())
 {
     // The tick's noise is drawn once, so every tick sounds the same.
@@ -70,11 +147,13 @@ Speech::Speech(ScreenModel& screen, Keyboard& keyboard, platform::AudioSink& aud
     std::uniform_int_distribution<int> noise(128, 187);
     for (auto& sample : m_tick_noise)
         sample = static_cast<std::uint8_t>(noise(random));
-    m_letters_dir = WithTrailingSlash(DefaultDataPath("som/letras").string());
+    m_letters_dir = WithTrailingSlash(DataDir("som/letras"));
+    m_char_sounds_dir = m_letters_dir;
 }
 
 Speech::~Speech()
 {
+    ToneOff();
     m_synth->End();
 }
 
@@ -87,49 +166,115 @@ void Speech::SpeechInit(ConfigFile& config, std::string_view sound_dir, int spee
         speed = ParseConfigInt(config.ReadConfig("TRADUTOR", "VELOCIDADE")).value_or(3);
     if (speed < 1 || speed > 5)
         speed = 3;
-    const std::string level = std::to_string(speed);
-    auto read_ms = [&](std::string_view key, int fallback) {
-        const auto value = ParseConfigInt(config.ReadConfig("SINTETIZADOR", std::string(key) + level));
-        return value && *value >= 0 ? *value : fallback;
-    };
-    m_voice = VoiceSettings { speed, read_ms("PAUSAPONTO", 250), read_ms("PAUSAVIRG", 150),
-        read_ms("PAUSADOISPONTOS", 200) };
+    ReadVoiceSettings(config, speed);
 
     m_sound_dir = WithTrailingSlash(std::string(sound_dir));
     const std::string letters = config.ReadConfig("TRADUTOR", "DIRLETRAS");
-    m_letters_dir = WithTrailingSlash(letters.empty() ? DefaultDataPath("som/letras").string() : letters);
-    m_char_sounds_dir = WithTrailingSlash(config.ReadProfile("TRADUTOR", "dirLetras"));
+    m_letters_dir = WithTrailingSlash(letters.empty() ? DataDir("som/letras") : letters);
+    const std::string char_sounds = config.ReadProfile("TRADUTOR", "dirLetras");
+    m_char_sounds_dir = char_sounds.empty() ? m_letters_dir : WithTrailingSlash(char_sounds);
+    std::string voice_dir = config.ReadProfile("TRADUTOR", "DIRDIFONES");
+    if (voice_dir.empty())
+        voice_dir = DataDir("som/difones");
 
+    m_builtin_status = m_word_synth.VoiceStart(ToPath(m_char_sounds_dir), ToPath(voice_dir), m_voice.voice_name);
+    m_word_synth.SetSettings(m_voice.joins);
+    m_player.SetPlayback(m_voice.compress, m_voice.fast);
     StartEngine(config);
+}
+
+void Speech::ReadVoiceSettings(ConfigFile& config, int speed)
+{
+    const std::string level = std::to_string(speed);
+    auto read = [&](std::string_view key) { return config.ReadConfig("SINTETIZADOR", std::string(key) + level); };
+    auto read_ms = [&](std::string_view key, int fallback) {
+        const auto value = ParseConfigInt(read(key));
+        return value && *value >= 0 ? *value : fallback;
+    };
+    VoiceSettings voice;
+    voice.speed = speed;
+    voice.full_stop_pause_ms = read_ms("PAUSAPONTO", 250);
+    voice.comma_pause_ms = read_ms("PAUSAVIRG", 150);
+    voice.colon_pause_ms = read_ms("PAUSADOISPONTOS", 200);
+    voice.voice_name = read("DIFONES").substr(0, MAX_VOICE_NAME);
+    voice.joins.cut_samples = ParseConfigInt(read("CORTEFON")).value_or(DEFAULT_CUT_SAMPLES);
+    voice.joins.floor_samples = ParseConfigInt(read("SOBRAFON")).value_or(0);
+    voice.joins.word_gap_samples = ParseConfigInt(read("INTERPAL")).value_or(0);
+    voice.compress = FlagOn(read("CORTAFALA"));
+    voice.fast = FlagOn(read("RAPIDINHO"));
+    m_voice = voice;
 }
 
 void Speech::StartEngine(ConfigFile& config)
 {
-    WaitSpeech();
-    m_synth->End();
-    m_synth = std::make_unique<SilentSynthesizer>();
-    m_engine_active = false;
-
     const std::string kind = UpperAsciiTrimmed(config.ReadConfig("SERVFALA", "TIPOSAPI"));
     // The log needs no voice and no "TRADUTOR"/"SAPI" switch: it is chosen
     // to check what the program says, whatever voice the user would hear.
     if (kind == "REGISTRO") {
-        auto log = MakeLogSynthesizer(
-            std::filesystem::path(Cp1252ToUtf8(config.ReadConfig("SERVFALA", "ARQUIVOREGISTRO"))));
-        if (log->Start(0, 0, 0)) {
-            m_synth = std::move(log);
-            m_engine_active = true;
-        }
+        const std::string file = config.ReadConfig("SERVFALA", "ARQUIVOREGISTRO");
+        const std::string key = "REGISTRO\n" + file;
+        if (m_engine_active && key == m_engine_key)
+            return;
+        EndEngine();
+        if (TryEngine(MakeLogSynthesizer(ToPath(file)), 0, 0, 0))
+            m_engine_key = key;
         return;
     }
-    // FIXME: the voice engines (espeak-ng, speech-dispatcher, MBROLA) start
-    // here when "TRADUTOR"/"SAPI" is on; until then speech is silent.
+
+    const bool wanted = FlagOn(config.ReadConfig("TRADUTOR", "SAPI"));
+    // Without the built-in voice an engine speaks even when none was asked
+    // for: a program that cannot speak is of no use to its users.
+    if (!wanted && m_builtin_status == VOICE_STARTED) {
+        EndEngine();
+        return;
+    }
+    const int voice = ParseConfigInt(config.ReadConfig("SERVFALA", "VOZ")).value_or(0);
+    int rate = ParseConfigInt(config.ReadConfig("SERVFALA", "VELOCIDADE")).value_or(0);
+    const int pitch = ParseConfigInt(config.ReadConfig("SERVFALA", "TOM")).value_or(0);
+    const int kind_number = ParseConfigInt(kind).value_or(0);
+    if (rate > MAX_ENGINE_RATE && kind_number != SAPI4_KIND)
+        rate = 0;
+    const bool dispatcher = kind == "SPEECHD";
+    const std::string key = std::string(dispatcher ? "SPEECHD" : "ESPEAK") + '\n' + std::to_string(voice) + '\n'
+        + std::to_string(rate) + '\n' + std::to_string(pitch);
+    if (m_engine_active && key == m_engine_key)
+        return;
+    EndEngine();
+    // FIXME: kind 3 is the Orvan voice, a back end of its own still to come;
+    // until then espeak-ng, the other Portuguese voice, speaks for it.
+    bool started = dispatcher && TryEngine(MakeDispatcherSynthesizer(), voice, rate, pitch);
+    if (!started)
+        started = TryEngine(MakeEspeakSynthesizer(*this), voice, rate, pitch);
+    if (started)
+        m_engine_key = key;
+}
+
+bool Speech::TryEngine(std::unique_ptr<Synthesizer> engine, int voice, int rate, int pitch)
+{
+    if (!engine->Start(voice, rate, pitch))
+        return false;
+    m_synth = std::move(engine);
+    m_engine_active = true;
+    for (int step = 0; step < ENGINE_SETTLE_MAX_STEPS && m_synth->IsSpeaking(); ++step)
+        std::this_thread::sleep_for(std::chrono::milliseconds(ENGINE_SETTLE_STEP_MS));
+    return true;
+}
+
+void Speech::EndEngine()
+{
+    if (m_engine_active)
+        WaitSpeech();
+    m_synth->End();
+    m_synth = std::make_unique<SilentSynthesizer>();
+    m_engine_active = false;
+    m_engine_key.clear();
 }
 
 void Speech::SetSynthesizer(std::unique_ptr<Synthesizer> synthesizer)
 {
     m_synth->End();
     m_engine_active = synthesizer != nullptr;
+    m_engine_key.clear();
     m_synth = synthesizer ? std::move(synthesizer) : std::make_unique<SilentSynthesizer>();
 }
 
@@ -137,18 +282,26 @@ void Speech::SpeechEnd()
 {
     WaitSpeech();
     StopSpeech();
-    m_synth->End();
-    m_synth = std::make_unique<SilentSynthesizer>();
-    m_engine_active = false;
+    ToneOff();
+    EndEngine();
+    m_word_synth.VoiceEnd();
+    m_builtin_status = VOICE_FILES_MISSING;
 }
 
 void Speech::Speak(std::string_view text)
 {
     m_abort = false;
-    WaitSpeech();
-    if (m_keyboard.KeyInterruptsSpeech())
+    if (m_engine_active) {
+        WaitSpeech();
+        if (m_keyboard.KeyInterruptsSpeech())
+            return;
+        m_synth->Speak(text);
         return;
-    m_synth->Speak(text);
+    }
+    if (m_builtin_status == VOICE_STARTED)
+        SpeakTextWalk(text,
+            PunctuationPauses { m_voice.full_stop_pause_ms, m_voice.comma_pause_ms, m_voice.colon_pause_ms },
+            *this);
 }
 
 void Speech::Spell(std::string_view text)
@@ -173,17 +326,122 @@ void Speech::SpeakChar(std::uint8_t c)
         m_synth->SpeakCharacter(c);
         return;
     }
-    if (m_char_sounds_dir.empty())
+    const std::filesystem::path sound = ToPath(m_char_sounds_dir + "_" + std::to_string(c) + ".wav");
+    if (PlayWaveFile(sound) != WaveStatus::CannotOpen)
         return;
-    const std::filesystem::path sound = m_char_sounds_dir + "_" + std::to_string(c) + ".wav";
-    if (PlayWaveFile(sound) == WaveStatus::CannotOpen)
-        (void)PlayWaveFile(m_char_sounds_dir + "_unknown.wav");
+    if (m_engine_active) {
+        WaitSpeech();
+        m_synth->SpeakCharacter(c);
+        (void)m_player.WaitDone();
+        return;
+    }
+    (void)PlayWaveFile(ToPath(m_char_sounds_dir + "_unknown.wav"));
+}
+
+void Speech::SpeakNumberWords(std::string_view words, bool feminine)
+{
+    PlayRecordedWords(NumberWordFiles(words, feminine));
+}
+
+void Speech::PlayRecordedWords(const std::vector<RecordedWord>& words)
+{
+    std::vector<std::uint8_t> joined;
+    joined.reserve(WORDS_BUFFER_BYTES);
+    std::string missing;
+    auto play_joined = [&] {
+        if (!joined.empty())
+            (void)m_player.PlayPcm(SOUND_FORMAT, joined);
+        joined.clear();
+    };
+    auto say_missing = [&] {
+        if (!missing.empty())
+            SynthesizeInstead(missing);
+        missing.clear();
+    };
+    for (const RecordedWord& word : words) {
+        if (StopRequested())
+            return;
+        const std::filesystem::path file = ToPath(m_char_sounds_dir + word.file + ".wav");
+        std::ifstream in(file, std::ios::binary);
+        std::vector<std::uint8_t> image;
+        if (in)
+            image.assign(std::istreambuf_iterator<char>(in), {});
+        WaveInfo info;
+        if (!in || !ParseWave(image, info)) {
+            // Neighbouring missing words are said in one go, as a phrase.
+            if (m_engine_active) {
+                play_joined();
+                missing += (missing.empty() ? "" : " ") + word.text;
+            }
+            continue;
+        }
+        say_missing();
+        const auto data = std::span<const std::uint8_t>(image).subspan(info.data_offset, info.data_bytes);
+        if (!(info.format == SOUND_FORMAT) || data.size() > WORDS_BUFFER_BYTES) {
+            play_joined();
+            (void)m_player.PlayMemory(image);
+            continue;
+        }
+        if (joined.size() + data.size() > WORDS_BUFFER_BYTES)
+            play_joined();
+        joined.insert(joined.end(), data.begin(), data.end());
+    }
+    play_joined();
+    say_missing();
+}
+
+void Speech::SynthesizeInstead(std::string_view text)
+{
+    if (!m_engine_active || StopRequested())
+        return;
+    WaitSpeech();
+    m_synth->Speak(text);
+    (void)m_player.WaitDone();
+    while (m_synth->IsSpeaking() && !StopRequested())
+        WaitMs(SPEECH_POLL_MS);
+}
+
+void Speech::SpeakTime()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local {};
+    localtime_r(&now, &local);
+    SpeakTimeAt(local.tm_hour, local.tm_min);
+}
+
+void Speech::SpeakTimeAt(int hour, int minute) { PlayRecordedWords(TimeWords(hour, minute)); }
+
+void Speech::SpeakDate()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local {};
+    localtime_r(&now, &local);
+    SpeakDateOf(local.tm_wday, local.tm_mday, local.tm_mon + 1, local.tm_year + 1900);
+}
+
+void Speech::SpeakDateOf(int weekday, int day, int month, int year)
+{
+    PlayRecordedWords(DateWords(weekday, day, month, year));
+}
+
+void Speech::SpeakBattery() { SpeakBatteryStatus(ReadPowerStatus("/sys/class/power_supply")); }
+
+void Speech::SpeakBatteryStatus(const PowerStatus& status)
+{
+    if (!status.has_battery)
+        PlayNamed("_SEMBAT");
+    else
+        Speak(std::to_string(status.percent) + "%");
+    if (!status.on_mains) {
+        WaitSpeech();
+        PlayNamed("_SEMENER");
+    }
 }
 
 std::filesystem::path Speech::SoundPath(std::string_view name) const
 {
     const std::string& dir = !name.empty() && name.front() == '_' ? m_letters_dir : m_sound_dir;
-    return std::filesystem::path(Cp1252ToUtf8(dir + std::string(name) + ".wav"));
+    return ToPath(dir + std::string(name) + ".wav");
 }
 
 bool Speech::SoundExists(std::string_view name) const
@@ -199,76 +457,53 @@ WaveStatus Speech::PlaySound(std::string_view name)
 
 WaveStatus Speech::PlayWaveFile(const std::filesystem::path& path)
 {
-    if (m_keyboard.KeyInterruptsSpeech()) {
-        StopSpeech();
-        return WaveStatus::Interrupted;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return WaveStatus::CannotOpen;
-
-    char header[12];
-    if (!in.read(header, sizeof header) || std::string_view(header, 4) != "RIFF"
-        || std::string_view(header + 8, 4) != "WAVE")
-        return WaveStatus::NotWave;
-
-    std::optional<platform::PcmFormat> format;
-    char chunk[8];
-    while (in.read(chunk, sizeof chunk)) {
-        const std::string_view id(chunk, 4);
-        const std::uint32_t size = ReadLe(chunk + 4, 4);
-        if (id == "fmt ") {
-            char fmt[16];
-            if (size < sizeof fmt || !in.read(fmt, sizeof fmt))
-                return WaveStatus::NotWave;
-            if (ReadLe(fmt, 2) != 1) // only plain PCM
-                return WaveStatus::NotWave;
-            format = platform::PcmFormat { static_cast<int>(ReadLe(fmt + 4, 4)),
-                static_cast<int>(ReadLe(fmt + 14, 2)), static_cast<int>(ReadLe(fmt + 2, 2)) };
-            in.seekg(
-                static_cast<std::streamoff>(std::uint64_t { size } - sizeof fmt + (size & 1)), std::ios::cur);
-            continue;
-        }
-        if (id != "data") {
-            in.seekg(static_cast<std::streamoff>(std::uint64_t { size } + (size & 1)), std::ios::cur);
-            continue;
-        }
-        if (!format)
-            return WaveStatus::NotWave;
-        // A data size larger than the file (a truncated file) plays what is there.
-        std::uint32_t left = size;
-        std::vector<std::uint8_t> block(WAVE_BLOCK_BYTES);
-        while (left > 0) {
-            const std::size_t want = std::min<std::size_t>(left, WAVE_BLOCK_BYTES);
-            in.read(reinterpret_cast<char*>(block.data()), static_cast<std::streamsize>(want));
-            const auto got = static_cast<std::size_t>(in.gcount());
-            if (got == 0)
-                break;
-            if (m_keyboard.KeyInterruptsSpeech()) {
-                StopSpeech();
-                return WaveStatus::Interrupted;
-            }
-            if (m_audio.Play(*format, std::span(block.data(), got)) != platform::AudioStatus::Ok)
-                break;
-            left -= static_cast<std::uint32_t>(got);
-        }
-        return PlayAndWait(*format, {});
-    }
-    return WaveStatus::NotWave;
+    return m_player.PlayFile(path);
 }
 
-WaveStatus Speech::PlayAndWait(const platform::PcmFormat& format, std::span<const std::uint8_t> samples)
+WaveStatus Speech::PlayWaveMemory(std::span<const std::uint8_t> image)
 {
-    if (!samples.empty())
-        (void)m_audio.Play(format, samples);
-    while (m_audio.IsPlaying()) {
-        if (m_keyboard.KeyInterruptsSpeech()) {
+    return m_player.PlayMemory(image);
+}
+
+void Speech::PlayNamed(std::string_view name)
+{
+    if (PlaySound(name) == WaveStatus::CannotOpen)
+        SynthesizeInstead(MessageText(name));
+}
+
+void Speech::SpeakWord(std::string_view word)
+{
+    m_word_synth.VoiceSpeakWord(word, *this);
+}
+
+bool Speech::PlayVoiceBuffer(std::span<const std::uint8_t> samples)
+{
+    WaitSpeech();
+    if (StopRequested())
+        return false;
+    return m_player.PlayPcm(SOUND_FORMAT, samples) == WaveStatus::Played;
+}
+
+bool Speech::DeliverPcm(const platform::PcmFormat& format, std::span<const std::uint8_t> samples)
+{
+    if (StopRequested())
+        return false;
+    std::size_t queued = m_audio.QueuedBlocks();
+    int still_ms = 0;
+    while (queued >= ENGINE_QUEUE_BLOCKS) {
+        if (StopRequested())
+            return false;
+        WaitMs(ENGINE_QUEUE_POLL_MS);
+        const std::size_t now = m_audio.QueuedBlocks();
+        still_ms = now == queued ? still_ms + ENGINE_QUEUE_POLL_MS : 0;
+        queued = now;
+        // A device that plays nothing any more must not hold the program.
+        if (still_ms >= STUCK_DEVICE_MS) {
             StopSpeech();
-            return WaveStatus::Interrupted;
+            return false;
         }
-        m_keyboard.Source().WaitForKey(SPEECH_POLL_MS);
     }
-    return WaveStatus::Played;
+    return m_audio.Play(format, samples) != platform::AudioStatus::BadFormat;
 }
 
 void Speech::Tick()
@@ -276,7 +511,8 @@ void Speech::Tick()
     std::array<std::uint8_t, TICK_SAMPLES> samples {};
     samples.fill(128);
     std::copy(m_tick_noise.begin(), m_tick_noise.end(), samples.begin());
-    (void)PlayAndWait(SOUND_FORMAT, samples);
+    (void)m_audio.Play(SOUND_FORMAT, samples);
+    (void)m_player.WaitDone();
 }
 
 void Speech::Beep()
@@ -287,7 +523,36 @@ void Speech::Beep()
     for (std::size_t i = 0; i < samples.size(); ++i)
         samples[i] = WAVE_SHAPE[i % WAVE_SHAPE.size()];
     samples.back() = 128; // end on the centre line, without a click
-    (void)PlayAndWait(SOUND_FORMAT, samples);
+    (void)m_audio.Play(SOUND_FORMAT, samples);
+    (void)m_player.WaitDone();
+}
+
+void Speech::ToneOn(int frequency_hz)
+{
+    if (frequency_hz <= 0) {
+        ToneOff();
+        return;
+    }
+    // One second of whole periods, low half then high half, closed by one
+    // centre sample. Above half the sample rate a period would have no
+    // samples: the highest playable tone is used instead.
+    const int period = std::max(2, TONE_RATE_HZ / frequency_hz);
+    std::vector<std::uint8_t> samples;
+    samples.reserve(static_cast<std::size_t>(TONE_RATE_HZ) + 1);
+    for (int start = 0; start + period <= TONE_RATE_HZ; start += period) {
+        samples.insert(samples.end(), static_cast<std::size_t>(period / 2), TONE_LOW);
+        samples.insert(samples.end(), static_cast<std::size_t>(period - period / 2), TONE_HIGH);
+    }
+    samples.push_back(128);
+    m_tone_on = m_audio.PlayLoop(SOUND_FORMAT, samples) == platform::AudioStatus::Ok;
+}
+
+void Speech::ToneOff()
+{
+    if (!m_tone_on)
+        return;
+    m_audio.StopLoop();
+    m_tone_on = false;
 }
 
 bool Speech::IsSpeaking()
@@ -296,21 +561,49 @@ bool Speech::IsSpeaking()
         StopSpeech();
         return false;
     }
-    return m_audio.IsPlaying() || (m_engine_active && m_synth->IsSpeaking());
+    return m_player.IsPlaying() || (m_engine_active && m_synth->IsSpeaking());
 }
 
 void Speech::WaitSpeech()
 {
     while (IsSpeaking())
-        m_keyboard.Source().WaitForKey(SPEECH_POLL_MS);
+        WaitMs(SPEECH_POLL_MS);
 }
 
 void Speech::StopSpeech()
 {
-    m_audio.Stop();
+    m_player.Reset();
     m_abort = true;
     if (m_synth->IsSpeaking())
         m_synth->Stop();
+}
+
+bool Speech::StopRequested()
+{
+    if (!m_keyboard.KeyInterruptsSpeech())
+        return false;
+    StopSpeech();
+    return true;
+}
+
+void Speech::WaitMs(int ms)
+{
+    if (m_keyboard.KeyInterruptsSpeech())
+        return;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    m_keyboard.Source().WaitForKey(ms);
+    // Input that ended, or keys typed in advance, end the front end's wait
+    // early without stopping speech: the time must still pass.
+    if (!m_keyboard.KeyInterruptsSpeech())
+        std::this_thread::sleep_until(until);
+}
+
+void Speech::PauseMs(int ms)
+{
+    for (int step = 0; step < ms / PAUSE_STEP_MS; ++step) {
+        if (!m_keyboard.KeyInterruptsSpeech())
+            WaitMs(PAUSE_STEP_MS);
+    }
 }
 
 void Speech::WriteAndSpeak(std::string_view text)

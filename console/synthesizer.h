@@ -3,11 +3,18 @@
 // waiting; say whether it is still speaking; stop; end. Engines run on the
 // program's thread and are polled. Which one runs is chosen by the speech
 // layer from the configuration (section SERVFALA, key TIPOSAPI).
+//
+// Engines that make samples themselves (espeak-ng) hand them to the speech
+// layer's wave player through SynthAudio, so that stopping speech silences
+// them at once; engines with their own audio (speech-dispatcher) do not.
 #pragma once
+
+#include "platform/audio_sink.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <span>
 #include <string_view>
 
 namespace palavrino::console {
@@ -15,6 +22,8 @@ namespace palavrino::console {
 class Synthesizer {
 public:
     virtual ~Synthesizer() = default;
+    // voice: 1-based number among the engine's voices (0: its default);
+    // rate and pitch: -10 to 10 around the engine's normal.
     virtual bool Start(int voice, int rate, int pitch) = 0;
     virtual void Speak(std::string_view text) = 0;
     virtual bool IsSpeaking() = 0;
@@ -26,7 +35,18 @@ public:
     // them instead (the log does, so that they can be checked).
     virtual bool TakesSpelling() const { return false; }
     virtual void SpellText(std::string_view) { }
+    // Says one character by its name; also used when its recording is
+    // missing.
     virtual void SpeakCharacter(std::uint8_t) { }
+};
+
+// Where an engine that makes samples puts them.
+class SynthAudio {
+public:
+    virtual ~SynthAudio() = default;
+    // Queues samples of speech. False when speech was stopped (a key was
+    // pressed): the engine must abandon the rest of the text.
+    virtual bool DeliverPcm(const platform::PcmFormat& format, std::span<const std::uint8_t> samples) = 0;
 };
 
 // Says nothing; used when no engine is configured or the engine failed.
@@ -42,5 +62,12 @@ public:
 // Appends every text it is asked to speak to a file, one line per request,
 // in UTF-8 with "\n" line ends (see synth_log.cpp for the exact forms).
 std::unique_ptr<Synthesizer> MakeLogSynthesizer(std::filesystem::path file);
+
+// espeak-ng with its Brazilian Portuguese voice; samples go to audio.
+std::unique_ptr<Synthesizer> MakeEspeakSynthesizer(SynthAudio& audio);
+
+// The desktop's speech-dispatcher, with the user's own speech settings.
+// Starting fails, quickly and quietly, when no daemon can be reached.
+std::unique_ptr<Synthesizer> MakeDispatcherSynthesizer();
 
 } // namespace palavrino::console

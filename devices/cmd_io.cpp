@@ -43,8 +43,6 @@ constexpr std::string_view MSG_LIST_END = "Fim da leitura da lista";
 
 // The line editor's limit, which the plain key reader keeps too.
 constexpr int MAX_LINE_LENGTH = 255;
-constexpr int KEY_BACKSPACE = 8;
-constexpr int KEY_LINE_FEED = 10;
 
 int& IoStatus(Runtime& rt) { return rt.Slot().io_status; }
 
@@ -57,45 +55,6 @@ bool Fail(Runtime& rt, std::string_view message) {
 
 // ---- Keyboard ----
 
-// The console's plain line reader, for reads that must not speak: keys are
-// taken one by one, echoed only when `echo` (never for a password), and
-// nothing is spoken. Enter ends the line; Escape ends it empty.
-HostIo::LineRead ReadQuietLine(HostIo& io, bool echo) {
-    HostIo::LineRead r;
-    for (;;) {
-        int k = io.ReadKey();
-        if (k == 0) {
-            static_cast<void>(io.ReadKey());  // an extended key has no place in a line
-            continue;
-        }
-        if (k == interp::KEY_ENTER || k == KEY_LINE_FEED)
-            break;
-        if (k == interp::KEY_ESCAPE) {
-            if (echo)
-                for (size_t i = 0; i < r.text.size(); ++i)
-                    io.Write("\b \b");
-            r.text.clear();
-            r.key = interp::KEY_ESCAPE;
-            break;
-        }
-        if (k == KEY_BACKSPACE) {
-            if (!r.text.empty()) {
-                r.text.pop_back();
-                if (echo)
-                    io.Write("\b \b");
-            }
-            continue;
-        }
-        if (k < 32 || r.text.size() >= static_cast<size_t>(MAX_LINE_LENGTH))
-            continue;
-        r.text += static_cast<char>(k);
-        if (echo)
-            io.Write(std::string_view(&r.text.back(), 1));
-    }
-    io.NewLine();
-    return r;
-}
-
 // A character as LE gives it: itself from 32 up, "#" and its code below.
 std::string CharText(int code) {
     if (code >= 32)
@@ -103,16 +62,11 @@ std::string CharText(int code) {
     return "#" + core::IntToText(code);
 }
 
-// One key; an extended key comes as "#0#" and its code.
+// One key, spoken unless quiet; an extended key comes as "#0#" and its code.
 std::string ReadConsoleKey(HostIo& io, bool quiet) {
-    int k = io.ReadKey() & 0xFF;
+    int k = (quiet ? io.ReadKey() : io.ReadKeySpoken()) & 0xFF;
     if (k == 0)
         return "#0#" + core::IntToText(io.ReadKey() & 0xFF);
-    if (!quiet) {
-        io.StopSpeech();
-        if (k >= 32)
-            io.Spell(std::string(1, static_cast<char>(k)));
-    }
     return CharText(k);
 }
 
@@ -126,7 +80,7 @@ public:
         while (m_pos >= m_line.size()) {
             if (m_ended)
                 return -1;
-            HostIo::LineRead r = m_quiet ? ReadQuietLine(m_io, m_echo) : m_io.ReadLine(MAX_LINE_LENGTH);
+            HostIo::LineRead r = m_quiet ? m_io.ReadPlainLine(!m_echo) : m_io.ReadLine(MAX_LINE_LENGTH);
             m_line = r.key == interp::KEY_ESCAPE ? std::string() : std::move(r.text);
             m_pos = 0;
             if (m_line.empty()) {
@@ -320,14 +274,18 @@ bool ParseRead(Runtime& rt, ReadRequest& req) {
     return true;
 }
 
+// A password (SENHA) is typed invisibly and is never spoken, shown or
+// recorded in the screen transcript.
 std::string ReadConsoleLine(Runtime& rt, const ReadRequest& req) {
     if (req.Quiet())
-        return ReadQuietLine(rt.io, !req.password).text;
+        return rt.io.ReadPlainLine(req.password).text;
     if (req.edit) {
         Value current = core::ReadTarget(rt, req.target);
         std::string text = core::ToText(current) == ValueKind::String ? current.Text() : std::string();
-        HostIo::LineRead r = rt.io.EditLine(text, MAX_LINE_LENGTH);
-        return r.key == interp::KEY_ESCAPE ? std::string() : r.text;
+        HostIo::LineRead r = rt.io.EditLineToEdge(text, MAX_LINE_LENGTH);
+        std::string line = r.key == interp::KEY_ESCAPE ? std::string() : r.text;
+        rt.io.RecordLine(line);
+        return line;
     }
     if (req.has_prompt)
         rt.io.WriteAndSpeak(req.prompt);
@@ -348,7 +306,7 @@ std::vector<std::string> ReadConsoleList(Runtime& rt, const ReadRequest& req) {
     }
     std::vector<std::string> lines;
     for (;;) {
-        HostIo::LineRead r = req.Quiet() ? ReadQuietLine(rt.io, !req.password) : rt.io.ReadLine(MAX_LINE_LENGTH);
+        HostIo::LineRead r = req.Quiet() ? rt.io.ReadPlainLine(req.password) : rt.io.ReadLine(MAX_LINE_LENGTH);
         if (r.key == interp::KEY_ESCAPE)
             break;
         if (r.text == (req.has_terminator ? req.terminator : std::string()))

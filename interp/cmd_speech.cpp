@@ -1,5 +1,6 @@
 // FALA and SOLETRA gather their expressions into one text and speak or
-// spell it, waiting for the end of speech unless the line ends with ";".
+// spell it, waiting for the end of speech unless the line ends with ";";
+// BIPA ticks or beeps; TITULO sets the console's caption.
 #include "interp/cmd_speech.h"
 
 #include "interp/runtime.h"
@@ -20,10 +21,12 @@ bool SpeakCommand(Runtime& rt, bool spell) {
         if (comma)
             rt.lexer.NextToken();
         if (v.is(ValueKind::Invalid)) {
+            // Reported, and what was gathered before it is still said: a
+            // bad expression in a message must not silence the script.
             rt.ReportErrorHere(spell ? "Express\xE3o inv\xE1lida para o comando SOLETRA"
                                      : "Express\xE3o inv\xE1lida para o comando FALA");
             rt.lexer.SkipRestOfLine();
-            return false;
+            break;
         }
         text += core::ValueToText(v);
         if (comma)

@@ -6,6 +6,7 @@
 #include "interp/cmd_admin.h"
 #include "interp/cmd_control.h"
 #include "interp/cmd_data.h"
+#include "interp/cmd_screen.h"
 #include "interp/cmd_speech.h"
 #include "interp/runtime.h"
 
@@ -46,8 +47,8 @@ const std::vector<CommandRow>& CommandTable() {
         { "CONTINUA", CmdContinua, K::Continue },
         { "CONVERTE", CmdConverte, K::Command },
         { "COPIA", CmdCopia, K::Command },
-        { "COR", CmdUnavailable, K::Command },
-        { "CURSOR", CmdUnavailable, K::Command },
+        { "COR", CmdCor, K::Command },
+        { "CURSOR", CmdCursor, K::Command },
         { "DEBUG", CmdDebug, K::Command },
         { "DESTROI", CmdDestroi, K::Command },
         { "DESVIA", CmdDesvia, K::Command },
@@ -63,7 +64,7 @@ const std::vector<CommandRow>& CommandTable() {
         { "FIM", CmdFim, K::End },
         { "FORM", CmdUnavailable, K::Command },
         { "FUNCAO", CmdFuncao, K::FunctionDef },
-        { "FUNDO", CmdUnavailable, K::Command },
+        { "FUNDO", CmdFundo, K::Command },
         { "HELP", CmdAjuda, K::Command },
         { "IMAGEM", CmdUnavailable, K::Command },
         { "IMPORTA", CmdImporta, K::Command },
@@ -99,12 +100,12 @@ const std::vector<CommandRow>& CommandTable() {
         { "SERIAL", CmdUnavailable, K::Command },
         { "SERVE", CmdUnavailable, K::Command },
         { "SIMBOLOS", CmdSimbolos, K::Command },
-        { "SINTSOM", CmdUnavailable, K::Command },
+        { "SINTSOM", CmdSintsom, K::Command },
         { "SOLETRA", CmdSoletra, K::Command },
         { "SOMA", CmdSoma, K::Command },
         { "SUBSTITUI", CmdSubstitui, K::Command },
         { "SUBTRAI", CmdSubtrai, K::Command },
-        { "TELA", CmdUnavailable, K::Command },
+        { "TELA", CmdTela, K::Command },
         { "TERMINA", CmdTermina, K::Command },
         { "TITULO", CmdTitulo, K::Command },
         { "TOCA", CmdUnavailable, K::Command },

@@ -64,6 +64,43 @@ public:
 
     // A key of "Talira.ini"; empty when absent.
     virtual std::string ReadConfig(std::string_view section, std::string_view key) = 0;
+
+    // ---- The screen (1-based coordinates, relative to the text window) ----
+    virtual void SetBackColor(int colour) = 0;
+    // Clamped to the text window.
+    virtual void MoveCursor(int x, int y) = 0;
+    virtual int CursorColumn() = 0;
+    virtual int CursorRow() = 0;
+    // Blanks from the cursor to the window's right edge; the cursor stays.
+    virtual void ClearToLineEnd() = 0;
+    // The character byte and the attribute byte of a cell; a cell outside
+    // the screen reads as a blank with attribute 0.
+    virtual int ScreenChar(int x, int y) = 0;
+    virtual int ScreenAttr(int x, int y) = 0;
+    // Restores and raises (true) or hides (false) the console window.
+    virtual void SetConsoleVisible(bool shown) = 0;
+
+    // ---- Keys and lines ----
+    // One key, spoken: speech in progress is finished first, then the key's
+    // sound plays. An extended key gives 0; its code comes from ReadKey.
+    virtual int ReadKeySpoken() = 0;
+    // The plain line reader, without editing keys or speech. With hidden
+    // set nothing typed is shown, spoken or recorded (a password). Escape
+    // gives an empty text.
+    virtual LineRead ReadPlainLine(bool hidden) = 0;
+    // The line editor at the cursor, offering `text`, the field reaching to
+    // the window's edge; Escape gives the key KEY_ESCAPE. A line break follows.
+    virtual LineRead EditLineToEdge(const std::string& text, int max_length) = 0;
+    // Appends a line to the screen transcript while one is recorded.
+    virtual void RecordLine(std::string_view text) = 0;
+
+    // ---- Speech ----
+    // Restarts the speech layer at the configured speed with this
+    // directory for the program's own sounds.
+    virtual void RestartSpeech(std::string_view sound_dir) = 0;
+    // A recorded sound by name: a name beginning with "_" from the letters
+    // directory, any other from the sound directory (".wav" is added).
+    virtual void PlayNamedSound(std::string_view name) = 0;
 };
 
 }  // namespace palavrino::interp

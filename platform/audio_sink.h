@@ -1,10 +1,18 @@
 // Where the speech layer's wave player sends PCM samples. Back ends (ALSA,
 // a WAV file, nothing) implement it; the player's queueing, formats and
-// stopping rules live in the speech layer, not here.
+// stopping rules live in the speech layer, not here. A sink copies what it
+// is given, so callers may reuse their buffers at once.
+//
+// Samples are little-endian; 8-bit samples are unsigned (silence is 128),
+// 16-bit samples signed. Channels are interleaved.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
+#include <string>
+#include <string_view>
 
 namespace palavrino::platform {
 
@@ -13,6 +21,14 @@ struct PcmFormat {
     int bits_per_sample { 8 };
     int channels { 1 };
     bool operator==(const PcmFormat&) const = default;
+
+    int FrameBytes() const { return channels * bits_per_sample / 8; }
+    // What any sink accepts; anything else is refused with BadFormat.
+    bool Valid() const
+    {
+        return sample_rate_hz >= 1000 && sample_rate_hz <= 192000
+            && (bits_per_sample == 8 || bits_per_sample == 16) && (channels == 1 || channels == 2);
+    }
 };
 
 enum class AudioStatus : std::uint8_t {
@@ -25,21 +41,44 @@ enum class AudioStatus : std::uint8_t {
 class AudioSink {
 public:
     virtual ~AudioSink() = default;
-    // Queues the samples for playing and returns at once.
+    // Queues the samples for playing and returns at once. A block in a new
+    // format plays after everything queued before it.
     [[nodiscard]] virtual AudioStatus Play(const PcmFormat& format, std::span<const std::uint8_t> samples)
         = 0;
     // Something queued has not finished playing.
     virtual bool IsPlaying() = 0;
-    // Drops everything queued at once (barge-in).
+    // Drops everything queued at once (barge-in). A looping sound goes on.
     virtual void Stop() = 0;
+    // How many blocks handed to Play have not finished playing; the wave
+    // player keeps at most a fixed number in flight.
+    virtual std::size_t QueuedBlocks() { return IsPlaying() ? 1 : 0; }
+    // Plays the samples over and over, after whatever is queued, until
+    // StopLoop (a continuous tone). A new loop replaces the old one.
+    virtual AudioStatus PlayLoop(const PcmFormat&, std::span<const std::uint8_t>) { return AudioStatus::Ok; }
+    virtual void StopLoop() { }
 };
 
 // For machines without sound: everything is accepted and is over at once.
 class NullAudioSink final : public AudioSink {
 public:
-    AudioStatus Play(const PcmFormat&, std::span<const std::uint8_t>) override { return AudioStatus::Ok; }
-    bool IsPlaying() override { return false; }
-    void Stop() override { }
+    AudioStatus Play(const PcmFormat& format, std::span<const std::uint8_t> samples) override;
+    bool IsPlaying() override;
+    void Stop() override;
 };
+
+// The sound card through ALSA: device is a PCM name ("default" when
+// empty). Null when the device cannot be opened (no sound card).
+std::unique_ptr<AudioSink> OpenAlsaSink(std::string_view device);
+
+// Writes everything played into one WAV file, in the format of the first
+// block; later blocks in other formats are converted to it, so durations
+// stay true. Null when the file cannot be created.
+std::unique_ptr<AudioSink> OpenWavFileSink(const std::string& path);
+
+// The sink the user chose (configuration "TRADUTOR"/"SAIDADEAUDIO"):
+// "nulo" for none, "arquivo:" followed by a path for a WAV file, or an
+// ALSA device name (empty: the default device). Falls back to silence when
+// the choice cannot be opened, so a machine without sound still runs.
+std::unique_ptr<AudioSink> OpenAudioSink(std::string_view choice);
 
 } // namespace palavrino::platform

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 
 namespace palavrino::platform {
@@ -46,7 +47,30 @@ public:
     virtual void Bell() = 0;
     // End of a console operation: bring the display up to date (cursor too).
     virtual void Refresh(const CellView& view) = 0;
+
+    // Features only a graphical window can show. A text front end keeps the
+    // defaults: the console's state stays right, nothing is drawn.
+    //
+    // The magnified view of the line being edited: `text` is the slice to
+    // show (already cut to the visible width), `cursor_index` the 0-based
+    // character drawn in the cursor colour (-1: none), and the three colour
+    // indices (letters, background, cursor character).
+    virtual void ShowMagnified(std::string_view /*text*/, int /*cursor_index*/, int /*factor*/,
+        int /*letter_colour*/, int /*back_colour*/, int /*cursor_colour*/)
+    {
+    }
+    virtual void HideMagnified() { }
+    // The console window restored and raised (true) or hidden (false).
+    virtual void VisibilityChanged(bool /*shown*/) { }
+    // The picture drawn under the text changed (loaded, moved, removed).
+    virtual void BackgroundChanged() { }
 };
+
+// Modifier keys held with a key, as bits. The key stream itself carries no
+// Shift state; readers that care (selection in the line editor) ask.
+constexpr std::uint8_t MOD_SHIFT = 1;
+constexpr std::uint8_t MOD_ALT = 2;
+constexpr std::uint8_t MOD_CTRL = 4;
 
 // Input half: the keys as the key-byte stream (a character byte, or 0
 // followed by an extended-key code).
@@ -67,11 +91,24 @@ public:
     // runs. Pre-recorded input (a pipe, a file) must neither stop speech nor
     // be thrown away as "keys typed ahead".
     virtual bool IsLive() const = 0;
+    // The modifiers (MOD_* bits) that were held with the byte last returned
+    // by ReadKeyByte. Front ends that cannot tell answer 0.
+    virtual std::uint8_t LastKeyModifiers() const { return 0; }
+    // Whether key releases are reported, as chorded (braille) typing needs.
+    virtual bool DeliversKeyReleases() const { return false; }
 };
 
 class Terminal : public ScreenListener, public KeySource { };
 
-// The front end for the process's standard input and output.
+// The front end for the process's standard input and output: the
+// full-screen terminal front end when both are terminals (and the terminal
+// can be driven), the text stream otherwise.
 std::unique_ptr<Terminal> OpenStdioTerminal();
+
+// Hands a document or address to another program without waiting for it:
+// `program` with `parameter` as its one argument (none when empty), started
+// in `directory`; an empty program lets the desktop choose (xdg-open of the
+// parameter). False when nothing could be started.
+bool StartProgram(const std::string& program, const std::string& parameter, const std::string& directory);
 
 } // namespace palavrino::platform

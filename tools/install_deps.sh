@@ -3,8 +3,9 @@
 # and this machine lacks. Usage: tools/install_deps.sh [run|test]
 set -euo pipefail
 
-run_packages=(cmake ninja-build g++ make pkg-config)
-test_packages=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev)
+run_packages=(cmake ninja-build g++ make pkg-config libncurses-dev libasound2-dev libespeak-ng-dev espeak-ng-data
+  libspeechd-dev)
+test_packages=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev tmux)
 
 wanted=("${run_packages[@]}")
 if [[ "${1:-run}" == test ]]; then

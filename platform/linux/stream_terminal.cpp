@@ -3,6 +3,7 @@
 
 #include "console/encoding.h"
 #include "platform/interrupt.h"
+#include "platform/linux/ncurses_terminal.h"
 
 #include <cerrno>
 #include <poll.h>
@@ -221,8 +222,10 @@ bool StreamTerminal::InputEnded()
 
 std::unique_ptr<Terminal> OpenStdioTerminal()
 {
-    // FIXME: a terminal on standard output should get the full-screen front
-    // end; until it exists the stream front end serves both.
+    // A person at a terminal gets the full-screen console; pipes, files and
+    // terminals that cannot be driven get the text stream.
+    if (auto terminal = NcursesTerminal::Open(STDIN_FILENO, STDOUT_FILENO))
+        return terminal;
     return std::make_unique<StreamTerminal>(STDIN_FILENO, STDOUT_FILENO);
 }
 

@@ -25,6 +25,13 @@ public:
     int stops { 0 };
     int interrupts { 0 };  // TakeInterrupt answers true this many times
     int colour { 15 };
+    int back_colour { 0 };
+    int cursor_x { 1 };
+    int cursor_y { 1 };
+    bool visible { true };
+    std::vector<std::string> recorded;  // transcript lines
+    std::vector<std::string> sounds;    // named sounds played
+    std::vector<std::string> speech_restarts;
     std::string title;
 
     void Write(std::string_view text) override { written += text; }
@@ -86,6 +93,63 @@ public:
         auto it = config.find(std::string(section) + "/" + std::string(key));
         return it == config.end() ? std::string() : it->second;
     }
+    void SetBackColor(int c) override { back_colour = c; }
+    void MoveCursor(int x, int y) override {
+        cursor_x = x < 1 ? 1 : (x > 80 ? 80 : x);
+        cursor_y = y < 1 ? 1 : (y > 25 ? 25 : y);
+    }
+    int CursorColumn() override { return cursor_x; }
+    int CursorRow() override { return cursor_y; }
+    void ClearToLineEnd() override { }
+    int ScreenChar(int x, int y) override { return x < 1 || x > 80 || y < 1 || y > 25 ? ' ' : ' '; }
+    int ScreenAttr(int x, int y) override { return x < 1 || x > 80 || y < 1 || y > 25 ? 0 : 0x0F; }
+    void SetConsoleVisible(bool shown) override { visible = shown; }
+    int ReadKeySpoken() override {
+        int k = ReadKey();
+        if (k != 0)
+            spoken.push_back("<tecla>" + std::string(1, static_cast<char>(k)));
+        return k;
+    }
+    // The plain reader over the scripted keys: Backspace takes back a
+    // character, Enter ends, Escape (or running out) abandons; what is typed
+    // is echoed unless hidden.
+    LineRead ReadPlainLine(bool hidden) override {
+        LineRead r;
+        for (;;) {
+            int k = ReadKey();
+            if (k == 0) {
+                ReadKey();
+                continue;
+            }
+            if (k == interp::KEY_ENTER)
+                break;
+            if (k == interp::KEY_ESCAPE) {
+                r.text.clear();
+                r.key = k;
+                break;
+            }
+            if (k == 8) {
+                if (!r.text.empty())
+                    r.text.pop_back();
+                if (!hidden && !written.empty())
+                    written.pop_back();
+                continue;
+            }
+            if (k < 32 || r.text.size() >= 255)
+                continue;
+            r.text += static_cast<char>(k);
+            if (!hidden)
+                written += static_cast<char>(k);
+        }
+        written += '\n';
+        if (!hidden)
+            recorded.push_back(r.text);
+        return r;
+    }
+    LineRead EditLineToEdge(const std::string& text, int max_length) override { return EditLine(text, max_length); }
+    void RecordLine(std::string_view text) override { recorded.emplace_back(text); }
+    void RestartSpeech(std::string_view dir) override { speech_restarts.emplace_back(dir); }
+    void PlayNamedSound(std::string_view name) override { sounds.emplace_back(name); }
 };
 
 }  // namespace palavrino::testing

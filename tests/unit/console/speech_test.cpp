@@ -8,11 +8,42 @@
 #include "tests/fakes/fake_terminal.h"
 #include "tests/fakes/recording_audio.h"
 #include "tests/fakes/temp_dir.h"
+#include "tests/unit/console/audio_fixtures.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 namespace palavrino::console {
 namespace {
+
+    // Whether espeak-ng and its data are installed here.
+    bool EspeakAvailable()
+    {
+        struct Sink final : SynthAudio {
+            bool DeliverPcm(const platform::PcmFormat&, std::span<const std::uint8_t>) override { return true; }
+        } sink;
+        auto engine = MakeEspeakSynthesizer(sink);
+        const bool started = engine->Start(0, 0, 0);
+        engine->End();
+        return started;
+    }
+
+    // An engine that writes down what it is asked to say.
+    struct FakeEngine final : Synthesizer {
+        explicit FakeEngine(std::vector<std::string>& said)
+            : heard(said)
+        {
+        }
+        bool Start(int, int, int) override { return true; }
+        void Speak(std::string_view text) override { heard.emplace_back(text); }
+        void SpeakCharacter(std::uint8_t c) override { heard.push_back(std::string("char ") + static_cast<char>(c)); }
+        bool IsSpeaking() override { return false; }
+        void Stop() override { }
+        void End() override { }
+        std::vector<std::string>& heard;
+    };
 
     struct SpeechRig {
         explicit SpeechRig(std::string keys = {}, bool live = false)
@@ -83,8 +114,10 @@ namespace {
             { "[servfala]\ntiposapi= Registro \narquivoregistro=@@/fala.log\n", true },
             { "[SERVFALA]\nTIPOSAPI=REGISTRO\n", false }, // no file named
             { "[SERVFALA]\nTIPOSAPI=REGISTRO\nARQUIVOREGISTRO=@@\\no\\such\\dir\\f.log\n", false },
-            { "[SERVFALA]\nTIPOSAPI=5\n", false },
-            { "", false },
+            // Without the built-in voice's data espeak-ng speaks, when present.
+            { "[SERVFALA]\nTIPOSAPI=5\n", EspeakAvailable() },
+            { "", EspeakAvailable() },
+            { "[SERVFALA]\nTIPOSAPI=SPEECHD\n", EspeakAvailable() }, // no daemon here: espeak-ng
         };
         for (const Case& c : cases) {
             SCOPED_TRACE(c.ini);
@@ -262,10 +295,29 @@ namespace {
             dir.Write("Talira.ini", "[TRADUTOR]\ndirLetras=" + (dir.Path() / "chars").string() + "\n"),
             "/prog");
         rig.speech.SpeechInit(rig.config, "");
+        std::vector<std::string> said;
         rig.speech.Spell("ab");
-        ASSERT_EQ(rig.audio.Blocks().size(), 2u);
-        EXPECT_EQ(rig.audio.Blocks()[0].samples, std::vector<std::uint8_t> { 'a' });
-        EXPECT_EQ(rig.audio.Blocks()[1].samples, (std::vector<std::uint8_t> { '?', '?' }));
+        ASSERT_GE(rig.audio.Blocks().size(), 2u);
+        const auto& a = rig.audio.Blocks()[0].samples;
+        ASSERT_EQ(a.size(), 256u); // short sounds are padded with silence
+        EXPECT_EQ(a[0], 'a');
+        EXPECT_EQ(a[1], 128);
+        // "b" has no recording: the engine says it when there is one, else
+        // the unknown-character sound plays.
+        const auto& b = rig.audio.Blocks()[1];
+        if (rig.speech.EngineActive()) {
+            EXPECT_EQ(b.format.bits_per_sample, 16);
+        } else {
+            EXPECT_EQ(b.samples[0], '?');
+            EXPECT_EQ(b.samples[1], '?');
+        }
+
+        rig.audio.Clear();
+        rig.speech.SetSynthesizer(std::make_unique<FakeEngine>(said));
+        rig.speech.Spell("ba");
+        EXPECT_EQ(said, std::vector<std::string> { "char b" });
+        ASSERT_EQ(rig.audio.Blocks().size(), 1u);
+        EXPECT_EQ(rig.audio.Blocks()[0].samples[0], 'a');
     }
 
     TEST(Speech, TheEditorSpeaksLiveTypingOnly)
@@ -290,6 +342,193 @@ namespace {
             rig.speech.SpeechEnd();
             EXPECT_EQ(fakes::TempDir::Read(log), c.logged);
         }
+    }
+
+} // namespace
+} // namespace palavrino::console
+
+namespace palavrino::console {
+namespace {
+
+    // A configuration with the test voice and its recordings, built-in only.
+    struct BuiltinRig : SpeechRig {
+        explicit BuiltinRig(std::string extra_ini = {}, std::string keys = {}, bool live = false)
+            : SpeechRig(std::move(keys), live)
+        {
+            fakes::WriteTestVoice(dir, { { "$PA", 1000, 10 } }, fakes::PlainRules(), "");
+            for (const auto& [name, value] :
+                std::vector<std::pair<std::string, char>> { { "_zero", 0x11 }, { "_sete", 0x17 }, { "_hora", 0x21 },
+                    { "_uma", 0x22 }, { "_minuto", 0x23 }, { "_46", 0x2E }, { "_44", 0x2C } })
+                dir.Write("letras/" + name + ".wav", fakes::WaveFile(std::string(300, value)));
+            const std::string letters = (dir.Path() / "letras").string();
+            config = ConfigFile::FromFile(dir.Write("Talira.ini",
+                                              "[TRADUTOR]\nDIRLETRAS=" + letters + "\ndirLetras=" + letters
+                                                  + "\nDIRDIFONES=" + (dir.Path() / "voz").string()
+                                                  + "\n[SINTETIZADOR]\nDIFONES3=TESTE\nPAUSAPONTO3=0\nPAUSAVIRG3=0\n"
+                                                  + extra_ini),
+                "/prog");
+            speech.SpeechInit(config, "");
+        }
+        // The first sample of each block: which recording it came from.
+        std::vector<int> Heard() const
+        {
+            std::vector<int> firsts;
+            for (const auto& b : audio.Blocks())
+                firsts.push_back(b.samples.empty() ? -1 : b.samples[0]);
+            return firsts;
+        }
+        fakes::TempDir dir;
+    };
+
+    TEST(Speech, TheBuiltinVoiceReadsNumbersWordsAndPunctuation)
+    {
+        BuiltinRig rig;
+        ASSERT_EQ(rig.speech.BuiltinVoiceStatus(), 0);
+        ASSERT_FALSE(rig.speech.EngineActive());
+        rig.speech.Speak("007");
+        EXPECT_EQ(rig.Heard(), (std::vector<int> { 0x11, 0x11, 0x17 }));
+        rig.audio.Clear();
+        rig.speech.Speak("pa, pa.");
+        EXPECT_EQ(rig.Heard(), (std::vector<int> { 10, 0x2C, 10, 0x2E }));
+    }
+
+    TEST(Speech, ALiveKeyStopsTheBuiltinVoice)
+    {
+        BuiltinRig rig({}, "k", true);
+        rig.speech.Speak("007 pa pa");
+        EXPECT_TRUE(rig.audio.Blocks().empty());
+        EXPECT_EQ(rig.keyboard.ReadKey(), 'k');
+    }
+
+    TEST(Speech, TimeAndMissingRecordings)
+    {
+        BuiltinRig rig;
+        rig.speech.SpeakTimeAt(1, 1);
+        // One joined buffer: "uma" "hora" "um"(missing, skipped) "minuto".
+        ASSERT_EQ(rig.audio.Blocks().size(), 1u);
+        EXPECT_EQ(rig.audio.Blocks()[0].samples.size(), 900u);
+
+        std::vector<std::string> said;
+        rig.speech.SetSynthesizer(std::make_unique<FakeEngine>(said));
+        rig.audio.Clear();
+        rig.speech.SpeakTimeAt(1, 1);
+        EXPECT_EQ(said, std::vector<std::string> { "um" });
+        EXPECT_EQ(rig.Heard(), (std::vector<int> { 0x22, 0x23 })); // "uma hora", then "minuto"
+        said.clear();
+        rig.speech.SpeakDateOf(2, 1, 4, 2025);
+        EXPECT_EQ(said, std::vector<std::string> { "ter\xE7" "a primeiro de abril de dois mil e vinte e cinco" });
+    }
+
+    TEST(Speech, BatteryReport)
+    {
+        fakes::TempDir power;
+        EXPECT_FALSE(ReadPowerStatus(power.Path()).has_battery);
+        EXPECT_TRUE(ReadPowerStatus(power.Path() / "nada").on_mains);
+        power.Write("BAT0/type", "Battery\n");
+        power.Write("BAT0/capacity", "87\n");
+        power.Write("BAT0/status", "Discharging\n");
+        PowerStatus status = ReadPowerStatus(power.Path());
+        EXPECT_TRUE(status.has_battery);
+        EXPECT_EQ(status.percent, 87);
+        EXPECT_FALSE(status.on_mains);
+        power.Write("AC/type", "Mains\n");
+        power.Write("AC/online", "1\n");
+        EXPECT_TRUE(ReadPowerStatus(power.Path()).on_mains);
+
+        BuiltinRig rig;
+        std::vector<std::string> said;
+        rig.speech.SetSynthesizer(std::make_unique<FakeEngine>(said));
+        rig.speech.SpeakBatteryStatus(status);
+        EXPECT_EQ(said, (std::vector<std::string> { "87%", "sem energia" }));
+        said.clear();
+        rig.speech.SpeakBatteryStatus(PowerStatus {});
+        EXPECT_EQ(said, (std::vector<std::string> { "sem bateria" }));
+    }
+
+    TEST(Speech, ToneIsASquareWaveUntilOff)
+    {
+        fakes::TempDir dir;
+        auto sink = platform::OpenWavFileSink((dir.Path() / "tom.wav").string());
+        ASSERT_NE(sink, nullptr);
+        fakes::FakeTerminal terminal;
+        Keyboard keyboard(terminal);
+        ScreenModel screen;
+        Speech speech(screen, keyboard, *sink);
+        speech.ToneOn(1000); // 11 samples a period
+        std::this_thread::sleep_for(std::chrono::milliseconds(60));
+        speech.ToneOff();
+        speech.ToneOn(100000); // beyond what the rate can carry: the highest tone
+        speech.ToneOff();
+        const std::string bytes = fakes::TempDir::Read(dir.Path() / "tom.wav");
+        ASSERT_GT(bytes.size(), 44u + 600u);
+        const std::string expected = std::string(5, '\x60') + std::string(6, '\xA0');
+        EXPECT_EQ(bytes.substr(44, 22), expected + expected);
+    }
+
+    TEST(Espeak, SpeaksPortugueseIntoTheWaveFile)
+    {
+        if (!EspeakAvailable())
+            GTEST_SKIP() << "espeak-ng or its voice data is not installed";
+        fakes::TempDir dir;
+        const auto path = dir.Path() / "fala.wav";
+        auto sink = platform::OpenWavFileSink(path.string());
+        ASSERT_NE(sink, nullptr);
+        fakes::FakeTerminal terminal;
+        Keyboard keyboard(terminal);
+        ScreenModel screen;
+        Speech speech(screen, keyboard, *sink);
+        ConfigFile config = ConfigFile::FromFile(dir.Write("Talira.ini", "[SERVFALA]\nTIPOSAPI=ESPEAK\n"), "/prog");
+        speech.SpeechInit(config, "");
+        ASSERT_TRUE(speech.EngineActive());
+        speech.Speak("Bom dia, este \xE9 um teste de fala em portugu\xEAs.");
+        speech.WaitSpeech();
+        speech.SpeechEnd();
+
+        const std::string bytes = fakes::TempDir::Read(path);
+        WaveInfo info;
+        ASSERT_TRUE(ParseWave(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), info));
+        EXPECT_EQ(info.format.bits_per_sample, 16);
+        const double seconds = static_cast<double>(info.data_bytes) / info.format.sample_rate_hz / 2;
+        EXPECT_GT(seconds, 1.5);
+        EXPECT_LT(seconds, 8.0);
+        int loudest = 0;
+        for (std::size_t i = info.data_offset; i + 1 < bytes.size(); i += 2) {
+            const auto sample = static_cast<std::int16_t>(static_cast<std::uint16_t>(
+                static_cast<std::uint8_t>(bytes[i]) | (static_cast<std::uint8_t>(bytes[i + 1]) << 8)));
+            loudest = std::max(loudest, std::abs(static_cast<int>(sample)));
+        }
+        EXPECT_GT(loudest, 3000);
+    }
+
+    TEST(Espeak, AKeyCutsALongTextAtOnce)
+    {
+        if (!EspeakAvailable())
+            GTEST_SKIP() << "espeak-ng or its voice data is not installed";
+        fakes::TempDir dir;
+        fakes::HoldingSink sink;
+        fakes::FakeTerminal terminal("", true);
+        Keyboard keyboard(terminal);
+        ScreenModel screen;
+        Speech speech(screen, keyboard, sink);
+        ConfigFile config = ConfigFile::FromFile(dir.Write("Talira.ini", ""), "/prog");
+        speech.SpeechInit(config, "");
+        ASSERT_TRUE(speech.EngineActive());
+        std::string text;
+        for (int i = 0; i < 40; ++i)
+            text += "Esta frase longa se repete para fazer um texto de muitos minutos. ";
+        // The user presses a key once a second of speech is queued.
+        sink.on_play = [&](std::size_t played) {
+            if (played == 20)
+                terminal.Type("x");
+        };
+        const auto start = std::chrono::steady_clock::now();
+        speech.Speak(text);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+        EXPECT_LE(sink.Played().size(), 21u); // a minute of speech, cut after one second
+        EXPECT_EQ(sink.QueuedBlocks(), 0u);
+        EXPECT_GE(sink.Stops(), 1);
+        EXPECT_FALSE(speech.IsSpeaking());
+        EXPECT_EQ(keyboard.ReadKey(), 'x');
     }
 
 } // namespace

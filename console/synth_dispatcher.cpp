@@ -1,0 +1,198 @@
+// speech-dispatcher as the external engine: the desktop's own speech
+// service, with the user's chosen module and audio. Texts go over its
+// socket; whether it is still speaking comes from its begin/end
+// notifications, which libspeechd delivers on a thread of its own.
+//
+// Without a running daemon (and no way to start one) Start fails at once,
+// before libspeechd is asked to connect.
+#include "console/encoding.h"
+#include "console/synthesizer.h"
+
+#include <speech-dispatcher/libspeechd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <string>
+
+namespace palavrino::console {
+
+namespace {
+
+    constexpr int SETTING_LIMIT = 10;
+    // The daemon's rate and pitch run from -100 to 100.
+    constexpr int DISPATCHER_STEP = 10;
+
+    class DispatcherSynthesizer;
+
+    // libspeechd's notification callbacks carry only a message number; this
+    // maps the numbers of messages in flight to the engine that sent them.
+    struct MessageOwners {
+        std::mutex mutex;
+        std::map<int, DispatcherSynthesizer*> owners;
+    };
+
+    MessageOwners& Owners()
+    {
+        static MessageOwners owners;
+        return owners;
+    }
+
+    bool DaemonReachable()
+    {
+        if (const char* address = std::getenv("SPEECHD_ADDRESS"); address != nullptr && *address != '\0')
+            return true;
+        std::error_code error;
+        if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime != nullptr && *runtime != '\0') {
+            if (std::filesystem::exists(std::filesystem::path(runtime) / "speech-dispatcher" / "speechd.sock", error))
+                return true;
+        }
+        // Otherwise libspeechd starts the daemon itself, when it is installed.
+        const char* path = std::getenv("PATH");
+        std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
+        std::size_t at = 0;
+        while (at <= dirs.size()) {
+            std::size_t end = dirs.find(':', at);
+            if (end == std::string::npos)
+                end = dirs.size();
+            const std::string dir = dirs.substr(at, end - at);
+            if (!dir.empty() && std::filesystem::exists(std::filesystem::path(dir) / "speech-dispatcher", error))
+                return true;
+            at = end + 1;
+        }
+        return false;
+    }
+
+    void OnNotification(size_t message, size_t, SPDNotificationType type);
+
+    class DispatcherSynthesizer final : public Synthesizer {
+    public:
+        ~DispatcherSynthesizer() override { End(); }
+
+        bool Start(int voice, int rate, int pitch) override
+        {
+            End();
+            if (!DaemonReachable())
+                return false;
+            char* error = nullptr;
+            m_connection = spd_open2("palavrino", "main", nullptr, SPD_MODE_THREADED, nullptr, 1, &error);
+            std::free(error);
+            if (m_connection == nullptr)
+                return false;
+            m_connection->callback_begin = OnNotification;
+            m_connection->callback_end = OnNotification;
+            m_connection->callback_cancel = OnNotification;
+            spd_set_notification_on(m_connection, SPD_BEGIN);
+            spd_set_notification_on(m_connection, SPD_END);
+            spd_set_notification_on(m_connection, SPD_CANCEL);
+            spd_set_data_mode(m_connection, SPD_DATA_TEXT);
+            spd_set_language(m_connection, "pt-BR");
+            spd_set_voice_rate(m_connection, std::clamp(rate, -SETTING_LIMIT, SETTING_LIMIT) * DISPATCHER_STEP);
+            spd_set_voice_pitch(m_connection, std::clamp(pitch, -SETTING_LIMIT, SETTING_LIMIT) * DISPATCHER_STEP);
+            if (voice > 0)
+                ChooseVoice(voice);
+            return true;
+        }
+
+        void Speak(std::string_view text) override
+        {
+            if (m_connection == nullptr)
+                return;
+            const std::string utf8 = Cp1252ToUtf8(text.empty() ? std::string_view(" ") : text);
+            Track(spd_say(m_connection, SPD_TEXT, utf8.c_str()));
+        }
+
+        void SpeakCharacter(std::uint8_t c) override
+        {
+            if (m_connection == nullptr)
+                return;
+            const std::string utf8 = Cp1252ToUtf8(std::string(1, static_cast<char>(c)));
+            // A character gets no message number, so it is not waited for.
+            (void)spd_char(m_connection, SPD_TEXT, utf8.c_str());
+        }
+
+        bool IsSpeaking() override { return m_in_flight.load() > 0; }
+
+        void Stop() override
+        {
+            if (m_connection != nullptr)
+                spd_cancel(m_connection);
+            Forget();
+        }
+
+        void End() override
+        {
+            if (m_connection == nullptr)
+                return;
+            spd_cancel(m_connection);
+            spd_close(m_connection);
+            m_connection = nullptr;
+            Forget();
+        }
+
+        void Finished() { m_in_flight.store(std::max(0, m_in_flight.load() - 1)); }
+
+    private:
+        void Track(int message)
+        {
+            if (message <= 0)
+                return;
+            MessageOwners& owners = Owners();
+            std::lock_guard lock(owners.mutex);
+            owners.owners[message] = this;
+            m_in_flight.fetch_add(1);
+        }
+
+        void Forget()
+        {
+            MessageOwners& owners = Owners();
+            std::lock_guard lock(owners.mutex);
+            std::erase_if(owners.owners, [this](const auto& entry) { return entry.second == this; });
+            m_in_flight.store(0);
+        }
+
+        void ChooseVoice(int number)
+        {
+            SPDVoice** voices = spd_list_synthesis_voices(m_connection);
+            int seen = 0;
+            for (int i = 0; voices != nullptr && voices[i] != nullptr; ++i) {
+                const char* language = voices[i]->language;
+                if (language == nullptr || std::string_view(language).substr(0, 2) != "pt")
+                    continue;
+                if (++seen == number) {
+                    spd_set_synthesis_voice(m_connection, voices[i]->name);
+                    break;
+                }
+            }
+            free_spd_voices(voices);
+        }
+
+        SPDConnection* m_connection { nullptr };
+        std::atomic<int> m_in_flight { 0 };
+    };
+
+    // On libspeechd's own thread.
+    void OnNotification(size_t message, size_t, SPDNotificationType type)
+    {
+        if (type != SPD_EVENT_END && type != SPD_EVENT_CANCEL)
+            return;
+        MessageOwners& owners = Owners();
+        std::lock_guard lock(owners.mutex);
+        auto it = owners.owners.find(static_cast<int>(message));
+        if (it == owners.owners.end())
+            return;
+        it->second->Finished();
+        owners.owners.erase(it);
+    }
+
+} // namespace
+
+std::unique_ptr<Synthesizer> MakeDispatcherSynthesizer()
+{
+    return std::make_unique<DispatcherSynthesizer>();
+}
+
+} // namespace palavrino::console

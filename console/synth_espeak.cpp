@@ -1,0 +1,223 @@
+// espeak-ng as the external engine. It runs in synchronous mode: Speak has
+// the library synthesize the text on the program's thread, and each short
+// piece of samples it produces goes straight to the wave player's sink, so
+// speech starts after the first piece and a key press (seen between
+// pieces, or later by the speech layer) cuts it at once.
+//
+// The library is one per process; engines share it, and the voice settings
+// are put back whenever another engine spoke in between.
+#include "console/encoding.h"
+#include "console/synthesizer.h"
+
+#include <espeak-ng/speak_lib.h>
+
+#include <algorithm>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace palavrino::console {
+
+namespace {
+
+    // Each callback carries this much audio: short, so that speech starts
+    // soon and stops promptly.
+    constexpr int CHUNK_MS = 50;
+    constexpr int NORMAL_RATE_WPM = 175;
+    constexpr int RATE_STEP_UP_WPM = 15; // rate 10: 325 words per minute
+    constexpr int RATE_STEP_DOWN_WPM = 9; // rate -10: 85 words per minute
+    constexpr int NORMAL_PITCH = 50;
+    constexpr int PITCH_STEP = 5; // pitch 0-100 for -10..10
+    constexpr int SETTING_LIMIT = 10;
+
+    class EspeakSynthesizer;
+
+    // The process-wide library: initialized by the first engine that starts
+    // and kept for the rest of the run. It is never terminated: this
+    // espeak-ng, once terminated, hangs when initialized and terminated
+    // again, and a restart of the speech layer must not pay for a reload.
+    struct EspeakLibrary {
+        std::mutex mutex;
+        bool initialized { false };
+        int sample_rate_hz { 0 };
+        const EspeakSynthesizer* configured_for { nullptr };
+        // The engine synthesizing right now: the samples' destination.
+        EspeakSynthesizer* speaking { nullptr };
+    };
+
+    EspeakLibrary& Library()
+    {
+        // The library itself is global state; this mirrors it, nothing more.
+        static EspeakLibrary library;
+        return library;
+    }
+
+    int OnSamples(short* samples, int count, espeak_EVENT* events);
+
+    class EspeakSynthesizer final : public Synthesizer {
+    public:
+        explicit EspeakSynthesizer(SynthAudio& audio)
+            : m_audio(audio)
+        {
+        }
+        ~EspeakSynthesizer() override { End(); }
+
+        bool Start(int voice, int rate, int pitch) override
+        {
+            End();
+            EspeakLibrary& library = Library();
+            std::lock_guard lock(library.mutex);
+            if (!library.initialized) {
+                const int rate_hz
+                    = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, CHUNK_MS, nullptr, espeakINITIALIZE_DONT_EXIT);
+                if (rate_hz <= 0)
+                    return false;
+                library.sample_rate_hz = rate_hz;
+                library.initialized = true;
+                espeak_SetSynthCallback(OnSamples);
+            }
+            m_started = true;
+            m_voice_name = ChooseVoice(voice);
+            rate = std::clamp(rate, -SETTING_LIMIT, SETTING_LIMIT);
+            m_rate_wpm = NORMAL_RATE_WPM + rate * (rate > 0 ? RATE_STEP_UP_WPM : RATE_STEP_DOWN_WPM);
+            m_pitch = NORMAL_PITCH + std::clamp(pitch, -SETTING_LIMIT, SETTING_LIMIT) * PITCH_STEP;
+            if (!Configure(library)) {
+                Release(library);
+                return false;
+            }
+            return true;
+        }
+
+        void Speak(std::string_view text) override
+        {
+            if (!m_started)
+                return;
+            const std::string utf8 = Cp1252ToUtf8(text);
+            Synthesize([&] {
+                espeak_Synth(utf8.c_str(), utf8.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr, nullptr);
+            });
+        }
+
+        void SpeakCharacter(std::uint8_t c) override
+        {
+            if (!m_started)
+                return;
+            // The character's Unicode value, which espeak-ng names ("ponto").
+            const std::string utf8 = Cp1252ToUtf8(std::string(1, static_cast<char>(c)));
+            const auto decoded = DecodeUtf8Char(utf8);
+            if (!decoded)
+                return;
+            Synthesize([&] { espeak_Char(static_cast<wchar_t>(decoded->code_point)); });
+        }
+
+        // Synthesis ends inside Speak; what is still sounding is the sink's.
+        bool IsSpeaking() override { return false; }
+        void Stop() override { m_abort = true; }
+
+        void End() override
+        {
+            if (!m_started)
+                return;
+            EspeakLibrary& library = Library();
+            std::lock_guard lock(library.mutex);
+            Release(library);
+        }
+
+        // Called by the library for each piece of samples; false stops it.
+        bool Deliver(const short* samples, int count)
+        {
+            if (m_abort)
+                return false;
+            if (samples == nullptr || count <= 0)
+                return true;
+            const platform::PcmFormat format { Library().sample_rate_hz, 16, 1 };
+            const auto bytes = std::span(reinterpret_cast<const std::uint8_t*>(samples),
+                static_cast<std::size_t>(count) * sizeof(short));
+            if (!m_audio.DeliverPcm(format, bytes))
+                m_abort = true;
+            return !m_abort;
+        }
+
+    private:
+        template <typename Run> void Synthesize(Run run)
+        {
+            EspeakLibrary& library = Library();
+            std::lock_guard lock(library.mutex);
+            if (!Configure(library))
+                return;
+            m_abort = false;
+            library.speaking = this;
+            run();
+            library.speaking = nullptr;
+        }
+
+        bool Configure(EspeakLibrary& library)
+        {
+            if (library.configured_for == this)
+                return true;
+            if (espeak_SetVoiceByName(m_voice_name.c_str()) != EE_OK)
+                return false;
+            espeak_SetParameter(espeakRATE, m_rate_wpm, 0);
+            espeak_SetParameter(espeakPITCH, m_pitch, 0);
+            library.configured_for = this;
+            return true;
+        }
+
+        void Release(EspeakLibrary& library)
+        {
+            if (!m_started)
+                return;
+            m_started = false;
+            if (library.configured_for == this)
+                library.configured_for = nullptr;
+        }
+
+        // The Portuguese voices, Brazilian first; voice n picks the n-th, and
+        // a number out of range the first, as with any engine's voice list.
+        static std::string ChooseVoice(int number)
+        {
+            espeak_VOICE wanted {};
+            wanted.languages = "pt";
+            std::vector<std::string> brazilian, others;
+            const espeak_VOICE** voices = espeak_ListVoices(&wanted);
+            for (int i = 0; voices != nullptr && voices[i] != nullptr; ++i) {
+                const espeak_VOICE* v = voices[i];
+                const std::string id = v->identifier != nullptr ? v->identifier : "";
+                if (v->name == nullptr || id.starts_with("mb/")) // MBROLA voices need databases of their own
+                    continue;
+                const std::string language = v->languages != nullptr ? v->languages + 1 : "";
+                (language == "pt-br" ? brazilian : others).emplace_back(v->name);
+            }
+            brazilian.insert(brazilian.end(), others.begin(), others.end());
+            if (brazilian.empty())
+                return "pt-br";
+            if (number < 1 || number > static_cast<int>(brazilian.size()))
+                number = 1;
+            return brazilian[static_cast<std::size_t>(number - 1)];
+        }
+
+        SynthAudio& m_audio;
+        bool m_started { false };
+        bool m_abort { false };
+        std::string m_voice_name;
+        int m_rate_wpm { NORMAL_RATE_WPM };
+        int m_pitch { NORMAL_PITCH };
+    };
+
+    // Runs inside Synthesize, on its thread, with the library locked.
+    int OnSamples(short* samples, int count, espeak_EVENT*)
+    {
+        EspeakSynthesizer* target = Library().speaking;
+        if (target == nullptr)
+            return 1;
+        return target->Deliver(samples, count) ? 0 : 1;
+    }
+
+} // namespace
+
+std::unique_ptr<Synthesizer> MakeEspeakSynthesizer(SynthAudio& audio)
+{
+    return std::make_unique<EspeakSynthesizer>(audio);
+}
+
+} // namespace palavrino::console

@@ -1,0 +1,62 @@
+// The silent sink, and the choice among the sinks this machine offers: the
+// chooser lives here because silence is where every failed choice ends.
+#include "platform/audio_sink.h"
+
+#include <string>
+
+namespace palavrino::platform {
+
+namespace {
+
+    constexpr std::string_view FILE_PREFIX = "arquivo:";
+
+    bool StartsWithNoCase(std::string_view text, std::string_view prefix)
+    {
+        if (text.size() < prefix.size())
+            return false;
+        for (std::size_t i = 0; i < prefix.size(); ++i) {
+            char c = text[i];
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+            if (c != prefix[i])
+                return false;
+        }
+        return true;
+    }
+
+    std::string_view Trimmed(std::string_view text)
+    {
+        while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+            text.remove_prefix(1);
+        while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+            text.remove_suffix(1);
+        return text;
+    }
+
+} // namespace
+
+AudioStatus NullAudioSink::Play(const PcmFormat& format, std::span<const std::uint8_t>)
+{
+    return format.Valid() ? AudioStatus::Ok : AudioStatus::BadFormat;
+}
+
+bool NullAudioSink::IsPlaying() { return false; }
+
+void NullAudioSink::Stop() { }
+
+std::unique_ptr<AudioSink> OpenAudioSink(std::string_view choice)
+{
+    choice = Trimmed(choice);
+    std::unique_ptr<AudioSink> sink;
+    if (StartsWithNoCase(choice, "nulo") && choice.size() == 4)
+        return std::make_unique<NullAudioSink>();
+    if (StartsWithNoCase(choice, FILE_PREFIX))
+        sink = OpenWavFileSink(std::string(Trimmed(choice.substr(FILE_PREFIX.size()))));
+    else
+        sink = OpenAlsaSink(choice);
+    if (!sink)
+        sink = std::make_unique<NullAudioSink>();
+    return sink;
+}
+
+} // namespace palavrino::platform

@@ -1,0 +1,153 @@
+// The terminal front end's key decoder and colour choice: the bytes real
+// terminals send become the console's key stream.
+#include "platform/linux/ncurses_terminal.h"
+
+#include <gtest/gtest.h>
+
+namespace palavrino::platform {
+namespace {
+
+    using Keys = std::vector<TerminalKeyDecoder::KeyByte>;
+
+    Keys Decode(TerminalKeyDecoder& decoder, std::string_view bytes, bool then_timeout = true)
+    {
+        decoder.Feed(bytes);
+        if (then_timeout)
+            decoder.Timeout();
+        Keys keys;
+        while (decoder.HasKey())
+            keys.push_back(decoder.TakeKey());
+        return keys;
+    }
+
+    Keys Ext(std::uint8_t code, std::uint8_t modifiers = 0) { return { { 0, modifiers }, { code, modifiers } }; }
+    Keys Byte(std::uint8_t b, std::uint8_t modifiers = 0) { return { { b, modifiers } }; }
+
+    TEST(TerminalKeys, SequencesOfCommonTerminals)
+    {
+        struct Case {
+            std::string name;
+            std::string bytes;
+            Keys keys;
+        };
+        const Case cases[] = {
+            { "letters", "aZ", { { 'a', 0 }, { 'Z', 0 } } },
+            { "utf-8 to windows-1252", "\xC3\xA7\xE2\x82\xAC", { { 0xE7, 0 }, { 0x80, 0 } } },
+            { "not in windows-1252", "\xE2\x88\x9E", Byte('?') },
+            { "not utf-8 is taken as it is", "\xE7x", { { 0xE7, 0 }, { 'x', 0 } } },
+            { "enter and ctrl+enter", "\r\n", { { 13, 0 }, { 10, 0 } } },
+            { "backspace and ctrl+backspace", "\x7F\x08", { { 8, 0 }, { 127, 0 } } },
+            { "tab and control keys", "\t\x03\x13\x1C", { { 9, 0 }, { 3, 0 }, { 19, 0 }, { 28, 0 } } },
+            { "lone escape", "\x1B", Byte(27) },
+            { "two escapes", "\x1B\x1B", { { 27, 0 }, { 27, 0 } } },
+            { "F1 as SS3", "\x1BOP", Ext(59) },
+            { "F1 as VT220", "\x1B[11~", Ext(59) },
+            { "F1 on the Linux console", "\x1B[[A", Ext(59) },
+            { "F5", "\x1B[15~", Ext(63) },
+            { "F9", "\x1B[20~", Ext(67) },
+            { "F12", "\x1B[24~", Ext(70) },
+            { "ctrl+F1", "\x1B[1;5P", Ext(94, MOD_CTRL) },
+            { "ctrl+F9", "\x1B[20;5~", Ext(102, MOD_CTRL) },
+            { "ctrl+alt+F9", "\x1B[20;7~", Ext(102, MOD_CTRL | MOD_ALT) },
+            { "ctrl+shift+F9", "\x1B[20;6~", Ext(102, MOD_CTRL | MOD_SHIFT) },
+            { "alt+F1", "\x1B[1;3P", Ext(59, MOD_ALT) },
+            { "shift+F4", "\x1B[1;2S", Ext(62, MOD_SHIFT) },
+            { "arrows", "\x1B[A\x1B[B\x1B[C\x1B[D",
+                { { 0, 0 }, { 72, 0 }, { 0, 0 }, { 80, 0 }, { 0, 0 }, { 77, 0 }, { 0, 0 }, { 75, 0 } } },
+            { "application arrows", "\x1BOD", Ext(75) },
+            { "ctrl+left", "\x1B[1;5D", Ext(115, MOD_CTRL) },
+            { "shift+right", "\x1B[1;2C", Ext(77, MOD_SHIFT) },
+            { "home and end", "\x1B[H\x1B[4~", { { 0, 0 }, { 71, 0 }, { 0, 0 }, { 79, 0 } } },
+            { "ctrl+home", "\x1B[1;5H", Ext(119, MOD_CTRL) },
+            { "page keys", "\x1B[5~\x1B[6;5~", { { 0, 0 }, { 73, 0 }, { 0, MOD_CTRL }, { 118, MOD_CTRL } } },
+            { "ctrl+page up", "\x1B[5;5~", Ext(132, MOD_CTRL) },
+            { "insert, shift+insert and ctrl+insert", "\x1B[2~\x1B[2;2~\x1B[2;5~",
+                { { 0, 0 }, { 82, 0 }, { 0, MOD_SHIFT }, { 254, MOD_SHIFT }, { 0, MOD_CTRL }, { 255, MOD_CTRL } } },
+            { "delete", "\x1B[3~", Ext(83) },
+            { "shift+tab", "\x1B[Z", Ext(15, MOD_SHIFT) },
+            { "rxvt ctrl+up", "\x1BOa", Ext(113, MOD_CTRL) },
+            { "rxvt shift+F", "\x1B[2$", Ext(254, MOD_SHIFT) },
+            { "rxvt ctrl+F5", "\x1B[15^", Ext(98, MOD_CTRL) },
+            { "alt+letter", "\x1Bq", Ext(16, MOD_ALT) },
+            { "alt+digit", "\x1B" "1\x1B" "0", { { 0, MOD_ALT }, { 120, MOD_ALT }, { 0, MOD_ALT }, { 129, MOD_ALT } } },
+            { "alt with a mark is the mark", "\x1B-", Byte('-', MOD_ALT) },
+            { "escape prefix on a sequence is alt", "\x1B\x1B[20;5~", Ext(102, MOD_CTRL | MOD_ALT) },
+            { "keypad enter", "\x1BOM", Byte(13) },
+            { "keypad digit", "\x1BOq", Byte('1') },
+            { "csi u ctrl+enter", "\x1B[13;5u", Byte(10) },
+            { "unknown sequences are dropped whole", "\x1B[99~x\x1B[?1;2cy", { { 'x', 0 }, { 'y', 0 } } },
+            { "mouse reports are not keys", "\x1B[<0;3;4Mz", Byte('z') },
+        };
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.name);
+            TerminalKeyDecoder decoder;
+            EXPECT_EQ(Decode(decoder, c.bytes), c.keys);
+        }
+    }
+
+    TEST(TerminalKeys, CtrlF12IsTheBreakKeyNotAKey)
+    {
+        TerminalKeyDecoder decoder;
+        EXPECT_EQ(Decode(decoder, "\x1B[24;5~a"), Byte('a'));
+        EXPECT_TRUE(decoder.TakeInterrupt());
+        EXPECT_FALSE(decoder.TakeInterrupt());
+    }
+
+    TEST(TerminalKeys, SequencesSplitAcrossReadsWait)
+    {
+        TerminalKeyDecoder decoder;
+        EXPECT_TRUE(Decode(decoder, "\x1B", false).empty());
+        EXPECT_TRUE(decoder.Waiting());
+        EXPECT_TRUE(Decode(decoder, "[1", false).empty());
+        EXPECT_EQ(Decode(decoder, "5~", false), Ext(63));
+        EXPECT_TRUE(Decode(decoder, "\xC3", false).empty());
+        EXPECT_EQ(Decode(decoder, "\xA3", false), Byte(0xE3));
+        // A sequence cut short is Escape and typed characters after all.
+        EXPECT_EQ(Decode(decoder, "\x1B[", true), (Keys { { 27, 0 }, { '[', 0 } }));
+        EXPECT_FALSE(decoder.Waiting());
+    }
+
+    TEST(TerminalKeys, TheTerminalsOwnNamesAndBackspace)
+    {
+        TerminalKeyDecoder decoder;
+        decoder.AddSequence("\x1B[M", 4, 0); // some terminal's F5 (NamedKey::F5 is 4)
+        decoder.SetBackspaceByte(0x08);
+        EXPECT_EQ(Decode(decoder, "\x1B[M"), Ext(63));
+        EXPECT_EQ(Decode(decoder, "\x08\x7F"), (Keys { { 8, 0 }, { 127, 0 } }));
+    }
+
+    TEST(TerminalColours, ThePaletteOnTerminals)
+    {
+        struct Case {
+            TerminalRgb rgb;
+            int xterm256;
+            int ansi16;
+            int ansi8;
+        };
+        const Case cases[] = {
+            { { 0, 0, 0 }, 16, 0, 0 },
+            { { 255, 255, 255 }, 231, 15, 7 },
+            { { 255, 255, 0 }, 226, 11, 3 },
+            { { 0, 0, 255 }, 21, 4, 4 },
+            { { 192, 192, 192 }, 250, 7, 7 },
+            { { 40, 40, 40 }, 235, 0, 0 },
+            { { 142, 0, 142 }, 90, 5, 5 },
+        };
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.xterm256);
+            EXPECT_EQ(NearestXterm256(c.rgb), c.xterm256);
+            EXPECT_EQ(NearestAnsi16(c.rgb), c.ansi16);
+            EXPECT_EQ(NearestAnsi8(c.rgb), c.ansi8);
+        }
+    }
+
+    TEST(StartProgram, ReportsWhetherTheProgramCouldBeStarted)
+    {
+        EXPECT_TRUE(StartProgram("true", "", "/"));
+        EXPECT_TRUE(StartProgram("sh", "-c", "/"));
+        EXPECT_FALSE(StartProgram("/nonexistent/palavrino-program", "x", "/"));
+        EXPECT_FALSE(StartProgram("", "", "/")); // nothing to open
+    }
+
+} // namespace
+} // namespace palavrino::platform
