@@ -49,13 +49,20 @@ namespace {
             if (!format.Valid())
                 return AudioStatus::BadFormat;
             std::lock_guard lock(m_mutex);
+            BeginBlock(format);
+            return Append(Convert(format, samples));
+        }
+
+        // Before each block: close a running loop, and take the first
+        // block's format as the file's.
+        void BeginBlock(const PcmFormat& format)
+        {
             FlushLoop();
             if (!m_format_fixed) {
                 m_format = format;
                 m_format_fixed = true;
                 WriteHeader();
             }
-            return Append(Convert(format, samples));
         }
 
         bool IsPlaying() override { return false; }
@@ -67,12 +74,7 @@ namespace {
             if (!format.Valid())
                 return AudioStatus::BadFormat;
             std::lock_guard lock(m_mutex);
-            FlushLoop();
-            if (!m_format_fixed) {
-                m_format = format;
-                m_format_fixed = true;
-                WriteHeader();
-            }
+            BeginBlock(format);
             m_loop = Convert(format, samples);
             m_loop_start = std::chrono::steady_clock::now();
             return AudioStatus::Ok;
