@@ -10,18 +10,18 @@
 
 namespace palavrino::console {
 
+std::string UpperAscii(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+    return out;
+}
+
 namespace {
 
-    // Section and key names are compared without regard to ASCII case.
-    std::string UpperAscii(std::string_view text)
-    {
-        std::string out(text);
-        for (char& c : out) {
-            if (c >= 'a' && c <= 'z')
-                c = static_cast<char>(c - 'a' + 'A');
-        }
-        return out;
-    }
 
     std::string_view TrimBlanks(std::string_view text)
     {

@@ -40,6 +40,10 @@ std::optional<int> ParseConfigInt(std::string_view text);
 // else the system-wide /usr/share/talira; the per-user one when neither has.
 std::filesystem::path DefaultDataPath(std::string_view relative);
 
+// "a"-"z" to capitals and nothing else: how section and key names, and the
+// words other settings hold, are compared.
+std::string UpperAscii(std::string_view text);
+
 class ConfigFile {
 public:
     // No file: every key reads empty and every default applies.

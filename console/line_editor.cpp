@@ -2,6 +2,8 @@
 // than the text, drawing the field and its selection, and the keys.
 #include "console/line_editor.h"
 
+#include "console/config.h"
+
 #include "console/screen_model.h"
 #include "console/speech.h"
 
@@ -40,15 +42,6 @@ namespace {
         return static_cast<std::uint8_t>(text[static_cast<std::size_t>(position - 1)]);
     }
 
-    std::string UpperAscii(std::string_view text)
-    {
-        std::string out(text);
-        for (char& c : out) {
-            if (c >= 'a' && c <= 'z')
-                c = static_cast<char>(c - 'a' + 'A');
-        }
-        return out;
-    }
 
 } // namespace
 

@@ -58,12 +58,7 @@ namespace {
             text.remove_prefix(1);
         while (!text.empty() && text.back() == ' ')
             text.remove_suffix(1);
-        std::string out(text);
-        for (char& c : out) {
-            if (c >= 'a' && c <= 'z')
-                c = static_cast<char>(c - 'a' + 'A');
-        }
-        return out;
+        return UpperAscii(text);
     }
 
     // The yes/no settings: on when set and not beginning with "N".
