@@ -15,6 +15,13 @@ if grep -rnE '#include <(unistd|termios|pthread|fcntl|poll|signal|dirent|ncurses
   exit 1
 fi
 
+echo "== Formatação (clang-format)"
+if ! git -C "$here" ls-files '*.cpp' '*.h' | (cd "$here" && xargs clang-format --dry-run --Werror) 2>/tmp/palavrino-format.log; then
+  head -40 /tmp/palavrino-format.log >&2
+  echo "Arquivos fora do formato: rode clang-format -i nos arquivos acima" >&2
+  exit 1
+fi
+
 echo "== Compilação e testes"
 cmake -S "$here" -B "$here/build/test" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$here/build/test" -j "$jobs"

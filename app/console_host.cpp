@@ -2,34 +2,57 @@
 // console_host.h.
 #include "app/console_host.h"
 
+#include "platform/interrupt.h"
+
 #include <chrono>
 #include <filesystem>
 #include <thread>
-
-#include "platform/interrupt.h"
 
 namespace palavrino::app {
 
 namespace {
 
-interp::HostIo::LineRead FromEditor(const console::LineRead& r) {
-    interp::HostIo::LineRead out;
-    out.text = r.text;
-    out.key = r.end_key.extended ? 0 : r.end_key.code;
-    return out;
+    interp::HostIo::LineRead FromEditor(const console::LineRead& r)
+    {
+        interp::HostIo::LineRead out;
+        out.text = r.text;
+        out.key = r.end_key.extended ? 0 : r.end_key.code;
+        return out;
+    }
+
+} // namespace
+
+void ConsoleHost::Write(std::string_view text)
+{
+    m_console.Write(text);
+}
+void ConsoleHost::NewLine()
+{
+    m_console.Write("\r\n");
+}
+void ConsoleHost::Speak(std::string_view text)
+{
+    m_console.Voice().Speak(text);
+}
+void ConsoleHost::WriteAndSpeak(std::string_view text)
+{
+    m_console.WriteAndSpeak(text);
+}
+void ConsoleHost::WriteLineAndSpeak(std::string_view text)
+{
+    m_console.WriteLineAndSpeak(text);
+}
+void ConsoleHost::Spell(std::string_view text)
+{
+    m_console.Voice().Spell(text);
+}
+void ConsoleHost::StopSpeech()
+{
+    m_console.Voice().StopSpeech();
 }
 
-}  // namespace
-
-void ConsoleHost::Write(std::string_view text) { m_console.Write(text); }
-void ConsoleHost::NewLine() { m_console.Write("\r\n"); }
-void ConsoleHost::Speak(std::string_view text) { m_console.Voice().Speak(text); }
-void ConsoleHost::WriteAndSpeak(std::string_view text) { m_console.WriteAndSpeak(text); }
-void ConsoleHost::WriteLineAndSpeak(std::string_view text) { m_console.WriteLineAndSpeak(text); }
-void ConsoleHost::Spell(std::string_view text) { m_console.Voice().Spell(text); }
-void ConsoleHost::StopSpeech() { m_console.Voice().StopSpeech(); }
-
-void ConsoleHost::WaitSpeechOrKey() {
+void ConsoleHost::WaitSpeechOrKey()
+{
     // A key press ends the wait and the speech; the key stays buffered.
     while (m_console.Voice().IsSpeaking()) {
         if (m_console.Keys().KeyPressed()) {
@@ -40,25 +63,40 @@ void ConsoleHost::WaitSpeechOrKey() {
     }
 }
 
-void ConsoleHost::Beep() { m_console.Voice().Beep(); }
-void ConsoleHost::Tick() { m_console.Voice().Tick(); }
-void ConsoleHost::WaitSpeech() { m_console.Voice().WaitSpeech(); }
+void ConsoleHost::Beep()
+{
+    m_console.Voice().Beep();
+}
+void ConsoleHost::Tick()
+{
+    m_console.Voice().Tick();
+}
+void ConsoleHost::WaitSpeech()
+{
+    m_console.Voice().WaitSpeech();
+}
 
-bool ConsoleHost::SoundExists(const std::string& path) {
+bool ConsoleHost::SoundExists(const std::string& path)
+{
     std::error_code ec;
     return std::filesystem::is_regular_file(path, ec);
 }
 
-void ConsoleHost::PlaySound(const std::string& path) { (void)m_console.Voice().PlayWaveFile(path); }
+void ConsoleHost::PlaySound(const std::string& path)
+{
+    (void)m_console.Voice().PlayWaveFile(path);
+}
 
-interp::HostIo::LineRead ConsoleHost::ReadLine(int max_length) {
+interp::HostIo::LineRead ConsoleHost::ReadLine(int max_length)
+{
     console::LineRead r = m_console.ReadLineAndRecord();
     if (static_cast<int>(r.text.size()) > max_length)
         r.text.resize(static_cast<size_t>(max_length));
     return FromEditor(r);
 }
 
-interp::HostIo::LineRead ConsoleHost::EditLine(const std::string& text, int max_length) {
+interp::HostIo::LineRead ConsoleHost::EditLine(const std::string& text, int max_length)
+{
     console::ScreenModel& screen = m_console.Screen();
     // A stream shows no editor: the text itself is what the reader gets.
     if (!m_console.Frontend().IsLive())
@@ -73,14 +111,33 @@ interp::HostIo::LineRead ConsoleHost::EditLine(const std::string& text, int max_
     return out;
 }
 
-int ConsoleHost::ReadKey() { return m_console.Keys().ReadKey(); }
-bool ConsoleHost::KeyPressed() { return m_console.Keys().KeyPressed(); }
-bool ConsoleHost::TakeInterrupt() { return platform::TakeInterruptRequest(); }
-void ConsoleHost::ClearWindow() { m_console.Screen().ClearWindow(); }
-void ConsoleHost::SetTitle(std::string_view title) { m_console.Screen().SetTitle(title); }
-void ConsoleHost::SetTextColor(int colour) { m_console.Screen().SetTextColour(colour); }
+int ConsoleHost::ReadKey()
+{
+    return m_console.Keys().ReadKey();
+}
+bool ConsoleHost::KeyPressed()
+{
+    return m_console.Keys().KeyPressed();
+}
+bool ConsoleHost::TakeInterrupt()
+{
+    return platform::TakeInterruptRequest();
+}
+void ConsoleHost::ClearWindow()
+{
+    m_console.Screen().ClearWindow();
+}
+void ConsoleHost::SetTitle(std::string_view title)
+{
+    m_console.Screen().SetTitle(title);
+}
+void ConsoleHost::SetTextColor(int colour)
+{
+    m_console.Screen().SetTextColour(colour);
+}
 
-void ConsoleHost::ClearRows(int first, int last) {
+void ConsoleHost::ClearRows(int first, int last)
+{
     console::ScreenModel& screen = m_console.Screen();
     for (int row = first; row <= last; ++row) {
         screen.MoveCursor(1, row);
@@ -89,28 +146,55 @@ void ConsoleHost::ClearRows(int first, int last) {
     screen.MoveCursor(1, first);
 }
 
-void ConsoleHost::PauseMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void ConsoleHost::PauseMs(int ms)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
-std::string ConsoleHost::ReadConfig(std::string_view section, std::string_view key) {
+std::string ConsoleHost::ReadConfig(std::string_view section, std::string_view key)
+{
     return m_console.Config().ReadConfig(section, key);
 }
 
-void ConsoleHost::SetBackColor(int colour) { m_console.Screen().SetBackColour(colour); }
-void ConsoleHost::MoveCursor(int x, int y) { m_console.Screen().MoveCursor(x, y); }
-int ConsoleHost::CursorColumn() { return m_console.Screen().CursorColumn(); }
-int ConsoleHost::CursorRow() { return m_console.Screen().CursorRow(); }
-void ConsoleHost::ClearToLineEnd() { m_console.Screen().ClearToLineEnd(); }
-int ConsoleHost::ScreenChar(int x, int y) { return m_console.Screen().ScreenChar(x, y); }
-int ConsoleHost::ScreenAttr(int x, int y) { return m_console.Screen().ScreenAttr(x, y); }
+void ConsoleHost::SetBackColor(int colour)
+{
+    m_console.Screen().SetBackColour(colour);
+}
+void ConsoleHost::MoveCursor(int x, int y)
+{
+    m_console.Screen().MoveCursor(x, y);
+}
+int ConsoleHost::CursorColumn()
+{
+    return m_console.Screen().CursorColumn();
+}
+int ConsoleHost::CursorRow()
+{
+    return m_console.Screen().CursorRow();
+}
+void ConsoleHost::ClearToLineEnd()
+{
+    m_console.Screen().ClearToLineEnd();
+}
+int ConsoleHost::ScreenChar(int x, int y)
+{
+    return m_console.Screen().ScreenChar(x, y);
+}
+int ConsoleHost::ScreenAttr(int x, int y)
+{
+    return m_console.Screen().ScreenAttr(x, y);
+}
 
-void ConsoleHost::SetConsoleVisible(bool shown) {
+void ConsoleHost::SetConsoleVisible(bool shown)
+{
     if (shown)
         m_console.ShowConsole();
     else
         m_console.HideConsole();
 }
 
-int ConsoleHost::ReadKeySpoken() {
+int ConsoleHost::ReadKeySpoken()
+{
     console::Speech& voice = m_console.Voice();
     voice.WaitSpeech();
     const std::uint8_t key = m_console.Keys().ReadKey();
@@ -121,13 +205,17 @@ int ConsoleHost::ReadKeySpoken() {
     return key;
 }
 
-interp::HostIo::LineRead ConsoleHost::ReadPlainLine(bool hidden) { return FromEditor(m_console.ReadBufferLine(hidden)); }
+interp::HostIo::LineRead ConsoleHost::ReadPlainLine(bool hidden)
+{
+    return FromEditor(m_console.ReadBufferLine(hidden));
+}
 
-interp::HostIo::LineRead ConsoleHost::EditLineToEdge(const std::string& text, int max_length) {
+interp::HostIo::LineRead ConsoleHost::EditLineToEdge(const std::string& text, int max_length)
+{
     console::ScreenModel& screen = m_console.Screen();
     std::string edited = text;
-    const console::Key key =
-        m_console.Editor().EditLineToEdge(edited, screen.CursorColumn(), screen.CursorRow(), true, max_length);
+    const console::Key key = m_console.Editor().EditLineToEdge(
+        edited, screen.CursorColumn(), screen.CursorRow(), true, max_length);
     NewLine();
     interp::HostIo::LineRead out;
     out.text = edited;
@@ -135,8 +223,17 @@ interp::HostIo::LineRead ConsoleHost::EditLineToEdge(const std::string& text, in
     return out;
 }
 
-void ConsoleHost::RecordLine(std::string_view text) { m_console.Screen().RecordLine(text); }
-void ConsoleHost::RestartSpeech(std::string_view sound_dir) { m_console.StartSpeech(sound_dir); }
-void ConsoleHost::PlayNamedSound(std::string_view name) { (void)m_console.Voice().PlaySound(name); }
+void ConsoleHost::RecordLine(std::string_view text)
+{
+    m_console.Screen().RecordLine(text);
+}
+void ConsoleHost::RestartSpeech(std::string_view sound_dir)
+{
+    m_console.StartSpeech(sound_dir);
+}
+void ConsoleHost::PlayNamedSound(std::string_view name)
+{
+    (void)m_console.Voice().PlaySound(name);
+}
 
-}  // namespace palavrino::app
+} // namespace palavrino::app

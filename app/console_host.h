@@ -10,7 +10,10 @@ namespace palavrino::app {
 
 class ConsoleHost final : public interp::HostIo {
 public:
-    explicit ConsoleHost(console::Console& console) : m_console(console) { }
+    explicit ConsoleHost(console::Console& console)
+        : m_console(console)
+    {
+    }
 
     void Write(std::string_view text) override;
     void NewLine() override;
@@ -55,4 +58,4 @@ private:
     console::Console& m_console;
 };
 
-}  // namespace palavrino::app
+} // namespace palavrino::app

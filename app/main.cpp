@@ -2,13 +2,6 @@
 // the back ends this machine offers, runs the script on a thread with a
 // large stack (deep recursion in scripts is bounded by the interpreter's
 // own limits, not by the native stack), and exits with the run's outcome.
-#include <pthread.h>
-
-#include <filesystem>
-#include <memory>
-#include <string>
-#include <vector>
-
 #include "app/console_host.h"
 #include "console/config.h"
 #include "console/console.h"
@@ -19,6 +12,12 @@
 #include "platform/interrupt.h"
 #include "platform/terminal.h"
 
+#include <filesystem>
+#include <memory>
+#include <pthread.h>
+#include <string>
+#include <vector>
+
 namespace {
 
 constexpr size_t INTERPRETER_STACK_BYTES = size_t { 1 } << 30;
@@ -28,19 +27,22 @@ struct Job {
     int status { 1 };
 };
 
-std::string ProgramDir() {
+std::string ProgramDir()
+{
     std::error_code ec;
     std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     return ec ? std::string(".") : exe.parent_path().string();
 }
 
-void* RunInterpreter(void* arg) {
+void* RunInterpreter(void* arg)
+{
     using namespace palavrino;
     Job* job = static_cast<Job*>(arg);
     console::ConfigFile config = console::ConfigFile::Open(console::DefaultConfigLocations(ProgramDir()));
     // The sound output: the sound card, "nulo", or "arquivo:" and a WAV
     // file; silence when the choice cannot be opened (no sound card).
-    auto audio = platform::OpenAudioSink(console::Cp1252ToUtf8(config.ReadConfig("TRADUTOR", "SAIDADEAUDIO")));
+    auto audio
+        = platform::OpenAudioSink(console::Cp1252ToUtf8(config.ReadConfig("TRADUTOR", "SAIDADEAUDIO")));
     console::Console con(platform::OpenStdioTerminal(), std::move(config), std::move(audio));
     con.StartSpeech(con.Config().ReadConfig("PALAVRIN", "DIRPALAVRIN"));
     app::ConsoleHost host(con);
@@ -50,9 +52,10 @@ void* RunInterpreter(void* arg) {
     return nullptr;
 }
 
-}  // namespace
+} // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     palavrino::platform::InstallInterruptHandler();
     Job job;
     // Only the first parameter counts: the script name and its label.

@@ -22,7 +22,6 @@ std::string UpperAscii(std::string_view text)
 
 namespace {
 
-
     std::string_view TrimBlanks(std::string_view text)
     {
         auto is_blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };

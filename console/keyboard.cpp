@@ -123,7 +123,8 @@ namespace {
         '~', 'e', ':', 'h', '*', 'o', '!', 'r', // 16-23
         0xAC, 'd', 'j', 'g', 0xE3, 'n', 't', 'q', // 24-31 (not sign, a tilde)
         0xFD, 0xE2, '?', 0xEA, '-', 'u', '"', 'v', // 32-39 (y acute, a circumflex, e circumflex)
-        '{', 0xEE, 0xF5, 0xE0, 0xF3, 'x', 0xE8, 0xE7, // 40-47 (i circ., o tilde, a grave, o acute, e grave, c cedilla)
+        '{', 0xEE, 0xF5, 0xE0, 0xF3, 'x', 0xE8,
+        0xE7, // 40-47 (i circ., o tilde, a grave, o acute, e grave, c cedilla)
         '$', 0xFB, 0xFF, 0xFC, '}', 'z', '=', 0xE1, // 48-55 (u circ., y diaeresis, u diaeresis, a acute)
         '_', 0xF4, 'w', 0xEF, '#', 'y', 0xFA, 0xE9, // 56-63 (o circ., i diaeresis, u acute, e acute)
     };

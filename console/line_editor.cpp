@@ -3,7 +3,6 @@
 #include "console/line_editor.h"
 
 #include "console/config.h"
-
 #include "console/screen_model.h"
 #include "console/speech.h"
 
@@ -25,9 +24,15 @@ namespace {
         return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c >= 128;
     }
 
-    bool IsDigit(std::uint8_t c) { return c >= '0' && c <= '9'; }
+    bool IsDigit(std::uint8_t c)
+    {
+        return c >= '0' && c <= '9';
+    }
 
-    bool IsWordChar(std::uint8_t c) { return IsLetter(c) || IsDigit(c); }
+    bool IsWordChar(std::uint8_t c)
+    {
+        return IsLetter(c) || IsDigit(c);
+    }
 
     // Words made only of these letters cannot be pronounced: they are spelled.
     bool IsSpelledConsonant(std::uint8_t c)
@@ -41,7 +46,6 @@ namespace {
     {
         return static_cast<std::uint8_t>(text[static_cast<std::size_t>(position - 1)]);
     }
-
 
 } // namespace
 
@@ -76,7 +80,9 @@ std::optional<OpenRequest> ResolveWordToOpen(std::string_view text, int p,
     const std::function<std::string(std::string_view, std::string_view)>& read_config,
     const std::string& current_dir)
 {
-    auto blank = [&](int i) { return i < 1 || i > static_cast<int>(text.size()) || text[static_cast<std::size_t>(i - 1)] == ' '; };
+    auto blank = [&](int i) {
+        return i < 1 || i > static_cast<int>(text.size()) || text[static_cast<std::size_t>(i - 1)] == ' ';
+    };
     // The word under the cursor, or the one just before it when the cursor
     // stands after a word.
     if (blank(p))
@@ -89,7 +95,8 @@ std::optional<OpenRequest> ResolveWordToOpen(std::string_view text, int p,
         --first;
     while (!blank(last + 1))
         ++last;
-    std::string_view word = text.substr(static_cast<std::size_t>(first - 1), static_cast<std::size_t>(last - first + 1));
+    std::string_view word
+        = text.substr(static_cast<std::size_t>(first - 1), static_cast<std::size_t>(last - first + 1));
     // Quotes, brackets and marks around an address or a file name are not
     // part of it.
     constexpr std::string_view MARKS = "\"(*-.<=>[_{)]}";
@@ -100,7 +107,8 @@ std::optional<OpenRequest> ResolveWordToOpen(std::string_view text, int p,
     if (word.empty())
         return std::nullopt;
 
-    auto config = [&](std::string_view key) { return read_config ? read_config("TALIRA", key) : std::string(); };
+    auto config
+        = [&](std::string_view key) { return read_config ? read_config("TALIRA", key) : std::string(); };
     const std::string lower = [&] {
         std::string out(word);
         for (char& c : out) {
@@ -113,10 +121,11 @@ std::optional<OpenRequest> ResolveWordToOpen(std::string_view text, int p,
         return OpenRequest { config("PROG.HTM"), std::string(word) };
 
     const std::size_t dot = word.find('.');
-    const std::string extension = dot == std::string_view::npos ? std::string() : UpperAscii(word.substr(dot + 1, 3));
+    const std::string extension
+        = dot == std::string_view::npos ? std::string() : UpperAscii(word.substr(dot + 1, 3));
     if (extension == "EXE" || extension == "COM") {
-        const bool absolute = word.front() == '/' || word.front() == '\\'
-            || (word.size() >= 2 && word[1] == ':');
+        const bool absolute
+            = word.front() == '/' || word.front() == '\\' || (word.size() >= 2 && word[1] == ':');
         std::string program(word);
         if (!absolute)
             program = current_dir + "/" + program;
@@ -232,14 +241,16 @@ void LineEditor::SpeakNextItem(Field& field)
         ++p;
         while (p <= field.length && IsDigit(At(field.text, p)))
             ++p;
-        m_speech.Speak(field.text.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(p - start)));
+        m_speech.Speak(
+            field.text.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(p - start)));
     } else if (IsLetter(c)) {
         bool consonants_only = true;
         while (p <= field.length && IsLetter(At(field.text, p))) {
             consonants_only = consonants_only && IsSpelledConsonant(At(field.text, p));
             ++p;
         }
-        const std::string word = field.text.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(p - start));
+        const std::string word
+            = field.text.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(p - start));
         if (consonants_only)
             m_speech.Spell(word);
         else
@@ -336,7 +347,8 @@ void LineEditor::Paste(Field& field)
     int at = field.position;
     if (field.HasSelection()) {
         at = field.SelectionLow();
-        field.text.erase(static_cast<std::size_t>(at - 1), static_cast<std::size_t>(field.SelectionHigh() - at));
+        field.text.erase(
+            static_cast<std::size_t>(at - 1), static_cast<std::size_t>(field.SelectionHigh() - at));
     }
     at = std::min(at, field.length + 1);
     field.text.insert(static_cast<std::size_t>(at - 1), pasted);
@@ -491,7 +503,8 @@ Key LineEditor::EditLine(std::string& text, int x, int y, bool editable, int wid
                 break;
             case KEY_CTRL_S:
                 if (field.editable) {
-                    field.text.erase(0, static_cast<std::size_t>(std::min(field.position, field.length + 1) - 1));
+                    field.text.erase(
+                        0, static_cast<std::size_t>(std::min(field.position, field.length + 1) - 1));
                     field.text.resize(static_cast<std::size_t>(field.length), ' ');
                     field.position = 1;
                     (void)m_speech.PlaySound("_APICPO");
@@ -719,8 +732,8 @@ LineRead LineEditor::ReadBufferLine(int size, bool hidden)
         if (key.code < 32 || line.text.size() >= limit)
             continue;
         line.text.push_back(static_cast<char>(key.code));
-        m_screen.ConsoleWrite(hidden ? std::string_view(" ") : std::string_view(&line.text.back(), 1),
-            WriteOrigin::Echo);
+        m_screen.ConsoleWrite(
+            hidden ? std::string_view(" ") : std::string_view(&line.text.back(), 1), WriteOrigin::Echo);
     }
     m_screen.SetCurrentAttr(normal);
     m_screen.ConsoleWrite("\r\n");

@@ -46,7 +46,10 @@ namespace {
         return c == '!' || c == ':' || c == '?' || c == '|' || (c >= 176 && c <= 223);
     }
 
-    bool IsDigitKey(const Key& key) { return !key.extended && key.code >= '0' && key.code <= '9'; }
+    bool IsDigitKey(const Key& key)
+    {
+        return !key.extended && key.code >= '0' && key.code <= '9';
+    }
 
 } // namespace
 
@@ -307,9 +310,8 @@ void ScreenReview::ExtendedKeyPressed(const Key& key)
 
 void ScreenReview::TwoLetterCommand(std::uint8_t first)
 {
-    const auto upper = [](std::uint8_t c) {
-        return static_cast<std::uint8_t>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-    };
+    const auto upper
+        = [](std::uint8_t c) { return static_cast<std::uint8_t>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c); };
     const Key second_key = m_keyboard.ReadWholeKey();
     m_speech.StopSpeech();
     const std::uint8_t extent = upper(first);
@@ -383,8 +385,8 @@ bool ScreenReview::ReadRange(int r1, int c1, int r2, int c2)
                 m_row = saved_row;
                 m_column = saved_column;
             } else {
-                std::string stretch
-                    = text.substr(static_cast<std::size_t>(first - 1), static_cast<std::size_t>(last - first + 1));
+                std::string stretch = text.substr(
+                    static_cast<std::size_t>(first - 1), static_cast<std::size_t>(last - first + 1));
                 stretch.erase(stretch.find_last_not_of(' ') + 1);
                 stretch.erase(0, std::min(stretch.find_first_not_of(' '), stretch.size()));
                 if (!stretch.empty())
@@ -413,8 +415,8 @@ void ScreenReview::ReadWord()
             ++m_column;
             m_screen.ShowCursorAt(std::min(m_column, LAST_COLUMN) - 1, m_row - 1);
         }
-        const bool spelled = std::all_of(
-            word.begin(), word.end(), [](char c) { return IsSpelledConsonant(static_cast<std::uint8_t>(c)); });
+        const bool spelled = std::all_of(word.begin(), word.end(),
+            [](char c) { return IsSpelledConsonant(static_cast<std::uint8_t>(c)); });
         if (spelled)
             m_speech.Spell(word);
         else
@@ -469,7 +471,8 @@ void ScreenReview::Search()
             std::string text = m_screen.RowText(row);
             // On the current row the search starts after the cursor.
             if (row == m_row)
-                std::fill_n(text.begin(), std::min<std::size_t>(static_cast<std::size_t>(m_column), text.size()), ' ');
+                std::fill_n(text.begin(),
+                    std::min<std::size_t>(static_cast<std::size_t>(m_column), text.size()), ' ');
             const std::size_t at = text.find(m_search);
             if (at != std::string::npos) {
                 m_row = row;

@@ -65,7 +65,8 @@ ScreenSettings ReadScreenSettings(const ConfigFile& config, WorkArea work_area)
     const int default_width = (work_area.width * 13 + 512) / 1024;
     const int default_height = (work_area.height * 28 + 367) / 734;
     settings.font.width = ParseConfigInt(config.ReadProfile("VIDEO", "LARGURALETRA")).value_or(default_width);
-    settings.font.height = ParseConfigInt(config.ReadProfile("VIDEO", "ALTURALETRA")).value_or(default_height);
+    settings.font.height
+        = ParseConfigInt(config.ReadProfile("VIDEO", "ALTURALETRA")).value_or(default_height);
     settings.font.weight = ParseConfigInt(config.ReadProfile("VIDEO", "PESOLETRA")).value_or(700);
     const std::string corner = config.ReadProfile("VIDEO", "CANTOTELA");
     settings.opens_normal = corner.empty() || FlagIsYes(corner);
@@ -115,7 +116,8 @@ namespace {
         return value;
     }
 
-    void PutLittleEndian(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value, std::size_t count)
+    void PutLittleEndian(
+        std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value, std::size_t count)
     {
         for (std::size_t i = 0; i < count; ++i)
             out[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
@@ -153,8 +155,10 @@ std::optional<BackgroundPicture> ParseBmp(std::string_view bytes)
             return std::nullopt;
         header_size += 4 * colours;
     }
-    const std::uint64_t row_bytes = ((static_cast<std::uint64_t>(width) * static_cast<unsigned>(bit_count) + 31) / 32) * 4;
-    const std::uint64_t rows = static_cast<std::uint64_t>(height < 0 ? -static_cast<std::int64_t>(height) : height);
+    const std::uint64_t row_bytes
+        = ((static_cast<std::uint64_t>(width) * static_cast<unsigned>(bit_count) + 31) / 32) * 4;
+    const std::uint64_t rows
+        = static_cast<std::uint64_t>(height < 0 ? -static_cast<std::int64_t>(height) : height);
     const std::uint64_t image_size = rows * row_bytes;
     if (image_size > MAX_PICTURE_BYTES || BMP_INFO_AT + header_size > bytes.size()
         || pixel_offset + image_size > bytes.size())

@@ -28,17 +28,30 @@ namespace {
         "quinhentos", "seiscentos", "setecentos", "oitocentos", "novecentos" };
     // Scale words of the first four three-digit groups: one, and more.
     constexpr std::array<const char*, 4> SCALE_ONE = { "trilh\xE3o", "bilh\xE3o", "milh\xE3o", "mil" };
-    constexpr std::array<const char*, 4> SCALE_MANY = { "trilh\xF5" "es", "bilh\xF5" "es", "milh\xF5" "es", "mil" };
+    constexpr std::array<const char*, 4> SCALE_MANY = { "trilh\xF5"
+                                                        "es",
+        "bilh\xF5"
+        "es",
+        "milh\xF5"
+        "es",
+        "mil" };
 
     constexpr std::array<const char*, 7> WEEKDAYS
         = { "Domingo", "Segunda", "Terca", "Quarta", "Quinta", "Sexta", "Sabado" };
-    constexpr std::array<const char*, 7> WEEKDAY_TEXTS
-        = { "domingo", "segunda", "ter\xE7" "a", "quarta", "quinta", "sexta", "s\xE1" "bado" };
-    constexpr std::array<const char*, 12> MONTHS = { "Janeiro", "Fevereiro", "Marco", "Abril", "Maio", "Junho",
-        "Julho", "Agosto", "Setembro", "Outubro", "Novembro", "Dezembro" };
+    constexpr std::array<const char*, 7> WEEKDAY_TEXTS = { "domingo", "segunda",
+        "ter\xE7"
+        "a",
+        "quarta", "quinta", "sexta",
+        "s\xE1"
+        "bado" };
+    constexpr std::array<const char*, 12> MONTHS = { "Janeiro", "Fevereiro", "Marco", "Abril", "Maio",
+        "Junho", "Julho", "Agosto", "Setembro", "Outubro", "Novembro", "Dezembro" };
     constexpr std::size_t MONTH_FILE_LETTERS = 7;
 
-    bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+    bool IsDigit(char c)
+    {
+        return c >= '0' && c <= '9';
+    }
 
     bool IsLetter(char c)
     {
@@ -282,7 +295,8 @@ std::vector<RecordedWord> TimeWords(int hour, int minute)
     out.push_back(hour <= 1 ? RecordedWord { "_hora", "hora" } : RecordedWord { "_horas", "horas" });
     if (minute > 0) {
         AppendNumber(out, static_cast<std::uint64_t>(minute), false);
-        out.push_back(minute == 1 ? RecordedWord { "_minuto", "minuto" } : RecordedWord { "_minutos", "minutos" });
+        out.push_back(
+            minute == 1 ? RecordedWord { "_minuto", "minuto" } : RecordedWord { "_minutos", "minutos" });
     }
     return out;
 }

@@ -62,9 +62,15 @@ namespace {
     }
 
     // The yes/no settings: on when set and not beginning with "N".
-    bool FlagOn(std::string_view value) { return !value.empty() && value[0] != 'N' && value[0] != 'n'; }
+    bool FlagOn(std::string_view value)
+    {
+        return !value.empty() && value[0] != 'N' && value[0] != 'n';
+    }
 
-    std::filesystem::path ToPath(const std::string& cp1252) { return std::filesystem::path(Cp1252ToUtf8(cp1252)); }
+    std::filesystem::path ToPath(const std::string& cp1252)
+    {
+        return std::filesystem::path(Cp1252ToUtf8(cp1252));
+    }
 
     std::string DataDir(std::string_view relative)
     {
@@ -172,7 +178,8 @@ void Speech::SpeechInit(ConfigFile& config, std::string_view sound_dir, int spee
     if (voice_dir.empty())
         voice_dir = DataDir("som/difones");
 
-    m_builtin_status = m_word_synth.VoiceStart(ToPath(m_char_sounds_dir), ToPath(voice_dir), m_voice.voice_name);
+    m_builtin_status
+        = m_word_synth.VoiceStart(ToPath(m_char_sounds_dir), ToPath(voice_dir), m_voice.voice_name);
     m_word_synth.SetSettings(m_voice.joins);
     m_player.SetPlayback(m_voice.compress, m_voice.fast);
     StartEngine(config);
@@ -181,7 +188,8 @@ void Speech::SpeechInit(ConfigFile& config, std::string_view sound_dir, int spee
 void Speech::ReadVoiceSettings(ConfigFile& config, int speed)
 {
     const std::string level = std::to_string(speed);
-    auto read = [&](std::string_view key) { return config.ReadConfig("SINTETIZADOR", std::string(key) + level); };
+    auto read
+        = [&](std::string_view key) { return config.ReadConfig("SINTETIZADOR", std::string(key) + level); };
     auto read_ms = [&](std::string_view key, int fallback) {
         const auto value = ParseConfigInt(read(key));
         return value && *value >= 0 ? *value : fallback;
@@ -230,8 +238,8 @@ void Speech::StartEngine(ConfigFile& config)
     if (rate > MAX_ENGINE_RATE && kind_number != SAPI4_KIND)
         rate = 0;
     const bool dispatcher = kind == "SPEECHD";
-    const std::string key = std::string(dispatcher ? "SPEECHD" : "ESPEAK") + '\n' + std::to_string(voice) + '\n'
-        + std::to_string(rate) + '\n' + std::to_string(pitch);
+    const std::string key = std::string(dispatcher ? "SPEECHD" : "ESPEAK") + '\n' + std::to_string(voice)
+        + '\n' + std::to_string(rate) + '\n' + std::to_string(pitch);
     if (m_engine_active && key == m_engine_key)
         return;
     EndEngine();
@@ -404,7 +412,10 @@ void Speech::SpeakTime()
     SpeakTimeAt(local.tm_hour, local.tm_min);
 }
 
-void Speech::SpeakTimeAt(int hour, int minute) { PlayRecordedWords(TimeWords(hour, minute)); }
+void Speech::SpeakTimeAt(int hour, int minute)
+{
+    PlayRecordedWords(TimeWords(hour, minute));
+}
 
 void Speech::SpeakDate()
 {
@@ -419,7 +430,10 @@ void Speech::SpeakDateOf(int weekday, int day, int month, int year)
     PlayRecordedWords(DateWords(weekday, day, month, year));
 }
 
-void Speech::SpeakBattery() { SpeakBatteryStatus(ReadPowerStatus("/sys/class/power_supply")); }
+void Speech::SpeakBattery()
+{
+    SpeakBatteryStatus(ReadPowerStatus("/sys/class/power_supply"));
+}
 
 void Speech::SpeakBatteryStatus(const PowerStatus& status)
 {

@@ -8,14 +8,13 @@
 #include "console/encoding.h"
 #include "console/synthesizer.h"
 
-#include <speech-dispatcher/libspeechd.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <mutex>
+#include <speech-dispatcher/libspeechd.h>
 #include <string>
 
 namespace palavrino::console {
@@ -47,7 +46,8 @@ namespace {
             return true;
         std::error_code error;
         if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime != nullptr && *runtime != '\0') {
-            if (std::filesystem::exists(std::filesystem::path(runtime) / "speech-dispatcher" / "speechd.sock", error))
+            if (std::filesystem::exists(
+                    std::filesystem::path(runtime) / "speech-dispatcher" / "speechd.sock", error))
                 return true;
         }
         // Otherwise libspeechd starts the daemon itself, when it is installed.
@@ -59,7 +59,8 @@ namespace {
             if (end == std::string::npos)
                 end = dirs.size();
             const std::string dir = dirs.substr(at, end - at);
-            if (!dir.empty() && std::filesystem::exists(std::filesystem::path(dir) / "speech-dispatcher", error))
+            if (!dir.empty()
+                && std::filesystem::exists(std::filesystem::path(dir) / "speech-dispatcher", error))
                 return true;
             at = end + 1;
         }
@@ -90,8 +91,10 @@ namespace {
             spd_set_notification_on(m_connection, SPD_CANCEL);
             spd_set_data_mode(m_connection, SPD_DATA_TEXT);
             spd_set_language(m_connection, "pt-BR");
-            spd_set_voice_rate(m_connection, std::clamp(rate, -SETTING_LIMIT, SETTING_LIMIT) * DISPATCHER_STEP);
-            spd_set_voice_pitch(m_connection, std::clamp(pitch, -SETTING_LIMIT, SETTING_LIMIT) * DISPATCHER_STEP);
+            spd_set_voice_rate(
+                m_connection, std::clamp(rate, -SETTING_LIMIT, SETTING_LIMIT) * DISPATCHER_STEP);
+            spd_set_voice_pitch(
+                m_connection, std::clamp(pitch, -SETTING_LIMIT, SETTING_LIMIT) * DISPATCHER_STEP);
             if (voice > 0)
                 ChooseVoice(voice);
             return true;

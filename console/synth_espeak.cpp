@@ -9,9 +9,8 @@
 #include "console/encoding.h"
 #include "console/synthesizer.h"
 
-#include <espeak-ng/speak_lib.h>
-
 #include <algorithm>
+#include <espeak-ng/speak_lib.h>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -68,8 +67,8 @@ namespace {
             EspeakLibrary& library = Library();
             std::lock_guard lock(library.mutex);
             if (!library.initialized) {
-                const int rate_hz
-                    = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, CHUNK_MS, nullptr, espeakINITIALIZE_DONT_EXIT);
+                const int rate_hz = espeak_Initialize(
+                    AUDIO_OUTPUT_SYNCHRONOUS, CHUNK_MS, nullptr, espeakINITIALIZE_DONT_EXIT);
                 if (rate_hz <= 0)
                     return false;
                 library.sample_rate_hz = rate_hz;
@@ -94,7 +93,8 @@ namespace {
                 return;
             const std::string utf8 = Cp1252ToUtf8(text);
             Synthesize([&] {
-                espeak_Synth(utf8.c_str(), utf8.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr, nullptr);
+                espeak_Synth(
+                    utf8.c_str(), utf8.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr, nullptr);
             });
         }
 

@@ -68,7 +68,8 @@ namespace {
                     || !FormatFromFmtChunk(fmt, format))
                     return false;
                 have_format = true;
-                in.seekg(static_cast<std::streamoff>(std::uint64_t { size } - sizeof fmt + (size & 1)), std::ios::cur);
+                in.seekg(static_cast<std::streamoff>(std::uint64_t { size } - sizeof fmt + (size & 1)),
+                    std::ios::cur);
             } else if (id == "data") {
                 data_bytes = size;
                 return have_format;
@@ -180,7 +181,8 @@ std::vector<std::uint8_t> CompressSpeech(std::span<const std::uint8_t> x, int sa
         if (a + gap + window > n)
             break;
         const std::size_t b = ArgMax(x, a + gap, a + gap + window);
-        out.insert(out.end(), x.begin() + static_cast<std::ptrdiff_t>(a), x.begin() + static_cast<std::ptrdiff_t>(b));
+        out.insert(out.end(), x.begin() + static_cast<std::ptrdiff_t>(a),
+            x.begin() + static_cast<std::ptrdiff_t>(b));
         current = b;
     } while (current < n - 2 * span);
     for (std::size_t i = current; i < n && std::abs(static_cast<int>(x[i]) - 128) > TAIL_SILENCE_MARGIN; ++i)
@@ -240,7 +242,8 @@ WaveStatus WavePlayer::PlayMemory(std::span<const std::uint8_t> image)
     WaveInfo info;
     if (!ParseWave(image, info))
         return WaveStatus::NotWave;
-    const WaveStatus status = PlayData(info.format, image.subspan(info.data_offset, info.data_bytes), m_compress);
+    const WaveStatus status
+        = PlayData(info.format, image.subspan(info.data_offset, info.data_bytes), m_compress);
     return status == WaveStatus::Played ? WaitDone() : status;
 }
 
@@ -267,7 +270,8 @@ WaveStatus WavePlayer::PlayData(
     return WaveStatus::Played;
 }
 
-WaveStatus WavePlayer::PlayBlock(platform::PcmFormat format, std::span<const std::uint8_t> block, bool compress)
+WaveStatus WavePlayer::PlayBlock(
+    platform::PcmFormat format, std::span<const std::uint8_t> block, bool compress)
 {
     const int recorded_rate_hz = format.sample_rate_hz;
     if (m_fast)
@@ -300,7 +304,8 @@ WaveStatus WavePlayer::PlayBlock(platform::PcmFormat format, std::span<const std
         // Short blocks are padded with silence, and a block that ends a sound
         // ends on the centre line, so that no click is heard.
         if (length < MIN_BLOCK_BYTES) {
-            std::fill(buffer.begin() + static_cast<std::ptrdiff_t>(length), buffer.begin() + MIN_BLOCK_BYTES, SILENCE_8BIT);
+            std::fill(buffer.begin() + static_cast<std::ptrdiff_t>(length), buffer.begin() + MIN_BLOCK_BYTES,
+                SILENCE_8BIT);
             length = MIN_BLOCK_BYTES;
         }
         if (length < BUFFER_BYTES)

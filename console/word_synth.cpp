@@ -34,20 +34,50 @@ namespace {
     constexpr double FALLBACK_FACTOR = 0.9;
     constexpr int RULE_FIRST_CHAR = 32, RULE_LAST_CHAR = 95;
 
-    char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-    char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-    bool In(char c, std::string_view set) { return set.find(c) != std::string_view::npos; }
+    char Lower(char c)
+    {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    char Upper(char c)
+    {
+        return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    }
+    bool In(char c, std::string_view set)
+    {
+        return set.find(c) != std::string_view::npos;
+    }
 
     // The character classes of the rules.
-    bool IsVowel(char c) { return In(c, "AEIOUaeiou"); }
-    bool IsConsonant(char c) { return In(Lower(c), "bcdfghjklmnpqrstvwxyz") && c != '\0'; }
-    bool IsLetter(char c) { return IsVowel(c) || IsConsonant(c); }
-    bool IsAccent(char c) { return In(c, "\"'^`~") && c != '\0'; }
-    bool IsUpperVowel(char c) { return In(c, "AEIOU") && c != '\0'; }
+    bool IsVowel(char c)
+    {
+        return In(c, "AEIOUaeiou");
+    }
+    bool IsConsonant(char c)
+    {
+        return In(Lower(c), "bcdfghjklmnpqrstvwxyz") && c != '\0';
+    }
+    bool IsLetter(char c)
+    {
+        return IsVowel(c) || IsConsonant(c);
+    }
+    bool IsAccent(char c)
+    {
+        return In(c, "\"'^`~") && c != '\0';
+    }
+    bool IsUpperVowel(char c)
+    {
+        return In(c, "AEIOU") && c != '\0';
+    }
 
     // The classes of unit splitting, where a glide counts as a vowel.
-    bool IsUnitConsonant(char c) { return In(c, "bcdfgjklmnpqrstvxz") && c != '\0'; }
-    bool IsUnitVowel(char c) { return In(c, "aeiouwyAEIOUWY") && c != '\0'; }
+    bool IsUnitConsonant(char c)
+    {
+        return In(c, "bcdfgjklmnpqrstvxz") && c != '\0';
+    }
+    bool IsUnitVowel(char c)
+    {
+        return In(c, "aeiouwyAEIOUWY") && c != '\0';
+    }
 
     // Replacements of the codes from 128: Windows-1252 letters, and at
     // 128-154 the letters those codes are in the PC code page, which older
@@ -55,33 +85,116 @@ namespace {
     const char* Replacement(std::uint8_t c)
     {
         switch (c) {
-        case 128: case 135: case 0xC7: case 0xE7: return "ss";
-        case 129: case 154: case 0xDC: case 0xFC: return "u";
-        case 130: case 144: case 0xC9: case 0xE9: return "e'";
-        case 131: case 0xC2: case 0xE2: return "a^";
-        case 132: case 142: case 0xC3: case 0xE3: case 0xC4: case 0xE4: return "a~";
-        case 133: case 0xC0: case 0xE0: return "a`";
-        case 134: case 143: case 0xC5: case 0xE5: return "a";
-        case 136: case 0xCA: case 0xEA: return "e^";
-        case 137: case 0xCB: case 0xEB: return "e\"";
-        case 138: case 0xC8: case 0xE8: return "e`";
-        case 139: case 0xCF: case 0xEF: return "i\"";
-        case 140: case 0xCE: case 0xEE: return "i^";
-        case 141: case 0xCC: case 0xEC: return "i`";
-        case 145: case 146: case 0xC6: case 0xE6: return "ae";
-        case 147: case 0xD4: case 0xF4: return "o^";
-        case 148: case 149: case 153: case 0xD2: case 0xF2: case 0xD6: case 0xF6: return "o`";
-        case 150: case 0xDB: case 0xFB: return "u^";
-        case 151: case 0xD9: case 0xF9: return "u`";
-        case 0xC1: case 0xE1: return "a'";
-        case 0xCD: case 0xED: return "i'";
-        case 0xD3: case 0xF3: return "o'";
-        case 0xDA: case 0xFA: return "u'";
-        case 0xD5: case 0xF5: return "o~";
-        case 0xD1: case 0xF1: return "nh";
-        case 0xD7: case 0xF7: return "x";
-        case 0xD8: case 0xF8: return "0";
-        default: return "";
+        case 128:
+        case 135:
+        case 0xC7:
+        case 0xE7:
+            return "ss";
+        case 129:
+        case 154:
+        case 0xDC:
+        case 0xFC:
+            return "u";
+        case 130:
+        case 144:
+        case 0xC9:
+        case 0xE9:
+            return "e'";
+        case 131:
+        case 0xC2:
+        case 0xE2:
+            return "a^";
+        case 132:
+        case 142:
+        case 0xC3:
+        case 0xE3:
+        case 0xC4:
+        case 0xE4:
+            return "a~";
+        case 133:
+        case 0xC0:
+        case 0xE0:
+            return "a`";
+        case 134:
+        case 143:
+        case 0xC5:
+        case 0xE5:
+            return "a";
+        case 136:
+        case 0xCA:
+        case 0xEA:
+            return "e^";
+        case 137:
+        case 0xCB:
+        case 0xEB:
+            return "e\"";
+        case 138:
+        case 0xC8:
+        case 0xE8:
+            return "e`";
+        case 139:
+        case 0xCF:
+        case 0xEF:
+            return "i\"";
+        case 140:
+        case 0xCE:
+        case 0xEE:
+            return "i^";
+        case 141:
+        case 0xCC:
+        case 0xEC:
+            return "i`";
+        case 145:
+        case 146:
+        case 0xC6:
+        case 0xE6:
+            return "ae";
+        case 147:
+        case 0xD4:
+        case 0xF4:
+            return "o^";
+        case 148:
+        case 149:
+        case 153:
+        case 0xD2:
+        case 0xF2:
+        case 0xD6:
+        case 0xF6:
+            return "o`";
+        case 150:
+        case 0xDB:
+        case 0xFB:
+            return "u^";
+        case 151:
+        case 0xD9:
+        case 0xF9:
+            return "u`";
+        case 0xC1:
+        case 0xE1:
+            return "a'";
+        case 0xCD:
+        case 0xED:
+            return "i'";
+        case 0xD3:
+        case 0xF3:
+            return "o'";
+        case 0xDA:
+        case 0xFA:
+            return "u'";
+        case 0xD5:
+        case 0xF5:
+            return "o~";
+        case 0xD1:
+        case 0xF1:
+            return "nh";
+        case 0xD7:
+        case 0xF7:
+            return "x";
+        case 0xD8:
+        case 0xF8:
+            return "0";
+        default:
+            return "";
         }
     }
 
@@ -126,7 +239,8 @@ namespace {
 
     bool IsLetterWord(const std::string& word)
     {
-        return std::all_of(word.begin(), word.end(), [](char c) { return IsConsonant(c) || In(c, " !,.:;?"); });
+        return std::all_of(
+            word.begin(), word.end(), [](char c) { return IsConsonant(c) || In(c, " !,.:;?"); });
     }
 
     // Context right of the focus, from position at onwards.
@@ -337,8 +451,8 @@ std::string MarkStress(std::string w)
                 next = 7;
             else if (In(at(pos + 2), "lmnrz") && at(pos + 2) != '\0') {
                 const char after = at(pos + 3);
-                const bool closed = (at(pos + 2) == 'n' && after == 'h') || (at(pos + 2) == 'r' && after == 'r')
-                    || (IsConsonant(after) && after != 'h');
+                const bool closed = (at(pos + 2) == 'n' && after == 'h')
+                    || (at(pos + 2) == 'r' && after == 'r') || (IsConsonant(after) && after != 'h');
                 next = closed ? 7 : 6;
             } else
                 next = 6;
@@ -362,8 +476,8 @@ WordSynth::WordSynth()
 {
 }
 
-int WordSynth::VoiceStart(
-    const std::filesystem::path& letters_dir, const std::filesystem::path& voice_dir, std::string_view voice_name)
+int WordSynth::VoiceStart(const std::filesystem::path& letters_dir, const std::filesystem::path& voice_dir,
+    std::string_view voice_name)
 {
     const std::string key = letters_dir.string() + '\n' + voice_dir.string() + '\n' + std::string(voice_name);
     if (m_started && key == m_loaded_key)
@@ -425,7 +539,8 @@ bool WordSynth::LoadRules(const std::filesystem::path& file)
         std::size_t end = line.find('|', equals);
         if (end == std::string::npos)
             end = line.size();
-        Rule rule { Cut(line.substr(0, open), MAX_RULE_CONTEXT), Cut(line.substr(open + 1, close - open - 1), MAX_RULE_FOCUS),
+        Rule rule { Cut(line.substr(0, open), MAX_RULE_CONTEXT),
+            Cut(line.substr(open + 1, close - open - 1), MAX_RULE_FOCUS),
             Cut(line.substr(close + 1, equals - close - 1), MAX_RULE_CONTEXT),
             Cut(line.substr(equals + 1, end - equals - 1), MAX_RULE_OUTPUT) };
         for (char& c : rule.focus)
@@ -474,9 +589,11 @@ bool WordSynth::LoadIndex(const std::filesystem::path& file)
         std::string name(reinterpret_cast<const char*>(bytes.data()) + at + 1, length);
         for (char& c : name)
             c = Upper(c);
-        m_index.push_back(Diphone { std::move(name), static_cast<std::uint16_t>(Le(&bytes[at + 9], 2)), Le(&bytes[at + 11], 4) });
+        m_index.push_back(Diphone {
+            std::move(name), static_cast<std::uint16_t>(Le(&bytes[at + 9], 2)), Le(&bytes[at + 11], 4) });
     }
-    std::stable_sort(m_index.begin(), m_index.end(), [](const Diphone& a, const Diphone& b) { return a.name < b.name; });
+    std::stable_sort(
+        m_index.begin(), m_index.end(), [](const Diphone& a, const Diphone& b) { return a.name < b.name; });
     return true;
 }
 
@@ -704,7 +821,8 @@ void WordSynth::PlayPiece(std::string piece, int mode, double factor)
             // Unstressed diphones lose their tail, which makes running speech
             // flow; the floor keeps short ones audible.
             if (mode < 2 && name.size() >= 3)
-                length = std::max(length - m_settings.cut_samples, std::min(m_settings.floor_samples, length));
+                length
+                    = std::max(length - m_settings.cut_samples, std::min(m_settings.floor_samples, length));
             const auto count = static_cast<std::size_t>(std::max(0L, std::lround(length * factor)));
             std::vector<std::uint8_t> samples(count);
             m_samples.clear();
@@ -760,7 +878,8 @@ bool WordSynth::AppendRecording(const std::string& name)
     std::vector<std::uint8_t> mono;
     const auto frame = static_cast<std::size_t>(info.format.FrameBytes());
     for (std::size_t at = 0; at + frame <= data.size(); at += frame) {
-        mono.push_back(info.format.bits_per_sample == 8 ? data[at] : static_cast<std::uint8_t>(data[at + 1] ^ 0x80));
+        mono.push_back(
+            info.format.bits_per_sample == 8 ? data[at] : static_cast<std::uint8_t>(data[at + 1] ^ 0x80));
     }
     AppendSamples(mono);
     return true;

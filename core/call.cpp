@@ -8,7 +8,8 @@
 
 namespace palavrino::core {
 
-bool Machine::CallFunction(std::string_view name, SymtbEntry* entry, Value& result, int argc, Value* args) {
+bool Machine::CallFunction(std::string_view name, SymtbEntry* entry, Value& result, int argc, Value* args)
+{
     result = Value::Undefined();
     if (check_only)
         return true;
@@ -86,4 +87,4 @@ bool Machine::CallFunction(std::string_view name, SymtbEntry* entry, Value& resu
     return false;
 }
 
-}  // namespace palavrino::core
+} // namespace palavrino::core

@@ -2,17 +2,20 @@
 // on them. Every change of a list's cell count or a dictionary's entry count
 // goes through ListObj/DictObj so the heap counters stay right. Equality of
 // containers lives with the other walks over nested values, in value.cpp.
+#include "core/value.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cstddef>
-
-#include "core/value.h"
 
 namespace palavrino::core {
 
 // ---- ListObj ---------------------------------------------------------------
 
-ListObj::ListObj() { ++ActiveHeapStats().objects; }
+ListObj::ListObj()
+{
+    ++ActiveHeapStats().objects;
+}
 
 ListObj::~ListObj()
 {
@@ -98,7 +101,10 @@ void ListObj::Swap(int32_t i, int32_t j)
 
 // ---- DictObj ---------------------------------------------------------------
 
-DictObj::DictObj() { ++ActiveHeapStats().objects; }
+DictObj::DictObj()
+{
+    ++ActiveHeapStats().objects;
+}
 
 DictObj::~DictObj()
 {
@@ -237,51 +243,51 @@ void DictObj::Reindex() const
 
 namespace {
 
-// The key text of an integer or string, without allocating: `buffer` holds
-// the digits of an integer key.
-bool KeyView(const Value& key, char (&buffer)[12], std::string_view* out)
-{
-    if (key.is(ValueKind::Integer)) {
-        auto result = std::to_chars(buffer, buffer + sizeof buffer, key.AsInt());
-        *out = std::string_view(buffer, static_cast<size_t>(result.ptr - buffer));
-        return true;
+    // The key text of an integer or string, without allocating: `buffer` holds
+    // the digits of an integer key.
+    bool KeyView(const Value& key, char (&buffer)[12], std::string_view* out)
+    {
+        if (key.is(ValueKind::Integer)) {
+            auto result = std::to_chars(buffer, buffer + sizeof buffer, key.AsInt());
+            *out = std::string_view(buffer, static_cast<size_t>(result.ptr - buffer));
+            return true;
+        }
+        if (key.is(ValueKind::String)) {
+            *out = key.Text();
+            return true;
+        }
+        return false;
     }
-    if (key.is(ValueKind::String)) {
-        *out = key.Text();
-        return true;
+
+    void SetIntKey(DictObj& d, int32_t n, const Value& value)
+    {
+        char buffer[12];
+        auto result = std::to_chars(buffer, buffer + sizeof buffer, n);
+        DictSet(d, std::string_view(buffer, static_cast<size_t>(result.ptr - buffer)), value);
     }
-    return false;
-}
 
-void SetIntKey(DictObj& d, int32_t n, const Value& value)
-{
-    char buffer[12];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, n);
-    DictSet(d, std::string_view(buffer, static_cast<size_t>(result.ptr - buffer)), value);
-}
+    void SetRangeKeys(DictObj& d, const Value& range, const Value& value)
+    {
+        int64_t low = std::min(range.RangeFirst(), range.RangeSecond());
+        int64_t high = std::max(range.RangeFirst(), range.RangeSecond());
+        if (RangeLength(low, high) > MAX_RANGE_ELEMENTS)
+            return;
+        for (int64_t k = low; k <= high; ++k)
+            SetIntKey(d, static_cast<int32_t>(k), value);
+    }
 
-void SetRangeKeys(DictObj& d, const Value& range, const Value& value)
-{
-    int64_t low = std::min(range.RangeFirst(), range.RangeSecond());
-    int64_t high = std::max(range.RangeFirst(), range.RangeSecond());
-    if (RangeLength(low, high) > MAX_RANGE_ELEMENTS)
-        return;
-    for (int64_t k = low; k <= high; ++k)
-        SetIntKey(d, static_cast<int32_t>(k), value);
-}
+    // One element of a list or dictionary used as a key: an integer, a string or
+    // a range. Containers nested inside the key set nothing, so a key container
+    // that holds itself cannot make this loop.
+    void SetElementKey(DictObj& d, const Value& element, const Value& value)
+    {
+        if (element.is(ValueKind::Range))
+            SetRangeKeys(d, element, value);
+        else if (element.is(ValueKind::Integer) || element.is(ValueKind::String))
+            DictSetByValue(d, element, value);
+    }
 
-// One element of a list or dictionary used as a key: an integer, a string or
-// a range. Containers nested inside the key set nothing, so a key container
-// that holds itself cannot make this loop.
-void SetElementKey(DictObj& d, const Value& element, const Value& value)
-{
-    if (element.is(ValueKind::Range))
-        SetRangeKeys(d, element, value);
-    else if (element.is(ValueKind::Integer) || element.is(ValueKind::String))
-        DictSetByValue(d, element, value);
-}
-
-}  // namespace
+} // namespace
 
 bool KeyText(const Value& key, std::string* out)
 {
@@ -392,37 +398,43 @@ Value DictUnion(const DictObj& a, const DictObj& b)
 
 namespace {
 
-// True when the first entry of b whose value equals e's value has e's key.
-bool MatchedWithSameKey(const DictEntry& e, const DictObj& b)
-{
-    for (const DictEntry& f : b.Entries()) {
-        if (ValuesEqual(f.value, e.value))
-            return f.key == e.key;
+    // True when the first entry of b whose value equals e's value has e's key.
+    bool MatchedWithSameKey(const DictEntry& e, const DictObj& b)
+    {
+        for (const DictEntry& f : b.Entries()) {
+            if (ValuesEqual(f.value, e.value))
+                return f.key == e.key;
+        }
+        return false;
     }
-    return false;
+
+    Value DictFilter(const DictObj& a, const DictObj& b, bool keep_matched)
+    {
+        Value result = Value::NewDict();
+        DictObj& out = result.Dict();
+        for (const DictEntry& e : a.Entries()) {
+            if (MatchedWithSameKey(e, b) == keep_matched)
+                DictSet(out, e.key, e.value);
+        }
+        return result;
+    }
+
+} // namespace
+
+Value DictMinus(const DictObj& a, const DictObj& b)
+{
+    return DictFilter(a, b, false);
 }
 
-Value DictFilter(const DictObj& a, const DictObj& b, bool keep_matched)
+Value DictIntersect(const DictObj& a, const DictObj& b)
 {
-    Value result = Value::NewDict();
-    DictObj& out = result.Dict();
-    for (const DictEntry& e : a.Entries()) {
-        if (MatchedWithSameKey(e, b) == keep_matched)
-            DictSet(out, e.key, e.value);
-    }
-    return result;
+    return DictFilter(a, b, true);
 }
-
-}  // namespace
-
-Value DictMinus(const DictObj& a, const DictObj& b) { return DictFilter(a, b, false); }
-
-Value DictIntersect(const DictObj& a, const DictObj& b) { return DictFilter(a, b, true); }
 
 void DictMerge(DictObj& a, const DictObj& b)
 {
     if (&a == &b)
-        return;  // setting every entry over itself changes nothing
+        return; // setting every entry over itself changes nothing
     for (const DictEntry& e : b.Entries())
         DictSet(a, e.key, e.value);
 }
@@ -454,7 +466,10 @@ void ListPut(ListObj& l, int32_t i, const Value& v)
         l.Append(v);
 }
 
-void ListAppend(ListObj& l, const Value& v) { l.Append(v); }
+void ListAppend(ListObj& l, const Value& v)
+{
+    l.Append(v);
+}
 
 void ListInsert(ListObj& l, int32_t i, const Value& v)
 {
@@ -524,23 +539,29 @@ void ListAppendAll(ListObj& a, const ListObj& b)
 
 namespace {
 
-// a's cells (holes skipped) that are found, or not found, in b.
-Value ListFilter(const ListObj& a, const ListObj& b, bool keep_found)
-{
-    Value result = Value::NewList();
-    ListObj& out = result.List();
-    for (int32_t i = 0; i < a.Count(); ++i) {
-        if (!a.IsHole(i) && (ListFind(b, 0, a.At(i)) >= 0) == keep_found)
-            out.Append(a.At(i));
+    // a's cells (holes skipped) that are found, or not found, in b.
+    Value ListFilter(const ListObj& a, const ListObj& b, bool keep_found)
+    {
+        Value result = Value::NewList();
+        ListObj& out = result.List();
+        for (int32_t i = 0; i < a.Count(); ++i) {
+            if (!a.IsHole(i) && (ListFind(b, 0, a.At(i)) >= 0) == keep_found)
+                out.Append(a.At(i));
+        }
+        return result;
     }
-    return result;
+
+} // namespace
+
+Value ListMinus(const ListObj& a, const ListObj& b)
+{
+    return ListFilter(a, b, false);
 }
 
-}  // namespace
-
-Value ListMinus(const ListObj& a, const ListObj& b) { return ListFilter(a, b, false); }
-
-Value ListIntersect(const ListObj& a, const ListObj& b) { return ListFilter(a, b, true); }
+Value ListIntersect(const ListObj& a, const ListObj& b)
+{
+    return ListFilter(a, b, true);
+}
 
 // An empty s occurs nowhere, as in the pattern operators.
 int32_t ListFindText(const ListObj& l, int32_t start, std::string_view s, bool ignore_case, bool partial)
@@ -569,4 +590,4 @@ int32_t ListFindText(const ListObj& l, int32_t start, std::string_view s, bool i
     return -1;
 }
 
-}  // namespace palavrino::core
+} // namespace palavrino::core

@@ -3,437 +3,460 @@
 // operands are known; there is no tree and nothing is cached between runs of
 // a line. Errors are reported and parsing goes on; the command that asked
 // for the expression decides whether its line fails.
-#include <array>
-
 #include "core/char_tables.h"
 #include "core/machine.h"
 #include "core/messages.h"
 #include "core/operators.h"
 #include "core/selection.h"
 
+#include <array>
+
 namespace palavrino::core {
 
 namespace {
 
-struct Level {
-    uint32_t ops;  // bit per operator code
-    bool repeat;
-};
+    struct Level {
+        uint32_t ops; // bit per operator code
+        bool repeat;
+    };
 
-constexpr uint32_t Bit(OpCode op) { return 1u << static_cast<unsigned>(op); }
-
-
-constexpr int PRIMARY_LEVEL = 7;
-constexpr std::array<Level, PRIMARY_LEVEL> LEVELS = { {
-    { Bit(OpCode::Range), false },
-    { Bit(OpCode::Or), true },
-    { Bit(OpCode::And), true },
-    { Bit(OpCode::Equal) | Bit(OpCode::NotEqual) | Bit(OpCode::Greater) | Bit(OpCode::GreaterEqual)
-          | Bit(OpCode::Less) | Bit(OpCode::LessEqual) | Bit(OpCode::Contains) | Bit(OpCode::BeginsWith)
-          | Bit(OpCode::EndsWith),
-        false },
-    { Bit(OpCode::Add) | Bit(OpCode::Subtract), true },
-    { Bit(OpCode::Multiply) | Bit(OpCode::Divide) | Bit(OpCode::Modulo), true },
-    { Bit(OpCode::Power), true },
-} };
-
-class Parser {
-public:
-    explicit Parser(Machine& machine) : m(machine), lx(machine.lexer), t(machine.lexer.tok) { }
-
-    void ParseLevel(Value& v, int n);
-    void Primary(Value& v);
-    Value Selector();
-    void ApplySelectors(Value& v);
-    SymtbEntry* ResolveName(std::string& name, bool& ok, int32_t* slot_out = nullptr);
-    void CallArguments(const std::string& name, SymtbEntry* entry, Value& result);
-
-private:
-    void ListLiteral(Value& v);
-    void DictLiteral(Value& v);
-    void SkipTo(TokenKind closer);
-    bool Progressed(const char* start) const { return t.token_start != start || t.kind == TokenKind::EndOfLine; }
-
-    Machine& m;
-    Lexer& lx;
-    TokenRec& t;
-};
-
-// The level of an operator code, or -1 for none.
-constexpr std::array<int8_t, OP_CODE_COUNT> LevelsOfOperators() {
-    std::array<int8_t, OP_CODE_COUNT> out {};
-    for (auto& l : out)
-        l = -1;
-    for (int n = 0; n < PRIMARY_LEVEL; ++n)
-        for (int op = 0; op < OP_CODE_COUNT; ++op)
-            if (LEVELS[static_cast<size_t>(n)].ops & (1u << op))
-                out[static_cast<size_t>(op)] = static_cast<int8_t>(n);
-    return out;
-}
-constexpr std::array<int8_t, OP_CODE_COUNT> OPERATOR_LEVEL = LevelsOfOperators();
-
-// level(n) -> level(n+1) { op(n) level(n+1) }
-// Evaluated by precedence climbing, which gives the same result as one
-// function per level but recurses only where an operand does: after an
-// operator of level L, the operand is parsed from level L + 1, and what
-// follows may use level L again (or only lower levels, where L does not
-// repeat).
-void Parser::ParseLevel(Value& v, int n) {
-    Primary(v);
-    int cap = PRIMARY_LEVEL - 1;
-    for (;;) {
-        OpCode op = m.OperatorOf(v);
-        int level = OPERATOR_LEVEL[static_cast<size_t>(op)];
-        if (level < n || level > cap)
-            return;
-        lx.NextToken();
-        Value w;
-        ParseLevel(w, level + 1);
-        if (!m.check_only)
-            ApplyOperator(op, v, std::move(w), m);
-        cap = LEVELS[static_cast<size_t>(level)].repeat ? level : level - 1;
+    constexpr uint32_t Bit(OpCode op)
+    {
+        return 1u << static_cast<unsigned>(op);
     }
-}
 
-void Parser::SkipTo(TokenKind closer) {
-    while (t.kind != closer && t.kind != TokenKind::EndOfLine)
-        lx.NextToken();
-    if (t.kind == closer)
-        lx.NextToken();
-}
+    constexpr int PRIMARY_LEVEL = 7;
+    constexpr std::array<Level, PRIMARY_LEVEL> LEVELS = { {
+        { Bit(OpCode::Range), false },
+        { Bit(OpCode::Or), true },
+        { Bit(OpCode::And), true },
+        { Bit(OpCode::Equal) | Bit(OpCode::NotEqual) | Bit(OpCode::Greater) | Bit(OpCode::GreaterEqual)
+                | Bit(OpCode::Less) | Bit(OpCode::LessEqual) | Bit(OpCode::Contains) | Bit(OpCode::BeginsWith)
+                | Bit(OpCode::EndsWith),
+            false },
+        { Bit(OpCode::Add) | Bit(OpCode::Subtract), true },
+        { Bit(OpCode::Multiply) | Bit(OpCode::Divide) | Bit(OpCode::Modulo), true },
+        { Bit(OpCode::Power), true },
+    } };
 
-// selector -> "[" [ range { "," range } ] "]" | "." word
-Value Parser::Selector() {
-    Value sel = Value::NewList();
-    if (t.kind == TokenKind::Dot) {
-        lx.NextToken();
-        if (t.kind != TokenKind::Word) {
-            m.ReportErrorHere(MSG_EXPECTED_ID_AFTER_SELECTOR_DOT);
+    class Parser {
+    public:
+        explicit Parser(Machine& machine)
+            : m(machine)
+            , lx(machine.lexer)
+            , t(machine.lexer.tok)
+        {
+        }
+
+        void ParseLevel(Value& v, int n);
+        void Primary(Value& v);
+        Value Selector();
+        void ApplySelectors(Value& v);
+        SymtbEntry* ResolveName(std::string& name, bool& ok, int32_t* slot_out = nullptr);
+        void CallArguments(const std::string& name, SymtbEntry* entry, Value& result);
+
+    private:
+        void ListLiteral(Value& v);
+        void DictLiteral(Value& v);
+        void SkipTo(TokenKind closer);
+        bool Progressed(const char* start) const
+        {
+            return t.token_start != start || t.kind == TokenKind::EndOfLine;
+        }
+
+        Machine& m;
+        Lexer& lx;
+        TokenRec& t;
+    };
+
+    // The level of an operator code, or -1 for none.
+    constexpr std::array<int8_t, OP_CODE_COUNT> LevelsOfOperators()
+    {
+        std::array<int8_t, OP_CODE_COUNT> out {};
+        for (auto& l : out)
+            l = -1;
+        for (int n = 0; n < PRIMARY_LEVEL; ++n)
+            for (int op = 0; op < OP_CODE_COUNT; ++op)
+                if (LEVELS[static_cast<size_t>(n)].ops & (1u << op))
+                    out[static_cast<size_t>(op)] = static_cast<int8_t>(n);
+        return out;
+    }
+    constexpr std::array<int8_t, OP_CODE_COUNT> OPERATOR_LEVEL = LevelsOfOperators();
+
+    // level(n) -> level(n+1) { op(n) level(n+1) }
+    // Evaluated by precedence climbing, which gives the same result as one
+    // function per level but recurses only where an operand does: after an
+    // operator of level L, the operand is parsed from level L + 1, and what
+    // follows may use level L again (or only lower levels, where L does not
+    // repeat).
+    void Parser::ParseLevel(Value& v, int n)
+    {
+        Primary(v);
+        int cap = PRIMARY_LEVEL - 1;
+        for (;;) {
+            OpCode op = m.OperatorOf(v);
+            int level = OPERATOR_LEVEL[static_cast<size_t>(op)];
+            if (level < n || level > cap)
+                return;
+            lx.NextToken();
+            Value w;
+            ParseLevel(w, level + 1);
+            if (!m.check_only)
+                ApplyOperator(op, v, std::move(w), m);
+            cap = LEVELS[static_cast<size_t>(level)].repeat ? level : level - 1;
+        }
+    }
+
+    void Parser::SkipTo(TokenKind closer)
+    {
+        while (t.kind != closer && t.kind != TokenKind::EndOfLine)
+            lx.NextToken();
+        if (t.kind == closer)
+            lx.NextToken();
+    }
+
+    // selector -> "[" [ range { "," range } ] "]" | "." word
+    Value Parser::Selector()
+    {
+        Value sel = Value::NewList();
+        if (t.kind == TokenKind::Dot) {
+            lx.NextToken();
+            if (t.kind != TokenKind::Word) {
+                m.ReportErrorHere(MSG_EXPECTED_ID_AFTER_SELECTOR_DOT);
+                return sel;
+            }
+            sel.List().Append(Value::String(std::string(t.raw)));
+            lx.NextToken();
             return sel;
         }
-        sel.List().Append(Value::String(std::string(t.raw)));
+        NestingGuard guard(m);
         lx.NextToken();
-        return sel;
-    }
-    NestingGuard guard(m);
-    lx.NextToken();
-    if (!guard.ok())
-        return sel;
-    if (t.kind == TokenKind::RightBracket) {
-        lx.NextToken();
-        return sel;
-    }
-    for (;;) {
-        Value item;
-        Parser(m).ParseLevel(item, 0);
-        if (!item.is(ValueKind::Invalid))
-            sel.List().Append(std::move(item));
-        if (t.kind == TokenKind::Comma) {
-            lx.NextToken();
-            continue;
-        }
+        if (!guard.ok())
+            return sel;
         if (t.kind == TokenKind::RightBracket) {
             lx.NextToken();
             return sel;
         }
-        m.ReportPlain(std::string(t.raw) + std::string(MSG_NOT_EXPECTED_SUFFIX));
-        SkipTo(TokenKind::RightBracket);
-        return sel;
-    }
-}
-
-void Parser::ApplySelectors(Value& v) {
-    while (t.kind == TokenKind::Dot || t.kind == TokenKind::LeftBracket) {
-        Value sel = Selector();
-        v = Select(v, sel);
-    }
-}
-
-// Resolves the current word, following module references ("M.X"). Leaves the
-// lexer on the last word of the name; `name` is its canonical text and
-// `slot_out` the slot it was looked up in.
-SymtbEntry* Parser::ResolveName(std::string& name, bool& ok, int32_t* slot_out) {
-    ok = true;
-    name = t.text;
-    int32_t slot = m.current_slot;
-    SymtbEntry* e = m.symbols.FindSymbol(slot, m.current_function, name);
-    while (e && e->kind == SymbolKind::Module) {
-        slot = e->value1;
-        lx.NextToken();
-        if (t.kind == TokenKind::Dot)
-            lx.NextToken();
-        if (t.kind != TokenKind::Word) {
-            m.ReportErrorHere(MSG_EXPECTED_ID_AFTER_DOT);
-            ok = false;
-            return nullptr;
+        for (;;) {
+            Value item;
+            Parser(m).ParseLevel(item, 0);
+            if (!item.is(ValueKind::Invalid))
+                sel.List().Append(std::move(item));
+            if (t.kind == TokenKind::Comma) {
+                lx.NextToken();
+                continue;
+            }
+            if (t.kind == TokenKind::RightBracket) {
+                lx.NextToken();
+                return sel;
+            }
+            m.ReportPlain(std::string(t.raw) + std::string(MSG_NOT_EXPECTED_SUFFIX));
+            SkipTo(TokenKind::RightBracket);
+            return sel;
         }
-        name = t.text;
-        e = m.symbols.FindSymbol(slot, nullptr, name);
     }
-    if (slot_out)
-        *slot_out = slot;
-    return e;
-}
 
-// list -> "[" [ expr [ ".." expr ] { "," expr [ ".." expr ] } ] "]"
-void Parser::ListLiteral(Value& v) {
-    v = Value::NewList();
-    ListObj& list = v.List();
-    lx.NextToken();
-    if (t.kind == TokenKind::RightBracket) {
-        lx.NextToken();
-        return;
+    void Parser::ApplySelectors(Value& v)
+    {
+        while (t.kind == TokenKind::Dot || t.kind == TokenKind::LeftBracket) {
+            Value sel = Selector();
+            v = Select(v, sel);
+        }
     }
-    for (;;) {
-        Value a;
-        ParseLevel(a, 1);
-        if (lx.IsOperator(OpCode::Range)) {
+
+    // Resolves the current word, following module references ("M.X"). Leaves the
+    // lexer on the last word of the name; `name` is its canonical text and
+    // `slot_out` the slot it was looked up in.
+    SymtbEntry* Parser::ResolveName(std::string& name, bool& ok, int32_t* slot_out)
+    {
+        ok = true;
+        name = t.text;
+        int32_t slot = m.current_slot;
+        SymtbEntry* e = m.symbols.FindSymbol(slot, m.current_function, name);
+        while (e && e->kind == SymbolKind::Module) {
+            slot = e->value1;
             lx.NextToken();
-            Value b;
-            ParseLevel(b, 1);
-            if (a.is(ValueKind::Integer) && b.is(ValueKind::Integer)) {
-                int64_t lo = a.AsInt();
-                int64_t hi = b.AsInt();
-                int64_t count = (hi >= lo ? hi - lo : lo - hi) + 1;
-                if (count > MAX_RANGE_ELEMENTS) {
-                    m.ReportErrorHere(MSG_OUT_OF_MEMORY);
-                } else {
-                    list.Reserve(static_cast<size_t>(list.Count() + count));
-                    int64_t step = hi >= lo ? 1 : -1;
-                    for (int64_t i = lo;; i += step) {
-                        list.Append(Value::Int(static_cast<int32_t>(i)));
-                        if (i == hi)
-                            break;
+            if (t.kind == TokenKind::Dot)
+                lx.NextToken();
+            if (t.kind != TokenKind::Word) {
+                m.ReportErrorHere(MSG_EXPECTED_ID_AFTER_DOT);
+                ok = false;
+                return nullptr;
+            }
+            name = t.text;
+            e = m.symbols.FindSymbol(slot, nullptr, name);
+        }
+        if (slot_out)
+            *slot_out = slot;
+        return e;
+    }
+
+    // list -> "[" [ expr [ ".." expr ] { "," expr [ ".." expr ] } ] "]"
+    void Parser::ListLiteral(Value& v)
+    {
+        v = Value::NewList();
+        ListObj& list = v.List();
+        lx.NextToken();
+        if (t.kind == TokenKind::RightBracket) {
+            lx.NextToken();
+            return;
+        }
+        for (;;) {
+            Value a;
+            ParseLevel(a, 1);
+            if (lx.IsOperator(OpCode::Range)) {
+                lx.NextToken();
+                Value b;
+                ParseLevel(b, 1);
+                if (a.is(ValueKind::Integer) && b.is(ValueKind::Integer)) {
+                    int64_t lo = a.AsInt();
+                    int64_t hi = b.AsInt();
+                    int64_t count = (hi >= lo ? hi - lo : lo - hi) + 1;
+                    if (count > MAX_RANGE_ELEMENTS) {
+                        m.ReportErrorHere(MSG_OUT_OF_MEMORY);
+                    } else {
+                        list.Reserve(static_cast<size_t>(list.Count() + count));
+                        int64_t step = hi >= lo ? 1 : -1;
+                        for (int64_t i = lo;; i += step) {
+                            list.Append(Value::Int(static_cast<int32_t>(i)));
+                            if (i == hi)
+                                break;
+                        }
                     }
+                } else {
+                    m.ReportErrorHere(MSG_RANGE_LIST_ELEMENTS);
                 }
             } else {
-                m.ReportErrorHere(MSG_RANGE_LIST_ELEMENTS);
+                list.Append(std::move(a));
             }
-        } else {
-            list.Append(std::move(a));
-        }
-        if (t.kind == TokenKind::RightBracket) {
-            lx.NextToken();
+            if (t.kind == TokenKind::RightBracket) {
+                lx.NextToken();
+                return;
+            }
+            if (t.kind == TokenKind::Comma) {
+                lx.NextToken();
+                continue;
+            }
+            m.ReportPlain(std::string(t.raw) + std::string(MSG_NOT_EXPECTED_SUFFIX));
+            SkipTo(TokenKind::RightBracket);
             return;
         }
-        if (t.kind == TokenKind::Comma) {
-            lx.NextToken();
-            continue;
-        }
-        m.ReportPlain(std::string(t.raw) + std::string(MSG_NOT_EXPECTED_SUFFIX));
-        SkipTo(TokenKind::RightBracket);
-        return;
     }
-}
 
-// dict -> "{" [ item { "," item } ] "}"   item -> expr [ ":" expr ]
-void Parser::DictLiteral(Value& v) {
-    v = Value::NewDict();
-    lx.NextToken();
-    if (t.kind == TokenKind::RightBrace) {
+    // dict -> "{" [ item { "," item } ] "}"   item -> expr [ ":" expr ]
+    void Parser::DictLiteral(Value& v)
+    {
+        v = Value::NewDict();
         lx.NextToken();
-        return;
-    }
-    int32_t auto_index = 0;
-    for (;;) {
-        Value a;
-        ParseLevel(a, 1);
-        if (t.kind == TokenKind::Colon) {
-            lx.NextToken();
-            Value value;
-            ParseLevel(value, 1);
-            if (a.is(ValueKind::Integer))
-                auto_index = a.AsInt() + 1;
-            if (a.is(ValueKind::Range) && RangeLength(a.RangeFirst(), a.RangeSecond()) > MAX_RANGE_ELEMENTS)
-                m.ReportErrorHere(MSG_OUT_OF_MEMORY);
-            DictSetByValue(v.Dict(), a, value);
-        } else {
-            DictSetByValue(v.Dict(), Value::Int(auto_index), a);
-            ++auto_index;
-        }
         if (t.kind == TokenKind::RightBrace) {
             lx.NextToken();
             return;
         }
-        if (t.kind == TokenKind::Comma) {
-            lx.NextToken();
-            continue;
-        }
-        m.ReportPlain(std::string(t.raw) + std::string(MSG_INVALID_TOKEN_SUFFIX));
-        SkipTo(TokenKind::RightBrace);
-        return;
-    }
-}
-
-// args -> "(" { expr [","] } ")" | { expr [","] }   (the latter up to n)
-void Parser::CallArguments(const std::string& name, SymtbEntry* entry, Value& result) {
-    int limit = MAX_CALL_ARGS;
-    bool parens_required = true;
-    bool hash_allowed = false;
-    if (entry && entry->kind == SymbolKind::Native) {
-        limit = std::min(entry->value1, static_cast<int32_t>(MAX_CALL_ARGS));
-        parens_required = (entry->value2 & NATIVE_NEEDS_PARENS) != 0;
-        hash_allowed = (entry->value2 & NATIVE_HASH_ALLOWED) != 0;
-    } else if (entry) {
-        limit = std::min(entry->value2, static_cast<int32_t>(MAX_CALL_ARGS));
-    }
-    std::array<Value, MAX_CALL_ARGS> args;
-    int given = 0;
-    bool parens = t.kind == TokenKind::LeftParen;
-    if (parens) {
-        lx.NextToken();
-    } else if (parens_required) {
-        m.ReportErrorHere("A fun\xE7\xE3o \"" + name + "\" deve ser invocada com ()");
-        for (int i = 0; i < limit; ++i)
-            args[static_cast<size_t>(i)] = Value::Undefined();
-        m.CallFunction(name, entry, result, limit, args.data());
-        return;
-    }
-    if (hash_allowed && t.kind == TokenKind::Hash)
-        lx.NextToken();
-    for (;;) {
-        if (t.kind == TokenKind::EndOfLine || t.kind == TokenKind::RightParen)
-            break;
-        if (!parens && given >= limit)
-            break;
-        const char* start = t.token_start;
-        Value arg;
-        m.ParseExpression(arg);
-        if (!Progressed(start))
-            break;  // a token that can start no argument ends the list
-        if (!m.check_only) {
-            if (given < MAX_CALL_ARGS)
-                args[static_cast<size_t>(given)] = arg.is(ValueKind::Invalid) ? Value::Undefined() : std::move(arg);
-            ++given;
-        }
-        if (t.kind == TokenKind::Comma)
-            lx.NextToken();
-    }
-    if (parens) {
-        if (t.kind == TokenKind::RightParen)
-            lx.NextToken();
-        else
-            m.ReportErrorHere("Faltou fechar par\xEAnteses na chamada da fun\xE7\xE3o \"" + name + "\"");
-    }
-    if (given > limit) {
-        std::string msg = "A fun\xE7\xE3o \"" + name + "\" ";
-        if (limit == 0)
-            msg += "n\xE3o requer par\xE2metros";
-        else if (limit == 1)
-            msg += "requer um par\xE2metro apenas";
-        else
-            msg += "requer " + IntToText(limit) + " par\xE2metros apenas";
-        m.ReportErrorHere(msg);
-    }
-    int argc = std::min(std::max(given, limit), MAX_CALL_ARGS);
-    for (int i = given; i < argc; ++i)
-        args[static_cast<size_t>(i)] = Value::Undefined();
-    m.CallFunction(name, entry, result, argc, args.data());
-}
-
-// primary -> word [args] | integer | string | unary primary | "|" expr "|"
-//          | "(" expr ")" | list | dict, then { selector }
-void Parser::Primary(Value& v) {
-    v.Clear();
-    switch (t.kind) {
-    case TokenKind::Word: {
-        std::string name;
-        bool ok;
-        SymtbEntry* e = ResolveName(name, ok);
-        if (!ok)
+        int32_t auto_index = 0;
+        for (;;) {
+            Value a;
+            ParseLevel(a, 1);
+            if (t.kind == TokenKind::Colon) {
+                lx.NextToken();
+                Value value;
+                ParseLevel(value, 1);
+                if (a.is(ValueKind::Integer))
+                    auto_index = a.AsInt() + 1;
+                if (a.is(ValueKind::Range)
+                    && RangeLength(a.RangeFirst(), a.RangeSecond()) > MAX_RANGE_ELEMENTS)
+                    m.ReportErrorHere(MSG_OUT_OF_MEMORY);
+                DictSetByValue(v.Dict(), a, value);
+            } else {
+                DictSetByValue(v.Dict(), Value::Int(auto_index), a);
+                ++auto_index;
+            }
+            if (t.kind == TokenKind::RightBrace) {
+                lx.NextToken();
+                return;
+            }
+            if (t.kind == TokenKind::Comma) {
+                lx.NextToken();
+                continue;
+            }
+            m.ReportPlain(std::string(t.raw) + std::string(MSG_INVALID_TOKEN_SUFFIX));
+            SkipTo(TokenKind::RightBrace);
             return;
-        lx.NextToken();
-        if (e && e->kind == SymbolKind::Variable) {
-            v = ReadVariable(m.VariableCell(*e));
-        } else if (e && (e->kind == SymbolKind::Native || e->kind == SymbolKind::UserFunction)) {
-            NestingGuard guard(m);
-            if (!guard.ok())
-                return;
-            CallArguments(name, e, v);
-        } else if (e) {
-            m.ReportErrorHere("\"" + name + "\" \xE9 um identificador de " + std::string(SymbolKindName(e->kind))
-                + "; n\xE3o pode ser nome de vari\xE1vel");
-        } else if (t.kind == TokenKind::LeftParen) {
-            NestingGuard guard(m);
-            if (!guard.ok())
-                return;
-            CallArguments(name, nullptr, v);
-        } else {
-            m.ReportErrorHere("A vari\xE1vel \"" + name + "\" n\xE3o foi inicializada");
         }
-        break;
     }
-    case TokenKind::Integer:
-        v = Value::Int(t.int_value);
-        lx.NextToken();
-        return;
-    case TokenKind::String:
-        v = Value::String(t.text);
-        lx.NextToken();
-        break;
-    case TokenKind::Operator: {
-        OpCode op = t.op;
-        if (op == OpCode::Greater || op == OpCode::Less || op == OpCode::Add || op == OpCode::Multiply
-            || op == OpCode::Subtract) {
-            NestingGuard guard(m);
+
+    // args -> "(" { expr [","] } ")" | { expr [","] }   (the latter up to n)
+    void Parser::CallArguments(const std::string& name, SymtbEntry* entry, Value& result)
+    {
+        int limit = MAX_CALL_ARGS;
+        bool parens_required = true;
+        bool hash_allowed = false;
+        if (entry && entry->kind == SymbolKind::Native) {
+            limit = std::min(entry->value1, static_cast<int32_t>(MAX_CALL_ARGS));
+            parens_required = (entry->value2 & NATIVE_NEEDS_PARENS) != 0;
+            hash_allowed = (entry->value2 & NATIVE_HASH_ALLOWED) != 0;
+        } else if (entry) {
+            limit = std::min(entry->value2, static_cast<int32_t>(MAX_CALL_ARGS));
+        }
+        std::array<Value, MAX_CALL_ARGS> args;
+        int given = 0;
+        bool parens = t.kind == TokenKind::LeftParen;
+        if (parens) {
             lx.NextToken();
-            if (!guard.ok())
+        } else if (parens_required) {
+            m.ReportErrorHere("A fun\xE7\xE3o \"" + name + "\" deve ser invocada com ()");
+            for (int i = 0; i < limit; ++i)
+                args[static_cast<size_t>(i)] = Value::Undefined();
+            m.CallFunction(name, entry, result, limit, args.data());
+            return;
+        }
+        if (hash_allowed && t.kind == TokenKind::Hash)
+            lx.NextToken();
+        for (;;) {
+            if (t.kind == TokenKind::EndOfLine || t.kind == TokenKind::RightParen)
+                break;
+            if (!parens && given >= limit)
+                break;
+            const char* start = t.token_start;
+            Value arg;
+            m.ParseExpression(arg);
+            if (!Progressed(start))
+                break; // a token that can start no argument ends the list
+            if (!m.check_only) {
+                if (given < MAX_CALL_ARGS)
+                    args[static_cast<size_t>(given)]
+                        = arg.is(ValueKind::Invalid) ? Value::Undefined() : std::move(arg);
+                ++given;
+            }
+            if (t.kind == TokenKind::Comma)
+                lx.NextToken();
+        }
+        if (parens) {
+            if (t.kind == TokenKind::RightParen)
+                lx.NextToken();
+            else
+                m.ReportErrorHere("Faltou fechar par\xEAnteses na chamada da fun\xE7\xE3o \"" + name + "\"");
+        }
+        if (given > limit) {
+            std::string msg = "A fun\xE7\xE3o \"" + name + "\" ";
+            if (limit == 0)
+                msg += "n\xE3o requer par\xE2metros";
+            else if (limit == 1)
+                msg += "requer um par\xE2metro apenas";
+            else
+                msg += "requer " + IntToText(limit) + " par\xE2metros apenas";
+            m.ReportErrorHere(msg);
+        }
+        int argc = std::min(std::max(given, limit), MAX_CALL_ARGS);
+        for (int i = given; i < argc; ++i)
+            args[static_cast<size_t>(i)] = Value::Undefined();
+        m.CallFunction(name, entry, result, argc, args.data());
+    }
+
+    // primary -> word [args] | integer | string | unary primary | "|" expr "|"
+    //          | "(" expr ")" | list | dict, then { selector }
+    void Parser::Primary(Value& v)
+    {
+        v.Clear();
+        switch (t.kind) {
+        case TokenKind::Word: {
+            std::string name;
+            bool ok;
+            SymtbEntry* e = ResolveName(name, ok);
+            if (!ok)
                 return;
-            Primary(v);
-            if (!m.check_only)
-                ApplyUnary(op, v);
-        } else if (op == OpCode::Bar) {
+            lx.NextToken();
+            if (e && e->kind == SymbolKind::Variable) {
+                v = ReadVariable(m.VariableCell(*e));
+            } else if (e && (e->kind == SymbolKind::Native || e->kind == SymbolKind::UserFunction)) {
+                NestingGuard guard(m);
+                if (!guard.ok())
+                    return;
+                CallArguments(name, e, v);
+            } else if (e) {
+                m.ReportErrorHere("\"" + name + "\" \xE9 um identificador de "
+                    + std::string(SymbolKindName(e->kind)) + "; n\xE3o pode ser nome de vari\xE1vel");
+            } else if (t.kind == TokenKind::LeftParen) {
+                NestingGuard guard(m);
+                if (!guard.ok())
+                    return;
+                CallArguments(name, nullptr, v);
+            } else {
+                m.ReportErrorHere("A vari\xE1vel \"" + name + "\" n\xE3o foi inicializada");
+            }
+            break;
+        }
+        case TokenKind::Integer:
+            v = Value::Int(t.int_value);
+            lx.NextToken();
+            return;
+        case TokenKind::String:
+            v = Value::String(t.text);
+            lx.NextToken();
+            break;
+        case TokenKind::Operator: {
+            OpCode op = t.op;
+            if (op == OpCode::Greater || op == OpCode::Less || op == OpCode::Add || op == OpCode::Multiply
+                || op == OpCode::Subtract) {
+                NestingGuard guard(m);
+                lx.NextToken();
+                if (!guard.ok())
+                    return;
+                Primary(v);
+                if (!m.check_only)
+                    ApplyUnary(op, v);
+            } else if (op == OpCode::Bar) {
+                NestingGuard guard(m);
+                lx.NextToken();
+                if (!guard.ok())
+                    return;
+                ParseLevel(v, 1);
+                if (lx.IsOperator(OpCode::Bar))
+                    lx.NextToken();
+                else
+                    m.ReportErrorHere(MSG_MISSING_BAR);
+                v = SizeOf(v);
+            } else {
+                m.ReportErrorHere("Operador " + std::string(t.raw) + " inesperado");
+                return;
+            }
+            break;
+        }
+        case TokenKind::LeftParen: {
             NestingGuard guard(m);
             lx.NextToken();
             if (!guard.ok())
                 return;
             ParseLevel(v, 1);
-            if (lx.IsOperator(OpCode::Bar))
+            if (t.kind == TokenKind::RightParen)
                 lx.NextToken();
             else
-                m.ReportErrorHere(MSG_MISSING_BAR);
-            v = SizeOf(v);
-        } else {
-            m.ReportErrorHere("Operador " + std::string(t.raw) + " inesperado");
+                m.ReportErrorHere(MSG_MISSING_PAREN);
+            break;
+        }
+        case TokenKind::LeftBracket: {
+            NestingGuard guard(m);
+            if (!guard.ok())
+                return;
+            ListLiteral(v);
+            break;
+        }
+        case TokenKind::LeftBrace: {
+            NestingGuard guard(m);
+            if (!guard.ok())
+                return;
+            DictLiteral(v);
+            break;
+        }
+        default:
             return;
         }
-        break;
+        ApplySelectors(v);
     }
-    case TokenKind::LeftParen: {
-        NestingGuard guard(m);
-        lx.NextToken();
-        if (!guard.ok())
-            return;
-        ParseLevel(v, 1);
-        if (t.kind == TokenKind::RightParen)
-            lx.NextToken();
-        else
-            m.ReportErrorHere(MSG_MISSING_PAREN);
-        break;
-    }
-    case TokenKind::LeftBracket: {
-        NestingGuard guard(m);
-        if (!guard.ok())
-            return;
-        ListLiteral(v);
-        break;
-    }
-    case TokenKind::LeftBrace: {
-        NestingGuard guard(m);
-        if (!guard.ok())
-            return;
-        DictLiteral(v);
-        break;
-    }
-    default:
-        return;
-    }
-    ApplySelectors(v);
-}
 
-}  // namespace
+} // namespace
 
-OpCode Machine::OperatorOf(const Value& v) const {
+OpCode Machine::OperatorOf(const Value& v) const
+{
     const TokenRec& t = lexer.tok;
     if (t.kind == TokenKind::Operator)
         return t.op;
@@ -452,17 +475,20 @@ OpCode Machine::OperatorOf(const Value& v) const {
     return OpCode::None;
 }
 
-void Machine::ParseExpression(Value& v) {
+void Machine::ParseExpression(Value& v)
+{
     v.Clear();
     Parser(*this).ParseLevel(v, 1);
 }
 
-void Machine::ParseRangeExpression(Value& v) {
+void Machine::ParseRangeExpression(Value& v)
+{
     v.Clear();
     Parser(*this).ParseLevel(v, 0);
 }
 
-void Machine::ParseExpressionAs(Value& v, ValueKind kind) {
+void Machine::ParseExpressionAs(Value& v, ValueKind kind)
+{
     if (kind == ValueKind::Range) {
         ParseRangeExpression(v);
         return;
@@ -476,7 +502,8 @@ void Machine::ParseExpressionAs(Value& v, ValueKind kind) {
         ToText(v);
 }
 
-void Machine::SkipExpression() {
+void Machine::SkipExpression()
+{
     bool saved = error_reporting;
     error_reporting = false;
     Value v;
@@ -485,7 +512,8 @@ void Machine::SkipExpression() {
 }
 
 // target -> word { selector }
-bool ParseTarget(Machine& m, TargetRec& t, bool allow_function) {
+bool ParseTarget(Machine& m, TargetRec& t, bool allow_function)
+{
     t.entry = nullptr;
     t.selectors.clear();
     TokenRec& tok = m.lexer.tok;
@@ -522,7 +550,8 @@ bool ParseTarget(Machine& m, TargetRec& t, bool allow_function) {
     return true;
 }
 
-Value ReadTarget(Machine& m, const TargetRec& t) {
+Value ReadTarget(Machine& m, const TargetRec& t)
+{
     if (!t.entry || t.entry->kind != SymbolKind::Variable)
         return Value {};
     Value v = ReadVariable(m.VariableCell(*t.entry));
@@ -531,7 +560,8 @@ Value ReadTarget(Machine& m, const TargetRec& t) {
     return v;
 }
 
-Value ReadTargetAs(Machine& m, const TargetRec& t, ValueKind kind) {
+Value ReadTargetAs(Machine& m, const TargetRec& t, ValueKind kind)
+{
     Value v = ReadTarget(m, t);
     if (v.is(ValueKind::Invalid) || v.kind() == kind)
         return v;
@@ -542,10 +572,11 @@ Value ReadTargetAs(Machine& m, const TargetRec& t, ValueKind kind) {
     return v;
 }
 
-bool AssignTarget(Machine& m, TargetRec& t, const Value& v) {
+bool AssignTarget(Machine& m, TargetRec& t, const Value& v)
+{
     if (!t.entry || t.entry->kind != SymbolKind::Variable)
         return false;
     return AssignThrough(m.VariableCell(*t.entry), t.entry->name, t.selectors, v, m);
 }
 
-}  // namespace palavrino::core
+} // namespace palavrino::core

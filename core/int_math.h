@@ -9,27 +9,35 @@
 
 namespace palavrino::core {
 
-constexpr int32_t AddInt(int32_t a, int32_t b) {
+constexpr int32_t AddInt(int32_t a, int32_t b)
+{
     return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
 }
-constexpr int32_t SubInt(int32_t a, int32_t b) {
+constexpr int32_t SubInt(int32_t a, int32_t b)
+{
     return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
 }
-constexpr int32_t MulInt(int32_t a, int32_t b) {
+constexpr int32_t MulInt(int32_t a, int32_t b)
+{
     return static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b));
 }
-constexpr int32_t NegInt(int32_t a) { return static_cast<int32_t>(0u - static_cast<uint32_t>(a)); }
+constexpr int32_t NegInt(int32_t a)
+{
+    return static_cast<int32_t>(0u - static_cast<uint32_t>(a));
+}
 // Truncates toward zero. b must not be 0.
-constexpr int32_t DivInt(int32_t a, int32_t b) {
+constexpr int32_t DivInt(int32_t a, int32_t b)
+{
     if (b == -1)
         return NegInt(a);
     return a / b;
 }
 // Has the sign of a. b must not be 0.
-constexpr int32_t ModInt(int32_t a, int32_t b) {
+constexpr int32_t ModInt(int32_t a, int32_t b)
+{
     if (b == -1)
         return 0;
     return a % b;
 }
 
-}  // namespace palavrino::core
+} // namespace palavrino::core

@@ -6,12 +6,12 @@
 // back through this same path.
 #pragma once
 
+#include "core/value.h"
+
 #include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
-
-#include "core/value.h"
 
 namespace palavrino::core {
 
@@ -54,4 +54,4 @@ std::string PrepareJsonText(std::string_view text, const CodeNamePredicate& name
 // lexer cursor is left as it was, so the asking command resumes its line.
 void ReadJsonValue(Machine& m, const CharSource& next_char, bool from_console, Value& result);
 
-}  // namespace palavrino::core
+} // namespace palavrino::core

@@ -8,7 +8,8 @@
 
 namespace palavrino::core {
 
-void Lexer::StartLine(int32_t line_number, const char* text, size_t length) {
+void Lexer::StartLine(int32_t line_number, const char* text, size_t length)
+{
     tok.line_number = line_number;
     tok.line_start = text;
     tok.position = text;
@@ -21,14 +22,16 @@ void Lexer::StartLine(int32_t line_number, const char* text, size_t length) {
         tok.position = tok.line_end;
 }
 
-void Lexer::RescanFromMark() {
+void Lexer::RescanFromMark()
+{
     if (!tok.mark)
         return;
     tok.position = tok.mark;
     NextToken();
 }
 
-void Lexer::SkipRestOfLine() {
+void Lexer::SkipRestOfLine()
+{
     tok.position = tok.line_end;
     tok.token_start = tok.line_end;
     tok.kind = TokenKind::EndOfLine;
@@ -36,7 +39,8 @@ void Lexer::SkipRestOfLine() {
     tok.raw = {};
 }
 
-void Lexer::LexError(std::string_view message) {
+void Lexer::LexError(std::string_view message)
+{
     std::string line = "Erro na linha ";
     line += IntToText(tok.line_number);
     line += ": ";
@@ -44,7 +48,8 @@ void Lexer::LexError(std::string_view message) {
     m_reporter->LexMessage(line);
 }
 
-void Lexer::ScanString(char delimiter) {
+void Lexer::ScanString(char delimiter)
+{
     const char* p = tok.position;
     for (;;) {
         ++p;
@@ -68,7 +73,8 @@ void Lexer::ScanString(char delimiter) {
     tok.kind = TokenKind::String;
 }
 
-TokenKind Lexer::NextToken() {
+TokenKind Lexer::NextToken()
+{
     tok.kind = TokenKind::EndOfLine;
     tok.op = OpCode::None;
     const auto& table = CharClassTable();
@@ -166,23 +172,51 @@ TokenKind Lexer::NextToken() {
         else
             simple(TokenKind::Dot, 1);
         break;
-    case '+': op(OpCode::Add, 1); break;
-    case '-': op(OpCode::Subtract, 1); break;
-    case '%': op(OpCode::Modulo, 1); break;
-    case '^': op(OpCode::Power, 1); break;
-    case '|': op(OpCode::Bar, 1); break;
-    case ',': simple(TokenKind::Comma, 1); break;
-    case '(': simple(TokenKind::LeftParen, 1); break;
-    case ')': simple(TokenKind::RightParen, 1); break;
-    case '[': simple(TokenKind::LeftBracket, 1); break;
-    case ']': simple(TokenKind::RightBracket, 1); break;
-    case '{': simple(TokenKind::LeftBrace, 1); break;
-    case '}': simple(TokenKind::RightBrace, 1); break;
-    case '#': simple(TokenKind::Hash, 1); break;
-    case '&': simple(TokenKind::Ampersand, 1); break;
+    case '+':
+        op(OpCode::Add, 1);
+        break;
+    case '-':
+        op(OpCode::Subtract, 1);
+        break;
+    case '%':
+        op(OpCode::Modulo, 1);
+        break;
+    case '^':
+        op(OpCode::Power, 1);
+        break;
+    case '|':
+        op(OpCode::Bar, 1);
+        break;
+    case ',':
+        simple(TokenKind::Comma, 1);
+        break;
+    case '(':
+        simple(TokenKind::LeftParen, 1);
+        break;
+    case ')':
+        simple(TokenKind::RightParen, 1);
+        break;
+    case '[':
+        simple(TokenKind::LeftBracket, 1);
+        break;
+    case ']':
+        simple(TokenKind::RightBracket, 1);
+        break;
+    case '{':
+        simple(TokenKind::LeftBrace, 1);
+        break;
+    case '}':
+        simple(TokenKind::RightBrace, 1);
+        break;
+    case '#':
+        simple(TokenKind::Hash, 1);
+        break;
+    case '&':
+        simple(TokenKind::Ampersand, 1);
+        break;
     default:
         if (IsDigitClass(c)) {
-            uint32_t value = 0;  // wraps silently, as written numbers always have
+            uint32_t value = 0; // wraps silently, as written numbers always have
             while (*p >= '0' && *p <= '9')
                 value = value * 10u + static_cast<uint32_t>(*p++ - '0');
             tok.int_value = static_cast<int32_t>(value);
@@ -208,4 +242,4 @@ TokenKind Lexer::NextToken() {
     return tok.kind;
 }
 
-}  // namespace palavrino::core
+} // namespace palavrino::core

@@ -11,11 +11,11 @@
 // position against the end before reading.
 #pragma once
 
+#include "core/tokens.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
-
-#include "core/tokens.h"
 
 namespace palavrino::core {
 
@@ -46,7 +46,10 @@ public:
 
 class Lexer {
 public:
-    explicit Lexer(LexReporter& reporter) : m_reporter(&reporter) { }
+    explicit Lexer(LexReporter& reporter)
+        : m_reporter(&reporter)
+    {
+    }
 
     TokenRec tok;
 
@@ -55,9 +58,7 @@ public:
     void MarkToken() { tok.mark = tok.token_start; }
     void RescanFromMark();
     void SkipRestOfLine();
-    bool TokenIsWord(std::string_view name) const {
-        return tok.kind == TokenKind::Word && tok.text == name;
-    }
+    bool TokenIsWord(std::string_view name) const { return tok.kind == TokenKind::Word && tok.text == name; }
     bool AtEnd() const { return tok.kind == TokenKind::EndOfLine; }
     bool Is(TokenKind k) const { return tok.kind == k; }
     bool IsOperator(OpCode op) const { return tok.kind == TokenKind::Operator && tok.op == op; }
@@ -69,4 +70,4 @@ private:
     LexReporter* m_reporter;
 };
 
-}  // namespace palavrino::core
+} // namespace palavrino::core

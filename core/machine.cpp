@@ -7,23 +7,33 @@
 
 namespace palavrino::core {
 
-Machine::Machine() : stack(EXEC_STACK_SIZE + 1), natives(CoreBuiltinHandlers()) { }
+Machine::Machine()
+    : stack(EXEC_STACK_SIZE + 1)
+    , natives(CoreBuiltinHandlers())
+{
+}
 
-Machine::~Machine() {
+Machine::~Machine()
+{
     // Values on the stack and in global cells are charged to this machine.
     HeapStatsScope scope(heap);
     stack.clear();
 }
 
-void Machine::ReportError(int32_t line, std::string_view message) {
+void Machine::ReportError(int32_t line, std::string_view message)
+{
     if (!error_reporting || expr_nesting_overflow)
         return;
     EmitError(line, message);
 }
 
-void Machine::LexMessage(std::string_view line) { ConsoleLine(line); }
+void Machine::LexMessage(std::string_view line)
+{
+    ConsoleLine(line);
+}
 
-void Machine::EnterBuiltins() {
+void Machine::EnterBuiltins()
+{
     const auto& table = BuiltinTable();
     for (size_t i = 0; i < table.size(); ++i) {
         SymtbEntry& e = symbols.EnterBuiltin(table[i].name, SymbolKind::Native);
@@ -33,7 +43,8 @@ void Machine::EnterBuiltins() {
     }
 }
 
-SymtbEntry* Machine::DefineLocal(int32_t script, SymtbEntry* function, std::string_view name, int32_t slot) {
+SymtbEntry* Machine::DefineLocal(int32_t script, SymtbEntry* function, std::string_view name, int32_t slot)
+{
     SymtbEntry* e = symbols.FindOrAddSymbol(script, function, name, true);
     if (e->kind == SymbolKind::Undefined || e->kind == SymbolKind::Variable) {
         e->kind = SymbolKind::Variable;
@@ -49,7 +60,8 @@ SymtbEntry* Machine::DefineLocal(int32_t script, SymtbEntry* function, std::stri
     return nullptr;
 }
 
-bool Machine::DefineLabel(int32_t script, SymtbEntry* owner, std::string_view name, int32_t line) {
+bool Machine::DefineLabel(int32_t script, SymtbEntry* owner, std::string_view name, int32_t line)
+{
     SymtbEntry* e = symbols.FindOrAddSymbol(script, owner, name, true);
     if (e->kind == SymbolKind::Undefined) {
         e->kind = SymbolKind::Label;
@@ -66,7 +78,8 @@ bool Machine::DefineLabel(int32_t script, SymtbEntry* owner, std::string_view na
     return false;
 }
 
-VarCell& Machine::VariableCell(SymtbEntry& entry) {
+VarCell& Machine::VariableCell(SymtbEntry& entry)
+{
     if (entry.owner) {
         int32_t index = frame_base + entry.value1;
         // A parameter or local is only found while its function runs, so the
@@ -82,7 +95,8 @@ VarCell& Machine::VariableCell(SymtbEntry& entry) {
     return *entry.cell;
 }
 
-bool Machine::PushExec() {
+bool Machine::PushExec()
+{
     if (stack_top >= EXEC_STACK_SIZE) {
         ReportErrorHere(MSG_EXEC_STACK_OVERFLOW);
         return false;
@@ -92,14 +106,16 @@ bool Machine::PushExec() {
     return true;
 }
 
-void Machine::PopTo(int32_t top) {
+void Machine::PopTo(int32_t top)
+{
     while (stack_top > top) {
         stack[stack_top] = ExecRec {};
         --stack_top;
     }
 }
 
-void Machine::ResetRunState() {
+void Machine::ResetRunState()
+{
     PopTo(0);
     frame_base = 0;
     current_slot = 0;
@@ -111,13 +127,17 @@ void Machine::ResetRunState() {
     heap = HeapStats {};
 }
 
-void Machine::TakeStartTime() {
+void Machine::TakeStartTime()
+{
     ClockReading c = ReadClock();
     start_time = c.hour * 360000 + c.minute * 6000 + c.second * 100 + c.hundredths;
     start_weekday = c.weekday;
 }
 
-NestingGuard::NestingGuard(Machine& m) : m_machine(m), m_ok(++m.expr_nesting <= MAX_EXPR_NESTING) {
+NestingGuard::NestingGuard(Machine& m)
+    : m_machine(m)
+    , m_ok(++m.expr_nesting <= MAX_EXPR_NESTING)
+{
     if (!m_ok && !m.expr_nesting_overflow) {
         m.ReportErrorHere(MSG_NESTED_TOO_DEEP);
         // Everything the unwinding levels would add is a consequence of
@@ -127,9 +147,10 @@ NestingGuard::NestingGuard(Machine& m) : m_machine(m), m_ok(++m.expr_nesting <= 
     }
 }
 
-NestingGuard::~NestingGuard() {
+NestingGuard::~NestingGuard()
+{
     if (--m_machine.expr_nesting == 0)
         m_machine.expr_nesting_overflow = false;
 }
 
-}  // namespace palavrino::core
+} // namespace palavrino::core

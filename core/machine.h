@@ -7,23 +7,23 @@
 // side.
 #pragma once
 
-#include <array>
-#include <random>
-#include <cstdint>
-#include <stdexcept>
-#include <string>
-#include <string_view>
-#include <vector>
-
 #include "core/lexer.h"
 #include "core/report.h"
 #include "core/symbols.h"
 #include "core/value.h"
 
+#include <array>
+#include <cstdint>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
 namespace palavrino::core {
 
 enum class ExecKind : uint8_t {
-    Return = 0,    // a call of a function, or a script call by CHAMA
+    Return = 0, // a call of a function, or a script call by CHAMA
     Argument = 1,
     Local = 2,
 };
@@ -69,16 +69,40 @@ public:
 };
 
 enum class BuiltinId : uint8_t {
-    Abrearq = 0, Chaves = 1, Chr = 2, Conteudo = 3, Data = 4, Dia = 5, Diretorio = 6,
-    Duplica = 7, Falso = 8, Fimarq = 9, Fda = 10, Hora = 11, Indefinido = 12, Insere = 13,
-    Inteiro = 14, Maiusc = 15, Map = 16, Nao = 17, Ord = 18, Palavra = 19, Pos = 20,
-    Rand = 21, Retira = 22, Tamanho = 23, Tempo = 24, Tipo = 25, Trim = 26, Verdadeiro = 27,
+    Abrearq = 0,
+    Chaves = 1,
+    Chr = 2,
+    Conteudo = 3,
+    Data = 4,
+    Dia = 5,
+    Diretorio = 6,
+    Duplica = 7,
+    Falso = 8,
+    Fimarq = 9,
+    Fda = 10,
+    Hora = 11,
+    Indefinido = 12,
+    Insere = 13,
+    Inteiro = 14,
+    Maiusc = 15,
+    Map = 16,
+    Nao = 17,
+    Ord = 18,
+    Palavra = 19,
+    Pos = 20,
+    Rand = 21,
+    Retira = 22,
+    Tamanho = 23,
+    Tempo = 24,
+    Tipo = 25,
+    Trim = 26,
+    Verdadeiro = 27,
 };
 constexpr int BUILTIN_COUNT = 28;
 
 struct ClockReading {
     int year, month, day, hour, minute, second, hundredths;
-    int weekday;  // 0 = Sunday
+    int weekday; // 0 = Sunday
 };
 // The local clock.
 ClockReading SystemClock();
@@ -186,7 +210,8 @@ public:
     static constexpr uint32_t DEFAULT_RANDOM_SEED = 5489u;
     std::mt19937 random { DEFAULT_RANDOM_SEED };
     // Uniform in 0..limit-1, without the bias of taking a modulus.
-    uint32_t RandomBelow(uint32_t limit) {
+    uint32_t RandomBelow(uint32_t limit)
+    {
         return std::uniform_int_distribution<uint32_t>(0, limit - 1)(random);
     }
 
@@ -216,9 +241,12 @@ struct TargetRec {
 };
 
 bool ParseTarget(Machine& m, TargetRec& t, bool allow_function);
-inline bool TargetIsPlain(const TargetRec& t) { return t.entry && t.selectors.empty(); }
+inline bool TargetIsPlain(const TargetRec& t)
+{
+    return t.entry && t.selectors.empty();
+}
 Value ReadTarget(Machine& m, const TargetRec& t);
 Value ReadTargetAs(Machine& m, const TargetRec& t, ValueKind kind);
 bool AssignTarget(Machine& m, TargetRec& t, const Value& v);
 
-}  // namespace palavrino::core
+} // namespace palavrino::core

@@ -13,8 +13,8 @@ constexpr std::string_view MSG_UNTERMINATED_STRING = "Faltou delimitar o fim da 
 constexpr std::string_view MSG_OUT_OF_MEMORY = "Mem\xF3ria insuficiente";
 constexpr std::string_view MSG_EXPECTED_ID_AFTER_DOT = "Esperava um identificador ap\xF3s o ponto";
 // Expressions
-constexpr std::string_view MSG_EXPECTED_ID_AFTER_SELECTOR_DOT =
-    "Esperava um identificador ap\xF3s o seletor \".\"";
+constexpr std::string_view MSG_EXPECTED_ID_AFTER_SELECTOR_DOT
+    = "Esperava um identificador ap\xF3s o seletor \".\"";
 constexpr std::string_view MSG_MISSING_BAR = "Faltou a barra vertical";
 constexpr std::string_view MSG_MISSING_PAREN = "Faltou fechar par\xEAnteses";
 constexpr std::string_view MSG_RANGE_LIST_ELEMENTS = "Esperava uma faixa de inteiros como elementos da lista";
@@ -30,4 +30,4 @@ constexpr std::string_view MSG_STACK_CORRUPT = "Pilha corrompida";
 // Built-ins
 constexpr std::string_view MSG_BAD_DIRETORIO_ARG = "Argumento inv\xE1lido para a fun\xE7\xE3o DIRET\xD3RIO: ";
 
-}  // namespace palavrino::core
+} // namespace palavrino::core

@@ -19,4 +19,4 @@ void ApplyOperator(OpCode op, Value& left, Value right, ErrorSink& sink);
 // value unchanged.
 void ApplyUnary(OpCode op, Value& v);
 
-}  // namespace palavrino::core
+} // namespace palavrino::core

@@ -16,4 +16,4 @@ public:
     virtual void ReportPlain(std::string_view message) = 0;
 };
 
-}  // namespace palavrino::core
+} // namespace palavrino::core

@@ -6,12 +6,12 @@
 // object in place, so every owner sees them.
 #pragma once
 
+#include "core/report.h"
+#include "core/value.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "core/report.h"
-#include "core/value.h"
 
 namespace palavrino::core {
 
@@ -30,6 +30,6 @@ std::string TargetText(std::string_view name, const std::vector<Value>& selector
 // Reports and returns false on the first failure; what was already stored
 // stays stored. `name` is the variable's canonical name.
 bool AssignThrough(VarCell& cell, std::string_view name, const std::vector<Value>& selectors,
-                   const Value& value, ErrorSink& sink);
+    const Value& value, ErrorSink& sink);
 
-}  // namespace palavrino::core
+} // namespace palavrino::core

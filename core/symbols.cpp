@@ -2,25 +2,44 @@
 // of DefineLocal and DefineLabel live with the Machine, which reports them.
 #include "core/symbols.h"
 
+#include "core/char_tables.h"
+
 #include <algorithm>
 #include <array>
 
-#include "core/char_tables.h"
-
 namespace palavrino::core {
 
-std::string_view SymbolKindName(SymbolKind kind) {
+std::string_view SymbolKindName(SymbolKind kind)
+{
     static constexpr std::array<std::string_view, SYMBOL_KIND_COUNT> names = {
-        "indefinido", "comando", "comando", "comando", "comando", "comando", "comando", "comando",
-        "comando", "comando", "comando", "r\xF3tulo", "vari\xE1vel", "refer\xEAncia a m\xF3" "dulo",
-        "fun\xE7\xE3o nativa", "fun\xE7\xE3o",
+        "indefinido",
+        "comando",
+        "comando",
+        "comando",
+        "comando",
+        "comando",
+        "comando",
+        "comando",
+        "comando",
+        "comando",
+        "comando",
+        "r\xF3tulo",
+        "vari\xE1vel",
+        "refer\xEAncia a m\xF3"
+        "dulo",
+        "fun\xE7\xE3o nativa",
+        "fun\xE7\xE3o",
     };
     return names[static_cast<size_t>(kind)];
 }
 
-SymbolTable::SymbolTable() { Reset(); }
+SymbolTable::SymbolTable()
+{
+    Reset();
+}
 
-int SymbolTable::BucketOf(std::string_view name) {
+int SymbolTable::BucketOf(std::string_view name)
+{
     uint64_t h = 0;
     for (char c : name)
         h = (h << 1) ^ static_cast<unsigned char>(c);
@@ -30,16 +49,21 @@ int SymbolTable::BucketOf(std::string_view name) {
     return static_cast<int>(magnitude % BUCKETS);
 }
 
-void SymbolTable::Reset() {
+void SymbolTable::Reset()
+{
     m_buckets.fill(nullptr);
     m_entries.clear();
     m_first_defined = nullptr;
     m_last_defined = nullptr;
 }
 
-SymtbEntry& SymbolTable::NewEntry() { return m_entries.emplace_back(); }
+SymtbEntry& SymbolTable::NewEntry()
+{
+    return m_entries.emplace_back();
+}
 
-SymtbEntry& SymbolTable::EnterBuiltin(std::string_view name, SymbolKind kind) {
+SymtbEntry& SymbolTable::EnterBuiltin(std::string_view name, SymbolKind kind)
+{
     SymtbEntry& e = NewEntry();
     e.name = std::string(name);
     e.kind = kind;
@@ -53,7 +77,8 @@ SymtbEntry& SymbolTable::EnterBuiltin(std::string_view name, SymbolKind kind) {
     return e;
 }
 
-SymtbEntry* SymbolTable::FindSymbol(int32_t script, const SymtbEntry* owner, std::string_view name) const {
+SymtbEntry* SymbolTable::FindSymbol(int32_t script, const SymtbEntry* owner, std::string_view name) const
+{
     SymtbEntry* owned = nullptr;
     SymtbEntry* unowned = nullptr;
     for (SymtbEntry* e = m_buckets[BucketOf(name)]; e; e = e->next_in_bucket) {
@@ -67,7 +92,9 @@ SymtbEntry* SymbolTable::FindSymbol(int32_t script, const SymtbEntry* owner, std
     return owned ? owned : unowned;
 }
 
-SymtbEntry* SymbolTable::FindOrAddSymbol(int32_t script, SymtbEntry* owner, std::string_view name, bool create) {
+SymtbEntry* SymbolTable::FindOrAddSymbol(
+    int32_t script, SymtbEntry* owner, std::string_view name, bool create)
+{
     SymtbEntry** link = &m_buckets[BucketOf(name)];
     SymtbEntry* last = nullptr;
     for (SymtbEntry* e = *link; e; e = e->next_in_bucket) {
@@ -100,14 +127,16 @@ SymtbEntry* SymbolTable::FindOrAddSymbol(int32_t script, SymtbEntry* owner, std:
     return &e;
 }
 
-SymtbEntry* SymbolTable::FindCommand(std::string_view name) const {
+SymtbEntry* SymbolTable::FindCommand(std::string_view name) const
+{
     for (SymtbEntry* e = m_buckets[BucketOf(name)]; e; e = e->next_in_bucket)
         if (e->name == name && IsCommandKind(e->kind))
             return e;
     return nullptr;
 }
 
-int32_t SymbolTable::FindLabel(int32_t script, SymtbEntry* owner, std::string_view name) {
+int32_t SymbolTable::FindLabel(int32_t script, SymtbEntry* owner, std::string_view name)
+{
     std::string full;
     if (name.empty() || name[0] != '@')
         full = "@";
@@ -116,7 +145,8 @@ int32_t SymbolTable::FindLabel(int32_t script, SymtbEntry* owner, std::string_vi
     return e && e->kind == SymbolKind::Label ? e->line : -1;
 }
 
-void SymbolTable::RemoveScriptSymbols(int32_t script) {
+void SymbolTable::RemoveScriptSymbols(int32_t script)
+{
     SymtbEntry* previous = nullptr;
     for (SymtbEntry* e = m_first_defined; e;) {
         SymtbEntry* next = e->next_defined;
@@ -147,7 +177,8 @@ void SymbolTable::RemoveScriptSymbols(int32_t script) {
     }
 }
 
-int SymbolTable::LongestChain() const {
+int SymbolTable::LongestChain() const
+{
     int longest = 0;
     for (SymtbEntry* head : m_buckets) {
         int n = 0;
@@ -158,4 +189,4 @@ int SymbolTable::LongestChain() const {
     return longest;
 }
 
-}  // namespace palavrino::core
+} // namespace palavrino::core

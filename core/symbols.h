@@ -10,14 +10,14 @@
 // after their slot has been unloaded.
 #pragma once
 
+#include "core/value.h"
+
 #include <array>
 #include <cstdint>
 #include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
-
-#include "core/value.h"
 
 namespace palavrino::core {
 
@@ -46,7 +46,8 @@ constexpr int SYMBOL_KIND_COUNT = 16;
 
 std::string_view SymbolKindName(SymbolKind kind);
 
-inline bool IsCommandKind(SymbolKind k) {
+inline bool IsCommandKind(SymbolKind k)
+{
     return k >= SymbolKind::Command && k <= SymbolKind::End;
 }
 
@@ -118,4 +119,4 @@ private:
     SymtbEntry* m_last_defined { nullptr };
 };
 
-}  // namespace palavrino::core
+} // namespace palavrino::core

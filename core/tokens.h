@@ -30,27 +30,27 @@ enum class TokenKind : uint8_t {
 
 enum class OpCode : uint8_t {
     None = 0,
-    Equal = 1,         // =
-    NotEqual = 2,      // <>
-    Greater = 3,       // >
-    GreaterEqual = 4,  // >=
-    Less = 5,          // <
-    LessEqual = 6,     // <=
-    Contains = 7,      // *=*
-    BeginsWith = 8,    // =*
-    EndsWith = 9,      // *=
-    Add = 10,          // +
-    Subtract = 11,     // -
-    Multiply = 12,     // *
-    Divide = 13,       // /
-    Modulo = 14,       // %
-    Power = 15,        // ^
-    Or = 16,           // the word OU
-    And = 17,          // the word E
-    Range = 18,        // ..
-    Bar = 19,          // |
+    Equal = 1, // =
+    NotEqual = 2, // <>
+    Greater = 3, // >
+    GreaterEqual = 4, // >=
+    Less = 5, // <
+    LessEqual = 6, // <=
+    Contains = 7, // *=*
+    BeginsWith = 8, // =*
+    EndsWith = 9, // *=
+    Add = 10, // +
+    Subtract = 11, // -
+    Multiply = 12, // *
+    Divide = 13, // /
+    Modulo = 14, // %
+    Power = 15, // ^
+    Or = 16, // the word OU
+    And = 17, // the word E
+    Range = 18, // ..
+    Bar = 19, // |
 };
 
 constexpr int OP_CODE_COUNT = 20;
 
-}  // namespace palavrino::core
+} // namespace palavrino::core

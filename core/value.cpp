@@ -4,59 +4,65 @@
 // their operations live in containers.cpp.
 #include "core/value.h"
 
+#include "core/int_math.h"
+
 #include <array>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
 
-#include "core/int_math.h"
-
 namespace palavrino::core {
 
 namespace {
 
-constexpr std::array<std::string_view, VALUE_KIND_COUNT> KIND_NAMES = {
-    "inv\xE1lido", "indefinido", "inteiro", "faixa", "cadeia", "dicion\xE1rio", "lista",
-};
+    constexpr std::array<std::string_view, VALUE_KIND_COUNT> KIND_NAMES = {
+        "inv\xE1lido",
+        "indefinido",
+        "inteiro",
+        "faixa",
+        "cadeia",
+        "dicion\xE1rio",
+        "lista",
+    };
 
-thread_local HeapStats t_fallback_stats;
-thread_local HeapStats* t_active_stats = nullptr;
+    thread_local HeapStats t_fallback_stats;
+    thread_local HeapStats* t_active_stats = nullptr;
 
-// Objects whose count reached zero while another object was being destroyed.
-// Only the outermost release deletes; nested ones queue here, so the C++
-// stack stays flat however deep the structure being freed.
-struct ReleaseQueue {
-    std::vector<Obj*> pending;
-    bool draining { false };
-};
-thread_local ReleaseQueue t_release;
+    // Objects whose count reached zero while another object was being destroyed.
+    // Only the outermost release deletes; nested ones queue here, so the C++
+    // stack stays flat however deep the structure being freed.
+    struct ReleaseQueue {
+        std::vector<Obj*> pending;
+        bool draining { false };
+    };
+    thread_local ReleaseQueue t_release;
 
-// The containers a walk over nested values is inside of, outermost first,
-// in a fixed array so that walks never allocate for it. A container met
-// again while still on the path is a cycle; only an object with two or more
-// owners can be met twice, so singly owned ones skip the scan.
-class ObjPath {
-public:
-    bool Full() const { return m_size >= MAX_VALUE_DEPTH; }
-    bool Contains(const Obj* obj) const
-    {
-        if (obj->refs() < 2)
+    // The containers a walk over nested values is inside of, outermost first,
+    // in a fixed array so that walks never allocate for it. A container met
+    // again while still on the path is a cycle; only an object with two or more
+    // owners can be met twice, so singly owned ones skip the scan.
+    class ObjPath {
+    public:
+        bool Full() const { return m_size >= MAX_VALUE_DEPTH; }
+        bool Contains(const Obj* obj) const
+        {
+            if (obj->refs() < 2)
+                return false;
+            for (int i = 0; i < m_size; ++i) {
+                if (m_objs[i] == obj)
+                    return true;
+            }
             return false;
-        for (int i = 0; i < m_size; ++i) {
-            if (m_objs[i] == obj)
-                return true;
         }
-        return false;
-    }
-    void Push(const Obj* obj) { m_objs[m_size++] = obj; }
-    void Pop() { --m_size; }
+        void Push(const Obj* obj) { m_objs[m_size++] = obj; }
+        void Pop() { --m_size; }
 
-private:
-    const Obj* m_objs[MAX_VALUE_DEPTH];
-    int m_size { 0 };
-};
+    private:
+        const Obj* m_objs[MAX_VALUE_DEPTH];
+        int m_size { 0 };
+    };
 
-}  // namespace
+} // namespace
 
 std::string_view KindName(ValueKind kind)
 {
@@ -77,7 +83,10 @@ HeapStatsScope::HeapStatsScope(HeapStats& stats)
     t_active_stats = &stats;
 }
 
-HeapStatsScope::~HeapStatsScope() { t_active_stats = m_previous; }
+HeapStatsScope::~HeapStatsScope()
+{
+    t_active_stats = m_previous;
+}
 
 // ---- Objects and release ---------------------------------------------------
 
@@ -120,7 +129,10 @@ StringObj::StringObj(std::string text_in)
     ++ActiveHeapStats().objects;
 }
 
-StringObj::~StringObj() { --ActiveHeapStats().objects; }
+StringObj::~StringObj()
+{
+    --ActiveHeapStats().objects;
+}
 
 // ---- Value -----------------------------------------------------------------
 
@@ -148,10 +160,22 @@ Value Value::NewDict()
     return v;
 }
 
-const std::string& Value::Text() const { return static_cast<StringObj*>(m_obj)->text; }
-std::string& Value::MutableText() { return static_cast<StringObj*>(m_obj)->text; }
-ListObj& Value::List() const { return *static_cast<ListObj*>(m_obj); }
-DictObj& Value::Dict() const { return *static_cast<DictObj*>(m_obj); }
+const std::string& Value::Text() const
+{
+    return static_cast<StringObj*>(m_obj)->text;
+}
+std::string& Value::MutableText()
+{
+    return static_cast<StringObj*>(m_obj)->text;
+}
+ListObj& Value::List() const
+{
+    return *static_cast<ListObj*>(m_obj);
+}
+DictObj& Value::Dict() const
+{
+    return *static_cast<DictObj*>(m_obj);
+}
 
 void Value::Clear()
 {
@@ -235,113 +259,113 @@ std::string IntToText(int32_t n)
 
 namespace {
 
-class DisplayWalk {
-public:
-    explicit DisplayWalk(std::string& out)
-        : m_out(out)
-    {
-    }
-
-    void Append(const Value& v)
-    {
-        switch (v.kind()) {
-        case ValueKind::Invalid:
-        case ValueKind::Undefined:
-            m_out += KindName(v.kind());
-            break;
-        case ValueKind::Integer:
-            AppendInt(v.AsInt());
-            break;
-        case ValueKind::Range:
-            m_out += '[';
-            AppendInt(v.RangeFirst());
-            m_out += ':';
-            AppendInt(v.RangeSecond());
-            m_out += ']';
-            break;
-        case ValueKind::String:
-            m_out += v.Text();
-            break;
-        case ValueKind::Dictionary:
-            if (Enter(v.object(), "{...}")) {
-                AppendDict(v.Dict());
-                m_path.Pop();
-            }
-            break;
-        case ValueKind::List:
-            if (Enter(v.object(), "[...]")) {
-                AppendList(v.List());
-                m_path.Pop();
-            }
-            break;
+    class DisplayWalk {
+    public:
+        explicit DisplayWalk(std::string& out)
+            : m_out(out)
+        {
         }
-    }
 
-private:
-    // Pushes obj on the path, or writes `elided` for a cycle or too deep.
-    bool Enter(const Obj* obj, const char* elided)
-    {
-        if (m_path.Full() || m_path.Contains(obj)) {
-            m_out += elided;
-            return false;
-        }
-        m_path.Push(obj);
-        return true;
-    }
-
-    void AppendInt(int32_t n)
-    {
-        char buffer[12];
-        auto result = std::to_chars(buffer, buffer + sizeof buffer, n);
-        m_out.append(buffer, result.ptr);
-    }
-
-    void AppendList(const ListObj& l)
-    {
-        m_out += '[';
-        for (int32_t i = 0; i < l.Count(); ++i) {
-            if (i > 0)
-                m_out += ", ";
-            if (l.IsHole(i))
-                m_out += '?';
-            else
-                Append(l.At(i));
-        }
-        m_out += ']';
-    }
-
-    // {"key" : value, ...}; string values quoted with inner quotes doubled.
-    void AppendDict(const DictObj& d)
-    {
-        m_out += '{';
-        bool first = true;
-        for (const DictEntry& e : d.Entries()) {
-            if (!first)
-                m_out += ", ";
-            first = false;
-            m_out += '"';
-            m_out += e.key;
-            m_out += "\" : ";
-            if (e.value.is(ValueKind::String)) {
-                m_out += '"';
-                for (char c : e.value.Text()) {
-                    if (c == '"')
-                        m_out += '"';
-                    m_out += c;
+        void Append(const Value& v)
+        {
+            switch (v.kind()) {
+            case ValueKind::Invalid:
+            case ValueKind::Undefined:
+                m_out += KindName(v.kind());
+                break;
+            case ValueKind::Integer:
+                AppendInt(v.AsInt());
+                break;
+            case ValueKind::Range:
+                m_out += '[';
+                AppendInt(v.RangeFirst());
+                m_out += ':';
+                AppendInt(v.RangeSecond());
+                m_out += ']';
+                break;
+            case ValueKind::String:
+                m_out += v.Text();
+                break;
+            case ValueKind::Dictionary:
+                if (Enter(v.object(), "{...}")) {
+                    AppendDict(v.Dict());
+                    m_path.Pop();
                 }
-                m_out += '"';
-            } else {
-                Append(e.value);
+                break;
+            case ValueKind::List:
+                if (Enter(v.object(), "[...]")) {
+                    AppendList(v.List());
+                    m_path.Pop();
+                }
+                break;
             }
         }
-        m_out += '}';
-    }
 
-    std::string& m_out;
-    ObjPath m_path;
-};
+    private:
+        // Pushes obj on the path, or writes `elided` for a cycle or too deep.
+        bool Enter(const Obj* obj, const char* elided)
+        {
+            if (m_path.Full() || m_path.Contains(obj)) {
+                m_out += elided;
+                return false;
+            }
+            m_path.Push(obj);
+            return true;
+        }
 
-}  // namespace
+        void AppendInt(int32_t n)
+        {
+            char buffer[12];
+            auto result = std::to_chars(buffer, buffer + sizeof buffer, n);
+            m_out.append(buffer, result.ptr);
+        }
+
+        void AppendList(const ListObj& l)
+        {
+            m_out += '[';
+            for (int32_t i = 0; i < l.Count(); ++i) {
+                if (i > 0)
+                    m_out += ", ";
+                if (l.IsHole(i))
+                    m_out += '?';
+                else
+                    Append(l.At(i));
+            }
+            m_out += ']';
+        }
+
+        // {"key" : value, ...}; string values quoted with inner quotes doubled.
+        void AppendDict(const DictObj& d)
+        {
+            m_out += '{';
+            bool first = true;
+            for (const DictEntry& e : d.Entries()) {
+                if (!first)
+                    m_out += ", ";
+                first = false;
+                m_out += '"';
+                m_out += e.key;
+                m_out += "\" : ";
+                if (e.value.is(ValueKind::String)) {
+                    m_out += '"';
+                    for (char c : e.value.Text()) {
+                        if (c == '"')
+                            m_out += '"';
+                        m_out += c;
+                    }
+                    m_out += '"';
+                } else {
+                    Append(e.value);
+                }
+            }
+            m_out += '}';
+        }
+
+        std::string& m_out;
+        ObjPath m_path;
+    };
+
+} // namespace
 
 std::string ValueToText(const Value& v)
 {
@@ -396,110 +420,110 @@ Value SizeOf(const Value& v)
 
 namespace {
 
-// Element equality with a path of container pairs being compared. A pair met
-// again on the path is taken as equal (the comparison of that pair is still
-// under way, and any difference will be found there); past MAX_VALUE_DEPTH
-// the answer is false.
-class EqualWalk {
-public:
-    bool Values(const Value& a, const Value& b)
-    {
-        if (a.kind() != b.kind())
-            return false;
-        switch (a.kind()) {
-        case ValueKind::Invalid:
-            return false;
-        case ValueKind::Undefined:
-            return true;
-        case ValueKind::Integer:
-            return a.AsInt() == b.AsInt();
-        case ValueKind::Range:
-            return a.RangeFirst() == b.RangeFirst() && a.RangeSecond() == b.RangeSecond();
-        case ValueKind::String:
-            return a.Text() == b.Text();
-        case ValueKind::Dictionary:
-            return Dicts(a.Dict(), b.Dict());
-        case ValueKind::List:
-            return Lists(a.List(), b.List());
-        }
-        return false;
-    }
-
-    bool Lists(const ListObj& a, const ListObj& b)
-    {
-        if (a.Count() != b.Count())
-            return false;
-        Enter state = Push(&a, &b);
-        if (state != Enter::Pushed)
-            return state == Enter::Cycle;
-        bool equal = true;
-        for (int32_t i = 0; equal && i < a.Count(); ++i) {
-            bool hole = a.IsHole(i);
-            if (hole != b.IsHole(i))
-                equal = false;
-            else if (!hole)
-                equal = Values(a.At(i), b.At(i));
-        }
-        Pop();
-        return equal;
-    }
-
-    // Every key of a, looked up in b, gives the same kind and an equal
-    // integer, string or container; any other kind makes them unequal.
-    bool Dicts(const DictObj& a, const DictObj& b)
-    {
-        if (a.Count() != b.Count())
-            return false;
-        Enter state = Push(&a, &b);
-        if (state != Enter::Pushed)
-            return state == Enter::Cycle;
-        bool equal = true;
-        for (const DictEntry& e : a.Entries()) {
-            const Value* found = b.Find(e.key);
-            if (found == nullptr) {
-                equal = false;
-                break;
+    // Element equality with a path of container pairs being compared. A pair met
+    // again on the path is taken as equal (the comparison of that pair is still
+    // under way, and any difference will be found there); past MAX_VALUE_DEPTH
+    // the answer is false.
+    class EqualWalk {
+    public:
+        bool Values(const Value& a, const Value& b)
+        {
+            if (a.kind() != b.kind())
+                return false;
+            switch (a.kind()) {
+            case ValueKind::Invalid:
+                return false;
+            case ValueKind::Undefined:
+                return true;
+            case ValueKind::Integer:
+                return a.AsInt() == b.AsInt();
+            case ValueKind::Range:
+                return a.RangeFirst() == b.RangeFirst() && a.RangeSecond() == b.RangeSecond();
+            case ValueKind::String:
+                return a.Text() == b.Text();
+            case ValueKind::Dictionary:
+                return Dicts(a.Dict(), b.Dict());
+            case ValueKind::List:
+                return Lists(a.List(), b.List());
             }
-            const Value& other = *found;
-            ValueKind kind = e.value.kind();
-            if (other.kind() != kind || kind == ValueKind::Invalid || kind == ValueKind::Undefined
-                || kind == ValueKind::Range || !Values(e.value, other)) {
-                equal = false;
-                break;
-            }
+            return false;
         }
-        Pop();
-        return equal;
-    }
 
-private:
-    enum class Enter { Pushed, Cycle, TooDeep };
-
-    Enter Push(const Obj* a, const Obj* b)
-    {
-        if (a->refs() > 1 && b->refs() > 1) {
-            for (int i = 0; i < m_size; ++i) {
-                if (m_left[i] == a && m_right[i] == b)
-                    return Enter::Cycle;
+        bool Lists(const ListObj& a, const ListObj& b)
+        {
+            if (a.Count() != b.Count())
+                return false;
+            Enter state = Push(&a, &b);
+            if (state != Enter::Pushed)
+                return state == Enter::Cycle;
+            bool equal = true;
+            for (int32_t i = 0; equal && i < a.Count(); ++i) {
+                bool hole = a.IsHole(i);
+                if (hole != b.IsHole(i))
+                    equal = false;
+                else if (!hole)
+                    equal = Values(a.At(i), b.At(i));
             }
+            Pop();
+            return equal;
         }
-        if (m_size >= MAX_VALUE_DEPTH)
-            return Enter::TooDeep;
-        m_left[m_size] = a;
-        m_right[m_size] = b;
-        ++m_size;
-        return Enter::Pushed;
-    }
-    void Pop() { --m_size; }
 
-    // The pairs being compared, outermost first; fixed arrays, so that a
-    // comparison never allocates.
-    const Obj* m_left[MAX_VALUE_DEPTH];
-    const Obj* m_right[MAX_VALUE_DEPTH];
-    int m_size { 0 };
-};
+        // Every key of a, looked up in b, gives the same kind and an equal
+        // integer, string or container; any other kind makes them unequal.
+        bool Dicts(const DictObj& a, const DictObj& b)
+        {
+            if (a.Count() != b.Count())
+                return false;
+            Enter state = Push(&a, &b);
+            if (state != Enter::Pushed)
+                return state == Enter::Cycle;
+            bool equal = true;
+            for (const DictEntry& e : a.Entries()) {
+                const Value* found = b.Find(e.key);
+                if (found == nullptr) {
+                    equal = false;
+                    break;
+                }
+                const Value& other = *found;
+                ValueKind kind = e.value.kind();
+                if (other.kind() != kind || kind == ValueKind::Invalid || kind == ValueKind::Undefined
+                    || kind == ValueKind::Range || !Values(e.value, other)) {
+                    equal = false;
+                    break;
+                }
+            }
+            Pop();
+            return equal;
+        }
 
-}  // namespace
+    private:
+        enum class Enter { Pushed, Cycle, TooDeep };
+
+        Enter Push(const Obj* a, const Obj* b)
+        {
+            if (a->refs() > 1 && b->refs() > 1) {
+                for (int i = 0; i < m_size; ++i) {
+                    if (m_left[i] == a && m_right[i] == b)
+                        return Enter::Cycle;
+                }
+            }
+            if (m_size >= MAX_VALUE_DEPTH)
+                return Enter::TooDeep;
+            m_left[m_size] = a;
+            m_right[m_size] = b;
+            ++m_size;
+            return Enter::Pushed;
+        }
+        void Pop() { --m_size; }
+
+        // The pairs being compared, outermost first; fixed arrays, so that a
+        // comparison never allocates.
+        const Obj* m_left[MAX_VALUE_DEPTH];
+        const Obj* m_right[MAX_VALUE_DEPTH];
+        int m_size { 0 };
+    };
+
+} // namespace
 
 bool ValuesEqual(const Value& a, const Value& b)
 {
@@ -534,61 +558,61 @@ bool DictEqual(const DictObj& a, const DictObj& b)
 
 namespace {
 
-// Copies containers down to MAX_VALUE_DEPTH and shares below it. A container
-// met again on the path is replaced by its own copy, so a cycle is copied as
-// a cycle. Holes and dictionary entries holding "inválido" are dropped.
-class CopyWalk {
-public:
-    Value Copy(const Value& v)
-    {
-        switch (v.kind()) {
-        case ValueKind::String:
-            return Value::String(v.Text());
-        case ValueKind::List:
-        case ValueKind::Dictionary:
-            return CopyContainer(v);
-        default:
-            return v;
-        }
-    }
-
-private:
-    Value CopyContainer(const Value& v)
-    {
-        const Obj* obj = v.object();
-        if (obj->refs() > 1) {
-            for (const auto& entry : m_path) {
-                if (entry.first == obj)
-                    return entry.second;
+    // Copies containers down to MAX_VALUE_DEPTH and shares below it. A container
+    // met again on the path is replaced by its own copy, so a cycle is copied as
+    // a cycle. Holes and dictionary entries holding "inválido" are dropped.
+    class CopyWalk {
+    public:
+        Value Copy(const Value& v)
+        {
+            switch (v.kind()) {
+            case ValueKind::String:
+                return Value::String(v.Text());
+            case ValueKind::List:
+            case ValueKind::Dictionary:
+                return CopyContainer(v);
+            default:
+                return v;
             }
         }
-        if (m_path.size() >= static_cast<size_t>(MAX_VALUE_DEPTH))
-            return v;
-        Value copy = v.is(ValueKind::List) ? Value::NewList() : Value::NewDict();
-        m_path.emplace_back(obj, copy);
-        if (v.is(ValueKind::List)) {
-            const ListObj& from = v.List();
-            ListObj& to = copy.List();
-            to.Reserve(static_cast<size_t>(from.Count()));
-            for (int32_t i = 0; i < from.Count(); ++i) {
-                if (!from.IsHole(i))
-                    to.Append(Copy(from.At(i)));
+
+    private:
+        Value CopyContainer(const Value& v)
+        {
+            const Obj* obj = v.object();
+            if (obj->refs() > 1) {
+                for (const auto& entry : m_path) {
+                    if (entry.first == obj)
+                        return entry.second;
+                }
             }
-        } else {
-            DictObj& to = copy.Dict();
-            for (const DictEntry& e : v.Dict().Entries()) {
-                if (!e.value.is(ValueKind::Invalid))
-                    *to.Find(e.key, true) = Copy(e.value);
+            if (m_path.size() >= static_cast<size_t>(MAX_VALUE_DEPTH))
+                return v;
+            Value copy = v.is(ValueKind::List) ? Value::NewList() : Value::NewDict();
+            m_path.emplace_back(obj, copy);
+            if (v.is(ValueKind::List)) {
+                const ListObj& from = v.List();
+                ListObj& to = copy.List();
+                to.Reserve(static_cast<size_t>(from.Count()));
+                for (int32_t i = 0; i < from.Count(); ++i) {
+                    if (!from.IsHole(i))
+                        to.Append(Copy(from.At(i)));
+                }
+            } else {
+                DictObj& to = copy.Dict();
+                for (const DictEntry& e : v.Dict().Entries()) {
+                    if (!e.value.is(ValueKind::Invalid))
+                        *to.Find(e.key, true) = Copy(e.value);
+                }
             }
+            m_path.pop_back();
+            return copy;
         }
-        m_path.pop_back();
-        return copy;
-    }
 
-    std::vector<std::pair<const Obj*, Value>> m_path;
-};
+        std::vector<std::pair<const Obj*, Value>> m_path;
+    };
 
-}  // namespace
+} // namespace
 
 Value DeepCopy(const Value& v)
 {
@@ -704,4 +728,4 @@ Value ListFromLines(const std::vector<std::string>& lines)
     return result;
 }
 
-}  // namespace palavrino::core
+} // namespace palavrino::core

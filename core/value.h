@@ -34,13 +34,13 @@
 namespace palavrino::core {
 
 enum class ValueKind : uint8_t {
-    Invalid = 0,     // "inválido": a failed operation, an unset cell
-    Undefined = 1,   // "indefinido": an absent key or index, an omitted argument
-    Integer = 2,     // "inteiro"
-    Range = 3,       // "faixa": two inclusive bounds, the first may be greater
-    String = 4,      // "cadeia"
-    Dictionary = 5,  // "dicionário"
-    List = 6,        // "lista"
+    Invalid = 0, // "inválido": a failed operation, an unset cell
+    Undefined = 1, // "indefinido": an absent key or index, an omitted argument
+    Integer = 2, // "inteiro"
+    Range = 3, // "faixa": two inclusive bounds, the first may be greater
+    String = 4, // "cadeia"
+    Dictionary = 5, // "dicionário"
+    List = 6, // "lista"
 };
 
 constexpr int VALUE_KIND_COUNT = 7;
@@ -97,15 +97,15 @@ public:
     bool is(ValueKind k) const { return m_kind == k; }
     bool IsObject() const { return m_kind >= ValueKind::String; }
 
-    int32_t AsInt() const { return m_a; }           // Integer
-    int32_t RangeFirst() const { return m_a; }      // Range
-    int32_t RangeSecond() const { return m_b; }     // Range
+    int32_t AsInt() const { return m_a; } // Integer
+    int32_t RangeFirst() const { return m_a; } // Range
+    int32_t RangeSecond() const { return m_b; } // Range
 
     // Kind String. The text is shared: MutableText changes it for every owner.
     const std::string& Text() const;
     std::string& MutableText();
-    ListObj& List() const;   // Kind List
-    DictObj& Dict() const;   // Kind Dictionary
+    ListObj& List() const; // Kind List
+    DictObj& Dict() const; // Kind Dictionary
     Obj* object() const { return m_obj; }
 
     // Back to "inválido", releasing what was held.
@@ -153,7 +153,10 @@ constexpr int MAX_VALUE_DEPTH = 500;
 // memory or running for minutes.
 constexpr int64_t MAX_RANGE_ELEMENTS = 10'000'000;
 
-inline int64_t RangeLength(int64_t a, int64_t b) { return (a > b ? a - b : b - a) + 1; }
+inline int64_t RangeLength(int64_t a, int64_t b)
+{
+    return (a > b ? a - b : b - a) + 1;
+}
 
 class Obj {
 public:
@@ -248,19 +251,19 @@ public:
     bool IsHole(int32_t i) const { return m_holes.size() > static_cast<size_t>(i) && m_holes[i]; }
     // The cell's value; a hole reads as "inválido".
     const Value& At(int32_t i) const { return m_cells[i]; }
-    Value& MutableAt(int32_t i);  // clears the hole mark
+    Value& MutableAt(int32_t i); // clears the hole mark
 
     void Append(Value v);
-    void Insert(int32_t i, Value v);    // i already within 0..Count()
+    void Insert(int32_t i, Value v); // i already within 0..Count()
     void InsertHoles(int32_t i, int32_t n);
-    Value Take(int32_t i);               // removes the cell, returning its value
+    Value Take(int32_t i); // removes the cell, returning its value
     void Erase(int32_t first, int32_t n);
-    void Swap(int32_t i, int32_t j);     // exchanges two cells, hole marks included
+    void Swap(int32_t i, int32_t j); // exchanges two cells, hole marks included
     void Reserve(size_t n) { m_cells.reserve(n); }
 
 private:
     std::vector<Value> m_cells;
-    std::vector<bool> m_holes;  // empty while the list has never had a hole
+    std::vector<bool> m_holes; // empty while the list has never had a hole
 };
 
 struct DictEntry {
@@ -296,14 +299,14 @@ public:
         Compact();
         return m_entries;
     }
-    int32_t IndexOf(std::string_view key) const;  // -1 when absent
+    int32_t IndexOf(std::string_view key) const; // -1 when absent
     // The value of key, or null when absent.
     const Value* Find(std::string_view key) const;
     // The value slot for key; appended as "inválido" when absent and create.
     // The pointer stays valid until an entry is added or removed, or
     // Entries, MutableEntries, IndexOf or TakeAt is called.
     Value* Find(std::string_view key, bool create);
-    Value TakeAt(int32_t index);  // unlinks the entry, handing over its value
+    Value TakeAt(int32_t index); // unlinks the entry, handing over its value
     // Unlinks key's entry, handing over its value; "inválido" when absent.
     Value Remove(std::string_view key);
 
@@ -325,7 +328,7 @@ private:
 
     // Squeezing out dead entries changes no observable content, hence mutable.
     mutable std::vector<DictEntry> m_entries;
-    mutable std::vector<bool> m_dead;  // empty while no entry is dead
+    mutable std::vector<bool> m_dead; // empty while no entry is dead
     mutable int32_t m_dead_count { 0 };
     // Key -> raw position in m_entries; empty while the dictionary is small.
     mutable std::unordered_map<std::string, int32_t, KeyHash, std::equal_to<>> m_index;
@@ -366,10 +369,10 @@ std::string UpperText(std::string_view text);
 
 // Key text of an integer or string key; false for any other kind.
 bool KeyText(const Value& key, std::string* out);
-Value DictGet(const DictObj& d, const Value& key);   // copy, or "indefinido"
-void DictSet(DictObj& d, std::string_view key, const Value& value);  // ignores "inválido"
+Value DictGet(const DictObj& d, const Value& key); // copy, or "indefinido"
+void DictSet(DictObj& d, std::string_view key, const Value& value); // ignores "inválido"
 void DictSetByValue(DictObj& d, const Value& key, const Value& value);
-Value DictRemove(DictObj& d, const Value& key);      // "inválido" when absent
+Value DictRemove(DictObj& d, const Value& key); // "inválido" when absent
 Value DictPopLast(DictObj& d);
 Value DictKeys(const DictObj& d);
 Value DictUnion(const DictObj& a, const DictObj& b);
@@ -380,12 +383,12 @@ bool DictEqual(const DictObj& a, const DictObj& b);
 
 // ---- Lists -----------------------------------------------------------------
 
-Value ListGet(const ListObj& l, int32_t i);          // copy, or "indefinido"
+Value ListGet(const ListObj& l, int32_t i); // copy, or "indefinido"
 Value ListGetByText(const ListObj& l, std::string_view s);
 void ListPut(ListObj& l, int32_t i, const Value& v);
 void ListAppend(ListObj& l, const Value& v);
 void ListInsert(ListObj& l, int32_t i, const Value& v);
-Value ListRemove(ListObj& l, int32_t i);             // "inválido" when out of range
+Value ListRemove(ListObj& l, int32_t i); // "inválido" when out of range
 int32_t ListFind(const ListObj& l, int32_t start, const Value& v);
 int32_t ListFindSub(const ListObj& needle, const ListObj& hay);
 bool ListEqual(const ListObj& a, const ListObj& b);
@@ -393,8 +396,7 @@ Value ListConcat(const ListObj& a, const ListObj& b);
 void ListAppendAll(ListObj& a, const ListObj& b);
 Value ListMinus(const ListObj& a, const ListObj& b);
 Value ListIntersect(const ListObj& a, const ListObj& b);
-int32_t ListFindText(const ListObj& l, int32_t start, std::string_view s, bool ignore_case,
-                     bool partial);
+int32_t ListFindText(const ListObj& l, int32_t start, std::string_view s, bool ignore_case, bool partial);
 
 // ---- Text utilities --------------------------------------------------------
 
@@ -404,4 +406,4 @@ std::string JoinList(const ListObj& l, std::string_view sep);
 std::string PadText(std::string_view s, int32_t width);
 Value ListFromLines(const std::vector<std::string>& lines);
 
-}  // namespace palavrino::core
+} // namespace palavrino::core

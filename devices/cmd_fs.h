@@ -42,7 +42,7 @@ constexpr uint32_t ATTR_ALL = 63;
 constexpr size_t COPY_BLOCK_BYTES = 30000;
 
 struct DirEntry {
-    std::string name;  // Windows-1252, without a directory part
+    std::string name; // Windows-1252, without a directory part
     uint32_t attributes { 0 };
 };
 
@@ -62,4 +62,4 @@ std::vector<DirEntry> ListFolder(const std::string& folder, uint32_t mask);
 // entries are found only by a pattern that itself starts with ".".
 std::vector<DirEntry> SearchEntries(const std::string& pattern);
 
-}  // namespace palavrino::devices
+} // namespace palavrino::devices

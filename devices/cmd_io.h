@@ -5,11 +5,11 @@
 // one character at a time from it.
 #pragma once
 
+#include "core/json.h"
+
 #include <cstdint>
 #include <optional>
 #include <string_view>
-
-#include "core/json.h"
 
 namespace palavrino::core {
 class Machine;
@@ -46,4 +46,4 @@ bool WriteToDescriptor(interp::Runtime& rt, int32_t n, std::string_view text, bo
 // empty line; for a file, its characters with line ends.
 core::CharSource DescriptorCharSource(interp::Runtime& rt, int32_t n);
 
-}  // namespace palavrino::devices
+} // namespace palavrino::devices

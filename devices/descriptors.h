@@ -6,13 +6,13 @@
 // cmd_io.h.
 #pragma once
 
+#include "core/value.h"
+#include "devices/text_file.h"
+
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
-
-#include "core/value.h"
-#include "devices/text_file.h"
 
 namespace palavrino::core {
 class Machine;
@@ -85,4 +85,4 @@ private:
 // error code (result then "inválido").
 int ReadJsonFile(core::Machine& m, const std::string& name, core::Value& result);
 
-}  // namespace palavrino::devices
+} // namespace palavrino::devices

@@ -1,14 +1,14 @@
 // The built-ins that read files and folders whole: CONTEUDO, a file's lines
 // or the JSON value it holds, and DIRETORIO, the names in a folder. Both
 // leave the script's descriptors alone.
-#include <string>
-#include <vector>
-
 #include "core/char_tables.h"
 #include "devices/cmd_fs.h"
 #include "devices/descriptors.h"
 #include "devices/text_file.h"
 #include "interp/runtime.h"
+
+#include <string>
+#include <vector>
 
 namespace palavrino::devices {
 
@@ -17,7 +17,8 @@ using core::ValueKind;
 using interp::Runtime;
 
 // CONTEUDO (file [, "LISTA" | "JSON"])
-bool FnConteudo(core::Machine& m) {
+bool FnConteudo(core::Machine& m)
+{
     auto& rt = static_cast<Runtime&>(m);
     const Value& name = m.Arg(1);
     const Value& how = m.Arg(2);
@@ -56,7 +57,8 @@ bool FnConteudo(core::Machine& m) {
 }
 
 // DIRETORIO (folder [, "DIR" | "ARQ" | "TUDO"])
-bool FnDiretorio(core::Machine& m) {
+bool FnDiretorio(core::Machine& m)
+{
     const Value& folder = m.Arg(1);
     const Value& kind = m.Arg(2);
     if (!folder.is(ValueKind::String))
@@ -78,4 +80,4 @@ bool FnDiretorio(core::Machine& m) {
     return true;
 }
 
-}  // namespace palavrino::devices
+} // namespace palavrino::devices

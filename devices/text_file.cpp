@@ -3,21 +3,25 @@
 // line; character reads are served from the decoded line.
 #include "devices/text_file.h"
 
+#include "console/encoding.h"
+
 #include <cerrno>
 #include <filesystem>
-
-#include "console/encoding.h"
 
 namespace palavrino::devices {
 
 namespace {
 
-// The error code of the call that just failed, never 0.
-int LastError(int fallback) { return errno != 0 ? errno : fallback; }
+    // The error code of the call that just failed, never 0.
+    int LastError(int fallback)
+    {
+        return errno != 0 ? errno : fallback;
+    }
 
-}  // namespace
+} // namespace
 
-std::unique_ptr<TextFile> TextFile::Open(const std::string& name, FileMode mode, int& error) {
+std::unique_ptr<TextFile> TextFile::Open(const std::string& name, FileMode mode, int& error)
+{
     error = 0;
     std::string path = console::Cp1252ToUtf8(name);
     if (path.empty()) {
@@ -41,12 +45,14 @@ std::unique_ptr<TextFile> TextFile::Open(const std::string& name, FileMode mode,
     return std::unique_ptr<TextFile>(new TextFile(f, mode));
 }
 
-TextFile::~TextFile() {
+TextFile::~TextFile()
+{
     if (m_file)
         std::fclose(m_file);
 }
 
-int TextFile::Close() {
+int TextFile::Close()
+{
     if (!m_file)
         return 0;
     errno = 0;
@@ -55,7 +61,8 @@ int TextFile::Close() {
     return rc == 0 ? 0 : LastError(EIO);
 }
 
-int TextFile::ReadRawLine(std::string& raw, bool& ended_by_lf) {
+int TextFile::ReadRawLine(std::string& raw, bool& ended_by_lf)
+{
     raw.clear();
     ended_by_lf = false;
     if (!m_file || !readable())
@@ -90,7 +97,8 @@ int TextFile::ReadRawLine(std::string& raw, bool& ended_by_lf) {
     return 0;
 }
 
-bool TextFile::AtEnd() {
+bool TextFile::AtEnd()
+{
     if (m_pending_pos < m_pending.size())
         return false;
     if (!m_file || !readable() || m_hit_end)
@@ -106,7 +114,8 @@ bool TextFile::AtEnd() {
     return false;
 }
 
-int TextFile::ReadLine(std::string& line) {
+int TextFile::ReadLine(std::string& line)
+{
     line.clear();
     if (m_pending_pos < m_pending.size()) {
         size_t lf = m_pending.find('\n', m_pending_pos);
@@ -124,7 +133,8 @@ int TextFile::ReadLine(std::string& line) {
     return 0;
 }
 
-int TextFile::ReadChar() {
+int TextFile::ReadChar()
+{
     if (m_pending_pos >= m_pending.size()) {
         std::string raw;
         bool lf = false;
@@ -140,7 +150,8 @@ int TextFile::ReadChar() {
     return static_cast<unsigned char>(m_pending[m_pending_pos++]);
 }
 
-int TextFile::Write(std::string_view text, bool line_end) {
+int TextFile::Write(std::string_view text, bool line_end)
+{
     if (!m_file || readable())
         return EBADF;
     std::string out = console::Cp1252ToUtf8(text);
@@ -160,7 +171,8 @@ int TextFile::Write(std::string_view text, bool line_end) {
     return 0;
 }
 
-int ReadFileLines(const std::string& name, std::vector<std::string>& lines) {
+int ReadFileLines(const std::string& name, std::vector<std::string>& lines)
+{
     lines.clear();
     int error = 0;
     std::unique_ptr<TextFile> file = TextFile::Open(name, FileMode::Read, error);
@@ -178,4 +190,4 @@ int ReadFileLines(const std::string& name, std::vector<std::string>& lines) {
     return file->Close();
 }
 
-}  // namespace palavrino::devices
+} // namespace palavrino::devices

@@ -22,9 +22,9 @@ constexpr int IO_END_OF_FILE = 1;
 constexpr int CTRL_Z = 26;
 
 enum class FileMode : uint8_t {
-    Read = 0,    // an existing file, from its start
-    Append = 1,  // written after its last byte; created when absent
-    Create = 2,  // created anew, or emptied
+    Read = 0, // an existing file, from its start
+    Append = 1, // written after its last byte; created when absent
+    Create = 2, // created anew, or emptied
 };
 
 // What every stream held by a descriptor offers the descriptor table; each
@@ -62,7 +62,11 @@ public:
     int Close() override;
 
 private:
-    TextFile(std::FILE* file, FileMode mode) : m_file(file), m_mode(mode) { }
+    TextFile(std::FILE* file, FileMode mode)
+        : m_file(file)
+        , m_mode(mode)
+    {
+    }
     // Reads the next raw line; 0, IO_END_OF_FILE or an error code.
     int ReadRawLine(std::string& raw, bool& ended_by_lf);
 
@@ -80,4 +84,4 @@ private:
 // of the open or of a read.
 int ReadFileLines(const std::string& name, std::vector<std::string>& lines);
 
-}  // namespace palavrino::devices
+} // namespace palavrino::devices

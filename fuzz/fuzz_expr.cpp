@@ -1,15 +1,16 @@
 // Feeds arbitrary bytes to the expression parser, once checking only (as
 // the compile pass does) and once evaluating, after defining a few
 // variables the input may name.
-#include <cstddef>
-#include <cstdint>
-
 #include "core/value.h"
 #include "fuzz/fuzz_machine.h"
 
+#include <cstddef>
+#include <cstdint>
+
 namespace {
 
-void Define(palavrino::fuzz::FuzzMachine& m, const char* name, palavrino::core::Value v) {
+void Define(palavrino::fuzz::FuzzMachine& m, const char* name, palavrino::core::Value v)
+{
     palavrino::core::SymtbEntry* e = m.symbols.FindOrAddSymbol(0, nullptr, name, true);
     e->kind = palavrino::core::SymbolKind::Variable;
     m.VariableCell(*e).value = std::move(v);
@@ -17,7 +18,8 @@ void Define(palavrino::fuzz::FuzzMachine& m, const char* name, palavrino::core::
 
 // Inputs whose numbers only ask for huge lists test the machine's memory,
 // not the parser; ranges are bounded by the core in any case.
-bool AsksForHugeValues(const uint8_t* data, size_t size) {
+bool AsksForHugeValues(const uint8_t* data, size_t size)
+{
     size_t run = 0;
     for (size_t i = 0; i < size; ++i) {
         run = (data[i] >= '0' && data[i] <= '9') ? run + 1 : 0;
@@ -27,9 +29,10 @@ bool AsksForHugeValues(const uint8_t* data, size_t size) {
     return false;
 }
 
-}  // namespace
+} // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
     using namespace palavrino;
     if (AsksForHugeValues(data, size))
         return 0;

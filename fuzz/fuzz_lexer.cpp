@@ -1,10 +1,11 @@
 // Feeds arbitrary bytes to the lexer as one line and scans it to the end.
+#include "fuzz/fuzz_machine.h"
+
 #include <cstddef>
 #include <cstdint>
 
-#include "fuzz/fuzz_machine.h"
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
     palavrino::fuzz::FuzzMachine m;
     std::string line = palavrino::fuzz::AsLine(data, size);
     m.lexer.StartLine(1, line.data(), line.size() - 1);

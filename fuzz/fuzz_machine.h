@@ -2,9 +2,9 @@
 // user functions have no bodies.
 #pragma once
 
-#include <string>
-
 #include "core/machine.h"
+
+#include <string>
 
 namespace palavrino::fuzz {
 
@@ -21,7 +21,8 @@ public:
 };
 
 // Lines handed to the lexer end with a line feed and hold none inside.
-inline std::string AsLine(const uint8_t* data, size_t size) {
+inline std::string AsLine(const uint8_t* data, size_t size)
+{
     std::string line(reinterpret_cast<const char*>(data), size);
     for (char& c : line)
         if (c == '\n')
@@ -30,4 +31,4 @@ inline std::string AsLine(const uint8_t* data, size_t size) {
     return line;
 }
 
-}  // namespace palavrino::fuzz
+} // namespace palavrino::fuzz

@@ -4,9 +4,6 @@
 // by PGMTALIRA) and shows one section, or the list of topics.
 #include "interp/cmd_admin.h"
 
-#include <chrono>
-#include <cstdio>
-
 #include "console/config.h"
 #include "console/encoding.h"
 #include "core/char_tables.h"
@@ -14,119 +11,134 @@
 #include "interp/command_helpers.h"
 #include "interp/runtime.h"
 
+#include <chrono>
+#include <cstdio>
+
 namespace palavrino::interp {
 
 namespace {
 
-constexpr std::string_view VERSION_TEXT = "6.3";
-constexpr double VERSION_NUMBER = 6.3;
+    constexpr std::string_view VERSION_TEXT = "6.3";
+    constexpr double VERSION_NUMBER = 6.3;
 
-// Reads a signed decimal number with "." as the separator, whatever the
-// locale.
-bool ParseVersion(std::string_view text, double* out) {
-    double value = 0;
-    double scale = 0;
-    bool digits = false;
-    size_t i = 0;
-    bool negative = !text.empty() && text[0] == '-';
-    if (negative || (!text.empty() && text[0] == '+'))
-        ++i;
-    for (; i < text.size(); ++i) {
-        char c = text[i];
-        if (c >= '0' && c <= '9') {
-            digits = true;
-            if (scale == 0) {
-                value = value * 10 + (c - '0');
+    // Reads a signed decimal number with "." as the separator, whatever the
+    // locale.
+    bool ParseVersion(std::string_view text, double* out)
+    {
+        double value = 0;
+        double scale = 0;
+        bool digits = false;
+        size_t i = 0;
+        bool negative = !text.empty() && text[0] == '-';
+        if (negative || (!text.empty() && text[0] == '+'))
+            ++i;
+        for (; i < text.size(); ++i) {
+            char c = text[i];
+            if (c >= '0' && c <= '9') {
+                digits = true;
+                if (scale == 0) {
+                    value = value * 10 + (c - '0');
+                } else {
+                    value += (c - '0') * scale;
+                    scale /= 10;
+                }
+            } else if (c == '.' && scale == 0) {
+                scale = 0.1;
             } else {
-                value += (c - '0') * scale;
-                scale /= 10;
+                return false;
             }
-        } else if (c == '.' && scale == 0) {
-            scale = 0.1;
-        } else {
-            return false;
+        }
+        *out = negative ? -value : value;
+        return digits;
+    }
+
+    std::string Trim(const std::string& s)
+    {
+        size_t b = s.find_first_not_of(" \t");
+        if (b == std::string::npos)
+            return {};
+        size_t e = s.find_last_not_of(" \t");
+        return s.substr(b, e - b + 1);
+    }
+
+    std::string Format(const char* format, const std::string& a, const std::string& b, const std::string& c,
+        const std::string& d, const std::string& e)
+    {
+        int n = std::snprintf(nullptr, 0, format, a.c_str(), b.c_str(), c.c_str(), d.c_str(), e.c_str());
+        std::string out(static_cast<size_t>(n < 0 ? 0 : n), '\0');
+        std::snprintf(
+            out.data(), out.size() + 1, format, a.c_str(), b.c_str(), c.c_str(), d.c_str(), e.c_str());
+        return out;
+    }
+
+    // ---- The manual ----
+
+    constexpr std::string_view SECTION_MARK = "== ";
+    // A topic typed at the list is a command or function name.
+    constexpr int MAX_TOPIC_LENGTH = 40;
+    // Tab stops of the manual's text.
+    constexpr size_t MANUAL_TAB_COLUMNS = 4;
+
+    bool OpensSection(std::string_view line)
+    {
+        return line.substr(0, SECTION_MARK.size()) == SECTION_MARK;
+    }
+
+    std::string ExpandTabs(std::string_view line)
+    {
+        std::string out;
+        for (char c : line) {
+            if (c != '\t') {
+                out += c;
+                continue;
+            }
+            do
+                out += ' ';
+            while (out.size() % MANUAL_TAB_COLUMNS != 0);
+        }
+        return out;
+    }
+
+    // Where the manual is: under PGMTALIRA when the configuration names it,
+    // otherwise in the environment's data folder. Windows-1252, like every name
+    // the file layer opens.
+    std::string ManualPath(Runtime& rt)
+    {
+        std::string folder = rt.io.ReadConfig("TALIRA", "PGMTALIRA");
+        if (folder.empty())
+            return console::DecodeTextLine(console::DefaultDataPath("manual/pl.txt").string());
+        if (folder.back() != '/')
+            folder += '/';
+        return folder + "manual/pl.txt";
+    }
+
+    void ShowLines(Runtime& rt, const std::vector<std::string>& lines)
+    {
+        for (const std::string& line : lines) {
+            if (line.find_first_not_of(' ') == std::string::npos)
+                rt.NewLine();
+            else
+                rt.WriteLineAndSpeak(line);
         }
     }
-    *out = negative ? -value : value;
-    return digits;
-}
 
-std::string Trim(const std::string& s) {
-    size_t b = s.find_first_not_of(" \t");
-    if (b == std::string::npos)
-        return {};
-    size_t e = s.find_last_not_of(" \t");
-    return s.substr(b, e - b + 1);
-}
-
-std::string Format(const char* format, const std::string& a, const std::string& b, const std::string& c,
-    const std::string& d, const std::string& e) {
-    int n = std::snprintf(nullptr, 0, format, a.c_str(), b.c_str(), c.c_str(), d.c_str(), e.c_str());
-    std::string out(static_cast<size_t>(n < 0 ? 0 : n), '\0');
-    std::snprintf(out.data(), out.size() + 1, format, a.c_str(), b.c_str(), c.c_str(), d.c_str(), e.c_str());
-    return out;
-}
-
-// ---- The manual ----
-
-constexpr std::string_view SECTION_MARK = "== ";
-// A topic typed at the list is a command or function name.
-constexpr int MAX_TOPIC_LENGTH = 40;
-// Tab stops of the manual's text.
-constexpr size_t MANUAL_TAB_COLUMNS = 4;
-
-bool OpensSection(std::string_view line) { return line.substr(0, SECTION_MARK.size()) == SECTION_MARK; }
-
-std::string ExpandTabs(std::string_view line) {
-    std::string out;
-    for (char c : line) {
-        if (c != '\t') {
-            out += c;
-            continue;
+    void ShowSection(Runtime& rt, const std::vector<std::string>& manual, const std::string& topic)
+    {
+        std::optional<std::vector<std::string>> section = ManualSection(manual, topic);
+        if (!section) {
+            rt.ReportErrorHere("Ajuda n\xE3o encontrada para o comando " + topic);
+            return;
         }
-        do
-            out += ' ';
-        while (out.size() % MANUAL_TAB_COLUMNS != 0);
+        // FIXME: the section belongs in the paragraph editor (framed, 80 columns
+        // by 16 rows), where the user can move through it; until that screen
+        // exists its lines are written and spoken in turn.
+        ShowLines(rt, *section);
     }
-    return out;
-}
 
-// Where the manual is: under PGMTALIRA when the configuration names it,
-// otherwise in the environment's data folder. Windows-1252, like every name
-// the file layer opens.
-std::string ManualPath(Runtime& rt) {
-    std::string folder = rt.io.ReadConfig("TALIRA", "PGMTALIRA");
-    if (folder.empty())
-        return console::DecodeTextLine(console::DefaultDataPath("manual/pl.txt").string());
-    if (folder.back() != '/')
-        folder += '/';
-    return folder + "manual/pl.txt";
-}
+} // namespace
 
-void ShowLines(Runtime& rt, const std::vector<std::string>& lines) {
-    for (const std::string& line : lines) {
-        if (line.find_first_not_of(' ') == std::string::npos)
-            rt.NewLine();
-        else
-            rt.WriteLineAndSpeak(line);
-    }
-}
-
-void ShowSection(Runtime& rt, const std::vector<std::string>& manual, const std::string& topic) {
-    std::optional<std::vector<std::string>> section = ManualSection(manual, topic);
-    if (!section) {
-        rt.ReportErrorHere("Ajuda n\xE3o encontrada para o comando " + topic);
-        return;
-    }
-    // FIXME: the section belongs in the paragraph editor (framed, 80 columns
-    // by 16 rows), where the user can move through it; until that screen
-    // exists its lines are written and spoken in turn.
-    ShowLines(rt, *section);
-}
-
-}  // namespace
-
-std::vector<std::string> ManualTopics(const std::vector<std::string>& lines) {
+std::vector<std::string> ManualTopics(const std::vector<std::string>& lines)
+{
     std::vector<std::string> topics;
     for (const std::string& line : lines) {
         if (!OpensSection(line))
@@ -142,7 +154,9 @@ std::vector<std::string> ManualTopics(const std::vector<std::string>& lines) {
     return topics;
 }
 
-std::optional<std::vector<std::string>> ManualSection(const std::vector<std::string>& lines, std::string_view topic) {
+std::optional<std::vector<std::string>> ManualSection(
+    const std::vector<std::string>& lines, std::string_view topic)
+{
     const std::string wanted = core::FoldName(topic);
     if (wanted.empty())
         return std::nullopt;
@@ -178,7 +192,8 @@ std::optional<std::vector<std::string>> ManualSection(const std::vector<std::str
     return section;
 }
 
-bool CmdVersao(Runtime& rt) {
+bool CmdVersao(Runtime& rt)
+{
     Value v;
     rt.ParseExpression(v);
     if (!v.is(ValueKind::String) || v.Text().empty()) {
@@ -190,11 +205,13 @@ bool CmdVersao(Runtime& rt) {
     if (!ParseVersion(text, &wanted))
         rt.ReportErrorHere(text + " n\xE3o \xE9 um n\xFAmero v\xE1lido de vers\xE3o");
     else if (wanted > VERSION_NUMBER + 1e-9)
-        rt.ReportErrorHere("Cuidado: a vers\xE3o corrente deste interpretador \xE9 " + std::string(VERSION_TEXT));
+        rt.ReportErrorHere(
+            "Cuidado: a vers\xE3o corrente deste interpretador \xE9 " + std::string(VERSION_TEXT));
     return true;
 }
 
-bool CmdDebug(Runtime& rt) {
+bool CmdDebug(Runtime& rt)
+{
     bool off = rt.lexer.IsOperator(core::OpCode::Subtract) || rt.lexer.TokenIsWord("N");
     rt.lexer.SkipRestOfLine();
     rt.Slot().trace = !off;
@@ -202,14 +219,16 @@ bool CmdDebug(Runtime& rt) {
     return true;
 }
 
-bool CmdRandomiza(Runtime& rt) {
+bool CmdRandomiza(Runtime& rt)
+{
     rt.lexer.SkipRestOfLine();
     auto now = std::chrono::high_resolution_clock::now().time_since_epoch().count();
     rt.random.seed(static_cast<uint32_t>(now ^ (now >> 32)));
     return true;
 }
 
-bool CmdSimbolos(Runtime& rt) {
+bool CmdSimbolos(Runtime& rt)
+{
     const std::string dashes(69, '-');
     // The frame of dashes and headings only surrounds a listing that has
     // rows; labels and functions are never listed.
@@ -248,14 +267,17 @@ bool CmdSimbolos(Runtime& rt) {
     rt.WriteLineAndSpeak("   N\xF3s de Objetos:            " + std::to_string(h.objects));
     rt.WriteLineAndSpeak("   Comandos Novos:            0");
     rt.WriteLineAndSpeak("   sizeof Operand, ObjRec:    12, 20");
-    rt.WriteLineAndSpeak("   Maior Lista de Colis\xF5" "es:   " + core::IntToText(rt.symbols.LongestChain()));
+    rt.WriteLineAndSpeak("   Maior Lista de Colis\xF5"
+                         "es:   "
+        + core::IntToText(rt.symbols.LongestChain()));
     if (any)
         rt.WriteLineAndSpeak(dashes);
     return true;
 }
 
 // AJUDA [topic]
-bool CmdAjuda(Runtime& rt) {
+bool CmdAjuda(Runtime& rt)
+{
     std::string topic;
     bool has_topic = !rt.lexer.AtEnd();
     if (has_topic) {
@@ -293,4 +315,4 @@ bool CmdAjuda(Runtime& rt) {
     return true;
 }
 
-}  // namespace palavrino::interp
+} // namespace palavrino::interp

@@ -25,6 +25,7 @@ std::vector<std::string> ManualTopics(const std::vector<std::string>& lines);
 // lines with tabs expanded to 4-column stops. A section whose topic is the
 // topic itself is preferred; otherwise the first whose topic starts with
 // it. Letters compare without case or accents. Nothing when none matches.
-std::optional<std::vector<std::string>> ManualSection(const std::vector<std::string>& lines, std::string_view topic);
+std::optional<std::vector<std::string>> ManualSection(
+    const std::vector<std::string>& lines, std::string_view topic);
 
-}  // namespace palavrino::interp
+} // namespace palavrino::interp

@@ -5,242 +5,266 @@
 // line to find it.
 #include "interp/cmd_control.h"
 
-#include <optional>
-
 #include "core/messages.h"
 #include "interp/command_helpers.h"
 #include "interp/runtime.h"
 #include "interp/script_search.h"
 
+#include <optional>
+
 namespace palavrino::interp {
 
 namespace {
 
-CodeRec& LineRec(Runtime& rt, int32_t line) { return rt.Slot().lines[static_cast<size_t>(line)]; }
-CodeRec& CurrentRec(Runtime& rt) { return LineRec(rt, rt.Slot().current_line); }
-
-bool ValidLine(Runtime& rt, int32_t line) { return line > 0 && line <= rt.Slot().last_line; }
-
-// Continue at the line after the FIM that closes the block opened at `head`.
-void ContinueAfterEnd(Runtime& rt, int32_t head) {
-    int32_t end = LineRec(rt, head).jump;
-    rt.Slot().next_line = ValidLine(rt, end) ? LineRec(rt, end).next : rt.Slot().last_line + 1;
-}
-
-void SkipWord(Runtime& rt, std::string_view word) {
-    if (rt.lexer.TokenIsWord(word))
-        rt.lexer.NextToken();
-}
-
-// Number of passes a PARA domain gives.
-int64_t DomainCount(const Value& domain) {
-    switch (domain.kind()) {
-    case ValueKind::Range: {
-        int64_t a = domain.RangeFirst();
-        int64_t b = domain.RangeSecond();
-        return (a > b ? a - b : b - a) + 1;
+    CodeRec& LineRec(Runtime& rt, int32_t line)
+    {
+        return rt.Slot().lines[static_cast<size_t>(line)];
     }
-    case ValueKind::String: return static_cast<int64_t>(domain.Text().size());
-    case ValueKind::List: return domain.List().Count();
-    default: return 0;
+    CodeRec& CurrentRec(Runtime& rt)
+    {
+        return LineRec(rt, rt.Slot().current_line);
     }
-}
 
-// Re-reads a PARA head line and resets its control variable, so it is
-// undefined after the loop however the loop was left.
-void ResetIterator(Runtime& rt, int32_t head) {
-    const core::TokenRec saved = rt.lexer.tok;
-    rt.PointAtLine(head);
-    bool reporting = rt.error_reporting;
-    rt.error_reporting = false;
-    core::TargetRec t;
-    if (core::ParseTarget(rt, t, false) && core::TargetIsPlain(t)) {
+    bool ValidLine(Runtime& rt, int32_t line)
+    {
+        return line > 0 && line <= rt.Slot().last_line;
+    }
+
+    // Continue at the line after the FIM that closes the block opened at `head`.
+    void ContinueAfterEnd(Runtime& rt, int32_t head)
+    {
+        int32_t end = LineRec(rt, head).jump;
+        rt.Slot().next_line = ValidLine(rt, end) ? LineRec(rt, end).next : rt.Slot().last_line + 1;
+    }
+
+    void SkipWord(Runtime& rt, std::string_view word)
+    {
+        if (rt.lexer.TokenIsWord(word))
+            rt.lexer.NextToken();
+    }
+
+    // Number of passes a PARA domain gives.
+    int64_t DomainCount(const Value& domain)
+    {
+        switch (domain.kind()) {
+        case ValueKind::Range: {
+            int64_t a = domain.RangeFirst();
+            int64_t b = domain.RangeSecond();
+            return (a > b ? a - b : b - a) + 1;
+        }
+        case ValueKind::String:
+            return static_cast<int64_t>(domain.Text().size());
+        case ValueKind::List:
+            return domain.List().Count();
+        default:
+            return 0;
+        }
+    }
+
+    // Re-reads a PARA head line and resets its control variable, so it is
+    // undefined after the loop however the loop was left.
+    void ResetIterator(Runtime& rt, int32_t head)
+    {
+        const core::TokenRec saved = rt.lexer.tok;
+        rt.PointAtLine(head);
+        bool reporting = rt.error_reporting;
+        rt.error_reporting = false;
+        core::TargetRec t;
+        if (core::ParseTarget(rt, t, false) && core::TargetIsPlain(t)) {
+            core::VarCell& cell = rt.VariableCell(*t.entry);
+            cell.iterator = -1;
+            cell.value = Value::Undefined();
+        }
+        rt.error_reporting = reporting;
+        rt.lexer.tok = saved;
+    }
+
+    bool IsHeadOf(Runtime& rt, int32_t head, std::string_view word)
+    {
+        const CodeRec& rec = LineRec(rt, head);
+        return rec.command && rec.command->name == word;
+    }
+
+    // The FIM of a PARA loop: step the iterator or leave the loop.
+    bool EndOfPara(Runtime& rt, int32_t head)
+    {
+        rt.PointAtLine(head);
+        core::TargetRec t;
+        if (!core::ParseTarget(rt, t, false))
+            return false;
+        rt.lexer.SkipRestOfLine();
+        if (!core::TargetIsPlain(t) || rt.VariableCell(*t.entry).iterator < 0)
+            return Fail(rt, "A vari\xE1vel " + t.entry->name + " n\xE3o \xE9 um iterador");
         core::VarCell& cell = rt.VariableCell(*t.entry);
-        cell.iterator = -1;
-        cell.value = Value::Undefined();
-    }
-    rt.error_reporting = reporting;
-    rt.lexer.tok = saved;
-}
-
-bool IsHeadOf(Runtime& rt, int32_t head, std::string_view word) {
-    const CodeRec& rec = LineRec(rt, head);
-    return rec.command && rec.command->name == word;
-}
-
-// The FIM of a PARA loop: step the iterator or leave the loop.
-bool EndOfPara(Runtime& rt, int32_t head) {
-    rt.PointAtLine(head);
-    core::TargetRec t;
-    if (!core::ParseTarget(rt, t, false))
-        return false;
-    rt.lexer.SkipRestOfLine();
-    if (!core::TargetIsPlain(t) || rt.VariableCell(*t.entry).iterator < 0)
-        return Fail(rt, "A vari\xE1vel " + t.entry->name + " n\xE3o \xE9 um iterador");
-    core::VarCell& cell = rt.VariableCell(*t.entry);
-    if (cell.iterator < DomainCount(cell.value) - 1) {
-        ++cell.iterator;
-        rt.Slot().next_line = LineRec(rt, head).next;
-    } else {
-        cell.iterator = -1;
-        cell.value = Value::Undefined();
-    }
-    return true;
-}
-
-constexpr std::string_view MSG_REPETE_LIMIT = "Limite superior para o comando REPETE deve ser inteiro";
-
-// The FIM of a REPETE loop: count up to the limit, evaluated again.
-bool EndOfRepete(Runtime& rt, int32_t head) {
-    rt.PointAtLine(head);
-    core::TargetRec t;
-    if (!core::ParseTarget(rt, t, false))
-        return false;
-    Value limit;
-    rt.ParseExpressionAs(limit, ValueKind::Integer);
-    rt.lexer.SkipRestOfLine();
-    if (!limit.is(ValueKind::Integer))
-        return Fail(rt, MSG_REPETE_LIMIT);
-    Value current = core::ReadTargetAs(rt, t, ValueKind::Integer);
-    if (!current.is(ValueKind::Integer))
-        return Fail(rt, "A vari\xE1vel de controle do comando REPETE n\xE3o cont\xE9m um valor inteiro");
-    if (current.AsInt() < limit.AsInt()) {
-        if (!core::AssignTarget(rt, t, Value::Int(current.AsInt() + 1)))
-            return false;
-        rt.Slot().next_line = LineRec(rt, head).next;
-    }
-    return true;
-}
-
-// Locals after FUNCAO's ":" or after LOCAL: name [= value], ...
-bool DeclareLocals(Runtime& rt, SymtbEntry& function, int32_t& count) {
-    core::TokenRec& t = rt.lexer.tok;
-    while (t.kind == core::TokenKind::Word) {
-        std::string name = t.text;
-        if (!rt.PushExec())
-            return false;
-        core::ExecRec& slot = rt.Top();
-        slot.kind = core::ExecKind::Local;
-        int32_t offset = rt.stack_top - rt.frame_base;
-        if (!rt.DefineLocal(rt.current_slot, &function, name, offset))
-            return false;
-        rt.lexer.NextToken();
-        Value initial = Value::Undefined();
-        if (t.kind == core::TokenKind::Assign || rt.lexer.IsOperator(core::OpCode::Equal)) {
-            rt.lexer.NextToken();
-            rt.ParseExpression(initial);
+        if (cell.iterator < DomainCount(cell.value) - 1) {
+            ++cell.iterator;
+            rt.Slot().next_line = LineRec(rt, head).next;
+        } else {
+            cell.iterator = -1;
+            cell.value = Value::Undefined();
         }
-        rt.stack[static_cast<size_t>(rt.frame_base + offset)].var.value = std::move(initial);
-        ++count;
-        if (t.kind == core::TokenKind::Comma)
-            rt.lexer.NextToken();
+        return true;
     }
-    return true;
-}
 
-// Where DESVIA and CHAMA go: a slot and a line.
-struct JumpTarget {
-    int32_t slot;
-    int32_t line;
-    bool other_script;
-};
+    constexpr std::string_view MSG_REPETE_LIMIT = "Limite superior para o comando REPETE deve ser inteiro";
 
-std::optional<JumpTarget> ParseJumpTarget(Runtime& rt) {
-    JumpTarget target { rt.current_slot, -1, false };
-    std::string script;
-    core::TokenRec& t = rt.lexer.tok;
-    if (rt.lexer.TokenIsWord("SCRIPT")) {
-        rt.lexer.NextToken();
-        Value name;
-        rt.ParseExpressionAs(name, ValueKind::String);
-        if (!name.is(ValueKind::String) || name.Text().empty()) {
-            Fail(rt, "Esperava o nome de um script");
-            return std::nullopt;
+    // The FIM of a REPETE loop: count up to the limit, evaluated again.
+    bool EndOfRepete(Runtime& rt, int32_t head)
+    {
+        rt.PointAtLine(head);
+        core::TargetRec t;
+        if (!core::ParseTarget(rt, t, false))
+            return false;
+        Value limit;
+        rt.ParseExpressionAs(limit, ValueKind::Integer);
+        rt.lexer.SkipRestOfLine();
+        if (!limit.is(ValueKind::Integer))
+            return Fail(rt, MSG_REPETE_LIMIT);
+        Value current = core::ReadTargetAs(rt, t, ValueKind::Integer);
+        if (!current.is(ValueKind::Integer))
+            return Fail(rt, "A vari\xE1vel de controle do comando REPETE n\xE3o cont\xE9m um valor inteiro");
+        if (current.AsInt() < limit.AsInt()) {
+            if (!core::AssignTarget(rt, t, Value::Int(current.AsInt() + 1)))
+                return false;
+            rt.Slot().next_line = LineRec(rt, head).next;
         }
-        script = name.Text();
+        return true;
     }
-    std::string label;
-    if (t.kind == core::TokenKind::LabelWord) {
-        label = t.text;
-        rt.lexer.NextToken();
-    } else if (!rt.lexer.AtEnd()) {
-        Value v;
-        rt.ParseExpressionAs(v, ValueKind::String);
-        if (!v.is(ValueKind::String) || v.Text().empty()) {
+
+    // Locals after FUNCAO's ":" or after LOCAL: name [= value], ...
+    bool DeclareLocals(Runtime& rt, SymtbEntry& function, int32_t& count)
+    {
+        core::TokenRec& t = rt.lexer.tok;
+        while (t.kind == core::TokenKind::Word) {
+            std::string name = t.text;
+            if (!rt.PushExec())
+                return false;
+            core::ExecRec& slot = rt.Top();
+            slot.kind = core::ExecKind::Local;
+            int32_t offset = rt.stack_top - rt.frame_base;
+            if (!rt.DefineLocal(rt.current_slot, &function, name, offset))
+                return false;
+            rt.lexer.NextToken();
+            Value initial = Value::Undefined();
+            if (t.kind == core::TokenKind::Assign || rt.lexer.IsOperator(core::OpCode::Equal)) {
+                rt.lexer.NextToken();
+                rt.ParseExpression(initial);
+            }
+            rt.stack[static_cast<size_t>(rt.frame_base + offset)].var.value = std::move(initial);
+            ++count;
+            if (t.kind == core::TokenKind::Comma)
+                rt.lexer.NextToken();
+        }
+        return true;
+    }
+
+    // Where DESVIA and CHAMA go: a slot and a line.
+    struct JumpTarget {
+        int32_t slot;
+        int32_t line;
+        bool other_script;
+    };
+
+    std::optional<JumpTarget> ParseJumpTarget(Runtime& rt)
+    {
+        JumpTarget target { rt.current_slot, -1, false };
+        std::string script;
+        core::TokenRec& t = rt.lexer.tok;
+        if (rt.lexer.TokenIsWord("SCRIPT")) {
+            rt.lexer.NextToken();
+            Value name;
+            rt.ParseExpressionAs(name, ValueKind::String);
+            if (!name.is(ValueKind::String) || name.Text().empty()) {
+                Fail(rt, "Esperava o nome de um script");
+                return std::nullopt;
+            }
+            script = name.Text();
+        }
+        std::string label;
+        if (t.kind == core::TokenKind::LabelWord) {
+            label = t.text;
+            rt.lexer.NextToken();
+        } else if (!rt.lexer.AtEnd()) {
+            Value v;
+            rt.ParseExpressionAs(v, ValueKind::String);
+            if (!v.is(ValueKind::String) || v.Text().empty()) {
+                Fail(rt, "Esperava um r\xF3tulo");
+                return std::nullopt;
+            }
+            label = v.Text();
+        } else if (script.empty()) {
             Fail(rt, "Esperava um r\xF3tulo");
             return std::nullopt;
         }
-        label = v.Text();
-    } else if (script.empty()) {
-        Fail(rt, "Esperava um r\xF3tulo");
-        return std::nullopt;
-    }
-    if (!script.empty()) {
-        int32_t slot = rt.LoadScriptFile(FindScriptFile(script, ""));
-        if (slot < 0) {
-            Fail(rt, "Erro na leitura do script \"" + script + "\"");
-            return std::nullopt;
+        if (!script.empty()) {
+            int32_t slot = rt.LoadScriptFile(FindScriptFile(script, ""));
+            if (slot < 0) {
+                Fail(rt, "Erro na leitura do script \"" + script + "\"");
+                return std::nullopt;
+            }
+            if (!rt.CompileSlot(slot)) {
+                rt.FreeSlot(slot);
+                Fail(rt, "O script \"" + script + "\" possui erros sint\xE1ticos");
+                return std::nullopt;
+            }
+            target.slot = slot;
+            target.other_script = slot != rt.current_slot;
         }
-        if (!rt.CompileSlot(slot)) {
-            rt.FreeSlot(slot);
-            Fail(rt, "O script \"" + script + "\" possui erros sint\xE1ticos");
-            return std::nullopt;
+        ScriptRec& s = rt.SlotAt(target.slot);
+        if (!label.empty()) {
+            SymtbEntry* scope = target.slot == rt.current_slot ? rt.current_function : nullptr;
+            target.line = rt.FindLabel(target.slot, scope, label);
+            if (target.line < 0) {
+                Fail(rt, "R\xF3tulo " + label + " n\xE3o foi definido ou n\xE3o tem o escopo correto");
+                return std::nullopt;
+            }
+        } else {
+            target.line = 1;
+            if (s.last_line >= 1 && s.lines[1].function) {
+                Fail(rt, "N\xE3o ser\xE1 poss\xEDvel desviar remotamente para a linha, devido ao escopo");
+                return std::nullopt;
+            }
         }
-        target.slot = slot;
-        target.other_script = slot != rt.current_slot;
+        return target;
     }
-    ScriptRec& s = rt.SlotAt(target.slot);
-    if (!label.empty()) {
-        SymtbEntry* scope = target.slot == rt.current_slot ? rt.current_function : nullptr;
-        target.line = rt.FindLabel(target.slot, scope, label);
-        if (target.line < 0) {
-            Fail(rt, "R\xF3tulo " + label + " n\xE3o foi definido ou n\xE3o tem o escopo correto");
-            return std::nullopt;
+
+    // Continues the run in another slot at a line, as if its run had begun there.
+    void EnterSlot(Runtime& rt, int32_t slot, int32_t line)
+    {
+        rt.current_slot = slot;
+        ScriptRec& s = rt.Slot();
+        s.returned = false;
+        s.stop = false;
+        s.failed = false;
+        s.next_line = line;
+    }
+
+    // The common start of DESVIA and CHAMA. In interactive mode only another
+    // script may be named, and it runs here and now (Done).
+    enum class JumpStart : uint8_t { Go = 0, Done = 1, Failed = 2 };
+
+    JumpStart StartJump(Runtime& rt, std::string_view interactive_refusal, JumpTarget& target)
+    {
+        if (rt.current_slot == 0 && !rt.lexer.TokenIsWord("SCRIPT")) {
+            Fail(rt, interactive_refusal);
+            return JumpStart::Failed;
         }
-    } else {
-        target.line = 1;
-        if (s.last_line >= 1 && s.lines[1].function) {
-            Fail(rt, "N\xE3o ser\xE1 poss\xEDvel desviar remotamente para a linha, devido ao escopo");
-            return std::nullopt;
+        std::optional<JumpTarget> parsed = ParseJumpTarget(rt);
+        if (!parsed)
+            return JumpStart::Failed;
+        if (rt.current_slot == 0) {
+            rt.RunSlot(parsed->slot, parsed->line);
+            rt.current_slot = 0;
+            return JumpStart::Done;
         }
+        target = *parsed;
+        return JumpStart::Go;
     }
-    return target;
-}
 
-// Continues the run in another slot at a line, as if its run had begun there.
-void EnterSlot(Runtime& rt, int32_t slot, int32_t line) {
-    rt.current_slot = slot;
-    ScriptRec& s = rt.Slot();
-    s.returned = false;
-    s.stop = false;
-    s.failed = false;
-    s.next_line = line;
-}
+} // namespace
 
-// The common start of DESVIA and CHAMA. In interactive mode only another
-// script may be named, and it runs here and now (Done).
-enum class JumpStart : uint8_t { Go = 0, Done = 1, Failed = 2 };
-
-JumpStart StartJump(Runtime& rt, std::string_view interactive_refusal, JumpTarget& target) {
-    if (rt.current_slot == 0 && !rt.lexer.TokenIsWord("SCRIPT")) {
-        Fail(rt, interactive_refusal);
-        return JumpStart::Failed;
-    }
-    std::optional<JumpTarget> parsed = ParseJumpTarget(rt);
-    if (!parsed)
-        return JumpStart::Failed;
-    if (rt.current_slot == 0) {
-        rt.RunSlot(parsed->slot, parsed->line);
-        rt.current_slot = 0;
-        return JumpStart::Done;
-    }
-    target = *parsed;
-    return JumpStart::Go;
-}
-
-}  // namespace
-
-bool CmdSe(Runtime& rt) {
+bool CmdSe(Runtime& rt)
+{
     if (rt.current_slot == 0)
         return CmdSeOneLine(rt);
     int32_t jump = CurrentRec(rt).jump;
@@ -250,7 +274,8 @@ bool CmdSe(Runtime& rt) {
     return true;
 }
 
-bool CmdSeOneLine(Runtime& rt) {
+bool CmdSeOneLine(Runtime& rt)
+{
     bool truth = rt.ConditionIsTrue();
     SkipWord(rt, "ENTAO");
     rt.lexer.MarkToken();
@@ -276,7 +301,8 @@ bool CmdSeOneLine(Runtime& rt) {
     return Fail(rt, "Esperava um comando simples na mesma linha do comando SE");
 }
 
-bool CmdSenao(Runtime& rt) {
+bool CmdSenao(Runtime& rt)
+{
     if (!rt.lexer.TokenIsWord("SE"))
         return true;
     rt.lexer.NextToken();
@@ -287,7 +313,8 @@ bool CmdSenao(Runtime& rt) {
     return true;
 }
 
-bool CmdEnquanto(Runtime& rt) {
+bool CmdEnquanto(Runtime& rt)
+{
     int32_t head = rt.Slot().current_line;
     if (!rt.ConditionIsTrue())
         ContinueAfterEnd(rt, head);
@@ -295,7 +322,8 @@ bool CmdEnquanto(Runtime& rt) {
     return true;
 }
 
-bool CmdRepete(Runtime& rt) {
+bool CmdRepete(Runtime& rt)
+{
     int32_t head = rt.Slot().current_line;
     core::TargetRec t;
     if (!core::ParseTarget(rt, t, false))
@@ -311,7 +339,8 @@ bool CmdRepete(Runtime& rt) {
     return true;
 }
 
-bool CmdPara(Runtime& rt) {
+bool CmdPara(Runtime& rt)
+{
     int32_t head = rt.Slot().current_line;
     core::TargetRec t;
     if (!core::ParseTarget(rt, t, false))
@@ -329,7 +358,8 @@ bool CmdPara(Runtime& rt) {
         SkipWord(rt, "DE");
         Value first;
         rt.ParseExpressionAs(first, ValueKind::Integer);
-        if (rt.lexer.TokenIsWord("ATE") || rt.lexer.TokenIsWord("A") || rt.lexer.IsOperator(core::OpCode::Range))
+        if (rt.lexer.TokenIsWord("ATE") || rt.lexer.TokenIsWord("A")
+            || rt.lexer.IsOperator(core::OpCode::Range))
             rt.lexer.NextToken();
         Value second;
         rt.ParseExpressionAs(second, ValueKind::Integer);
@@ -380,7 +410,8 @@ bool CmdPara(Runtime& rt) {
     return true;
 }
 
-bool CmdQuebra(Runtime& rt) {
+bool CmdQuebra(Runtime& rt)
+{
     int32_t head = CurrentRec(rt).jump;
     if (!ValidLine(rt, head))
         return Fail(rt, "Comando QUEBRA fora de um comando iterativo");
@@ -390,7 +421,8 @@ bool CmdQuebra(Runtime& rt) {
     return true;
 }
 
-bool CmdContinua(Runtime& rt) {
+bool CmdContinua(Runtime& rt)
+{
     int32_t head = CurrentRec(rt).jump;
     if (!ValidLine(rt, head))
         return Fail(rt, "Comando CONTINUA fora de um comando iterativo");
@@ -398,7 +430,8 @@ bool CmdContinua(Runtime& rt) {
     return true;
 }
 
-bool CmdFim(Runtime& rt) {
+bool CmdFim(Runtime& rt)
+{
     core::TokenRec& t = rt.lexer.tok;
     std::string word = t.kind == core::TokenKind::Word ? t.text : std::string();
     rt.lexer.NextToken();
@@ -418,7 +451,8 @@ bool CmdFim(Runtime& rt) {
     return Fail(rt, "Esperava o complemento do comando FIM");
 }
 
-bool CmdFuncao(Runtime& rt) {
+bool CmdFuncao(Runtime& rt)
+{
     CodeRec& rec = CurrentRec(rt);
     SymtbEntry* f = rec.function;
     if (!f || rt.entering_function != f) {
@@ -430,7 +464,7 @@ bool CmdFuncao(Runtime& rt) {
     rt.entering_function = nullptr;
     rt.current_function = f;
     core::TokenRec& t = rt.lexer.tok;
-    rt.lexer.NextToken();  // past the function's name
+    rt.lexer.NextToken(); // past the function's name
     if (t.kind == core::TokenKind::LeftParen) {
         int32_t offset = -1;
         rt.lexer.NextToken();
@@ -458,7 +492,8 @@ bool CmdFuncao(Runtime& rt) {
     return true;
 }
 
-bool CmdLocal(Runtime& rt) {
+bool CmdLocal(Runtime& rt)
+{
     SymtbEntry* f = rt.current_function;
     if (!f || f->kind != SymbolKind::UserFunction) {
         rt.WriteLineAndSpeak("O comando LOCAL s\xF3 \xE9 v\xE1lido no corpo de uma fun\xE7\xE3o");
@@ -473,7 +508,8 @@ bool CmdLocal(Runtime& rt) {
     return ok;
 }
 
-bool CmdRetorna(Runtime& rt) {
+bool CmdRetorna(Runtime& rt)
+{
     Value result = Value::Undefined();
     if (rt.lexer.TokenIsWord("FUNCAO"))
         rt.lexer.NextToken();
@@ -504,12 +540,16 @@ bool CmdRetorna(Runtime& rt) {
     return true;
 }
 
-bool CmdDesvia(Runtime& rt) {
+bool CmdDesvia(Runtime& rt)
+{
     JumpTarget target {};
     switch (StartJump(rt, "O comando DESVIA N\xC3O \xE9 permitido no modo interativo", target)) {
-    case JumpStart::Failed: return false;
-    case JumpStart::Done: return true;
-    case JumpStart::Go: break;
+    case JumpStart::Failed:
+        return false;
+    case JumpStart::Done:
+        return true;
+    case JumpStart::Go:
+        break;
     }
     if (target.slot == rt.current_slot) {
         rt.Slot().next_line = target.line;
@@ -522,7 +562,8 @@ bool CmdDesvia(Runtime& rt) {
     return true;
 }
 
-bool CmdChama(Runtime& rt) {
+bool CmdChama(Runtime& rt)
+{
     if (rt.lexer.TokenIsWord("REMOTO")) {
         rt.lexer.NextToken();
         Value request;
@@ -541,9 +582,12 @@ bool CmdChama(Runtime& rt) {
     }
     JumpTarget target {};
     switch (StartJump(rt, "O comando CHAMA no modo interativo deve especificar um novo script", target)) {
-    case JumpStart::Failed: return false;
-    case JumpStart::Done: return true;
-    case JumpStart::Go: break;
+    case JumpStart::Failed:
+        return false;
+    case JumpStart::Done:
+        return true;
+    case JumpStart::Go:
+        break;
     }
     int32_t calling_slot = rt.current_slot;
     int32_t call_line = rt.Slot().current_line;
@@ -562,7 +606,8 @@ bool CmdChama(Runtime& rt) {
     return true;
 }
 
-bool CmdTermina(Runtime& rt) {
+bool CmdTermina(Runtime& rt)
+{
     ScriptRec& s = rt.Slot();
     s.stop = true;
     s.mute = true;
@@ -588,10 +633,11 @@ bool CmdTermina(Runtime& rt) {
     return true;
 }
 
-bool CmdImporta(Runtime& rt) {
+bool CmdImporta(Runtime& rt)
+{
     // Modules are imported when the script is compiled.
     rt.lexer.SkipRestOfLine();
     return true;
 }
 
-}  // namespace palavrino::interp
+} // namespace palavrino::interp

@@ -23,4 +23,4 @@ class Runtime;
 [[nodiscard]] bool CmdTermina(Runtime& rt);
 [[nodiscard]] bool CmdImporta(Runtime& rt);
 
-}  // namespace palavrino::interp
+} // namespace palavrino::interp

@@ -30,4 +30,4 @@ class Runtime;
 [[nodiscard]] bool CmdSepara(Runtime& rt);
 [[nodiscard]] bool CmdConverte(Runtime& rt);
 
-}  // namespace palavrino::interp
+} // namespace palavrino::interp

@@ -2,160 +2,172 @@
 // first, relative to the console's text window; the screen is 80 x 25.
 #include "interp/cmd_screen.h"
 
+#include "core/char_tables.h"
+#include "interp/command_helpers.h"
+#include "interp/runtime.h"
+
 #include <algorithm>
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "core/char_tables.h"
-#include "interp/command_helpers.h"
-#include "interp/runtime.h"
-
 namespace palavrino::interp {
 
 namespace {
 
-constexpr int SCREEN_COLUMNS = 80;
-constexpr int SCREEN_ROWS = 25;
+    constexpr int SCREEN_COLUMNS = 80;
+    constexpr int SCREEN_ROWS = 25;
 
-constexpr std::string_view MSG_EXPECTED_COLOUR = "Esperava o n\xFAmero da COR";
-constexpr std::string_view MSG_EXPECTED_BACK_COLOUR = "Esperava o n\xFAmero da COR DE FUNDO";
-constexpr std::string_view MSG_EXPECTED_XY = "Esperava valores inteiros para x e y";
-constexpr std::string_view MSG_EXPECTED_STRING = "Esperava uma cadeia";
-constexpr std::string_view MSG_EXPECTED_TWO_VARIABLES = "Esperava duas vari\xE1veis";
-constexpr std::string_view MSG_BAD_TELA = "Modificadores inv\xE1lidos para o comando TELA";
-constexpr std::string_view MSG_EXPECTED_COORDINATE = "Esperava um valor num\xE9rico para a coordenada ";
-constexpr std::string_view MSG_COORDINATE_SUFFIX = " no comando TELA";
+    constexpr std::string_view MSG_EXPECTED_COLOUR = "Esperava o n\xFAmero da COR";
+    constexpr std::string_view MSG_EXPECTED_BACK_COLOUR = "Esperava o n\xFAmero da COR DE FUNDO";
+    constexpr std::string_view MSG_EXPECTED_XY = "Esperava valores inteiros para x e y";
+    constexpr std::string_view MSG_EXPECTED_STRING = "Esperava uma cadeia";
+    constexpr std::string_view MSG_EXPECTED_TWO_VARIABLES = "Esperava duas vari\xE1veis";
+    constexpr std::string_view MSG_BAD_TELA = "Modificadores inv\xE1lidos para o comando TELA";
+    constexpr std::string_view MSG_EXPECTED_COORDINATE = "Esperava um valor num\xE9rico para a coordenada ";
+    constexpr std::string_view MSG_COORDINATE_SUFFIX = " no comando TELA";
 
-void SkipComma(Runtime& rt) {
-    if (rt.lexer.Is(core::TokenKind::Comma))
-        rt.lexer.NextToken();
-}
-
-// An integer argument; nothing when the line has none there or the value is
-// not an integer (a string of digits counts).
-std::optional<int32_t> IntegerArgument(Runtime& rt) {
-    if (rt.lexer.AtEnd())
-        return std::nullopt;
-    Value v;
-    rt.ParseExpressionAs(v, ValueKind::Integer);
-    if (!v.is(ValueKind::Integer))
-        return std::nullopt;
-    return v.AsInt();
-}
-
-// A coordinate pair written "x, y" or "x y".
-bool CoordinatesFromText(std::string_view text, int32_t& x, int32_t& y) {
-    size_t split = text.find(',');
-    if (split == std::string_view::npos) {
-        size_t start = text.find_first_not_of(' ');
-        if (start == std::string_view::npos)
-            return false;
-        split = text.find(' ', start);
-        if (split == std::string_view::npos)
-            return false;
+    void SkipComma(Runtime& rt)
+    {
+        if (rt.lexer.Is(core::TokenKind::Comma))
+            rt.lexer.NextToken();
     }
-    return core::IsIntegerText(text.substr(0, split), &x) && core::IsIntegerText(text.substr(split + 1), &y);
-}
 
-// TELA LIMPA [a, b]
-bool TelaLimpa(Runtime& rt) {
-    if (rt.lexer.AtEnd()) {
-        rt.io.ClearWindow();
+    // An integer argument; nothing when the line has none there or the value is
+    // not an integer (a string of digits counts).
+    std::optional<int32_t> IntegerArgument(Runtime& rt)
+    {
+        if (rt.lexer.AtEnd())
+            return std::nullopt;
+        Value v;
+        rt.ParseExpressionAs(v, ValueKind::Integer);
+        if (!v.is(ValueKind::Integer))
+            return std::nullopt;
+        return v.AsInt();
+    }
+
+    // A coordinate pair written "x, y" or "x y".
+    bool CoordinatesFromText(std::string_view text, int32_t& x, int32_t& y)
+    {
+        size_t split = text.find(',');
+        if (split == std::string_view::npos) {
+            size_t start = text.find_first_not_of(' ');
+            if (start == std::string_view::npos)
+                return false;
+            split = text.find(' ', start);
+            if (split == std::string_view::npos)
+                return false;
+        }
+        return core::IsIntegerText(text.substr(0, split), &x)
+            && core::IsIntegerText(text.substr(split + 1), &y);
+    }
+
+    // TELA LIMPA [a, b]
+    bool TelaLimpa(Runtime& rt)
+    {
+        if (rt.lexer.AtEnd()) {
+            rt.io.ClearWindow();
+            return true;
+        }
+        std::optional<int32_t> a = IntegerArgument(rt);
+        SkipComma(rt);
+        std::optional<int32_t> b = IntegerArgument(rt);
+        if (!a || !b)
+            return Fail(rt, MSG_BAD_TELA);
+        const int first = std::clamp(std::min(*a, *b), 1, SCREEN_ROWS);
+        const int last = std::clamp(std::max(*a, *b), 1, SCREEN_ROWS);
+        const int x = rt.io.CursorColumn();
+        const int y = rt.io.CursorRow();
+        for (int row = first; row <= last; ++row) {
+            rt.io.MoveCursor(1, row);
+            rt.io.ClearToLineEnd();
+        }
+        rt.io.MoveCursor(x, y);
         return true;
     }
-    std::optional<int32_t> a = IntegerArgument(rt);
-    SkipComma(rt);
-    std::optional<int32_t> b = IntegerArgument(rt);
-    if (!a || !b)
+
+    // TELA TAMANHO columns, rows
+    bool TelaTamanho(Runtime& rt)
+    {
+        core::TargetRec columns;
+        core::TargetRec rows;
+        if (!rt.lexer.Is(core::TokenKind::Word) || !core::ParseTarget(rt, columns, false))
+            return Fail(rt, MSG_EXPECTED_TWO_VARIABLES);
+        SkipComma(rt);
+        if (!rt.lexer.Is(core::TokenKind::Word) || !core::ParseTarget(rt, rows, false))
+            return Fail(rt, MSG_EXPECTED_TWO_VARIABLES);
+        return AssignOrFail(rt, columns, Value::Int(SCREEN_COLUMNS))
+            && AssignOrFail(rt, rows, Value::Int(SCREEN_ROWS));
+    }
+
+    // TELA CARACTERE v, x, y  and  TELA ATRIBUTO v, x, y
+    bool TelaCell(Runtime& rt, bool attribute)
+    {
+        core::TargetRec target;
+        if (!rt.lexer.Is(core::TokenKind::Word) || !core::ParseTarget(rt, target, false))
+            return Fail(rt, MSG_BAD_TELA);
+        SkipComma(rt);
+        std::optional<int32_t> x = IntegerArgument(rt);
+        SkipComma(rt);
+        std::optional<int32_t> y = IntegerArgument(rt);
+        // Coordinates that are not numbers leave the variable as it was.
+        if (!x || !y)
+            return true;
+        const bool inside = *x >= 1 && *x <= SCREEN_COLUMNS && *y >= 1 && *y <= SCREEN_ROWS;
+        if (attribute)
+            return AssignOrFail(rt, target, Value::Int(inside ? rt.io.ScreenAttr(*x, *y) : -1));
+        std::string text;
+        if (inside)
+            text.assign(1, static_cast<char>(rt.io.ScreenChar(*x, *y)));
+        return AssignOrFail(rt, target, Value::String(std::move(text)));
+    }
+
+    // TELA @x[,] y  (the lexer stands on the first token of x)
+    bool TelaAt(Runtime& rt)
+    {
+        std::optional<int32_t> x = IntegerArgument(rt);
+        if (!x)
+            return Fail(rt, std::string(MSG_EXPECTED_COORDINATE) + "X" + std::string(MSG_COORDINATE_SUFFIX));
+        SkipComma(rt);
+        std::optional<int32_t> y = IntegerArgument(rt);
+        if (!y)
+            return Fail(rt, std::string(MSG_EXPECTED_COORDINATE) + "Y" + std::string(MSG_COORDINATE_SUFFIX));
+        rt.io.MoveCursor(*x, *y);
+        return true;
+    }
+
+    bool TelaForm(Runtime& rt, const std::string& word)
+    {
+        if (word == "LIMPA")
+            return TelaLimpa(rt);
+        if (word == "MINIMIZADA") {
+            rt.io.SetConsoleVisible(false);
+            return true;
+        }
+        if (word == "NORMAL") {
+            rt.io.SetConsoleVisible(true);
+            return true;
+        }
+        if (word == "TAMANHO")
+            return TelaTamanho(rt);
+        if (word == "CARACTERE")
+            return TelaCell(rt, false);
+        if (word == "ATRIBUTO")
+            return TelaCell(rt, true);
         return Fail(rt, MSG_BAD_TELA);
-    const int first = std::clamp(std::min(*a, *b), 1, SCREEN_ROWS);
-    const int last = std::clamp(std::max(*a, *b), 1, SCREEN_ROWS);
-    const int x = rt.io.CursorColumn();
-    const int y = rt.io.CursorRow();
-    for (int row = first; row <= last; ++row) {
-        rt.io.MoveCursor(1, row);
-        rt.io.ClearToLineEnd();
     }
-    rt.io.MoveCursor(x, y);
-    return true;
-}
 
-// TELA TAMANHO columns, rows
-bool TelaTamanho(Runtime& rt) {
-    core::TargetRec columns;
-    core::TargetRec rows;
-    if (!rt.lexer.Is(core::TokenKind::Word) || !core::ParseTarget(rt, columns, false))
-        return Fail(rt, MSG_EXPECTED_TWO_VARIABLES);
-    SkipComma(rt);
-    if (!rt.lexer.Is(core::TokenKind::Word) || !core::ParseTarget(rt, rows, false))
-        return Fail(rt, MSG_EXPECTED_TWO_VARIABLES);
-    return AssignOrFail(rt, columns, Value::Int(SCREEN_COLUMNS)) && AssignOrFail(rt, rows, Value::Int(SCREEN_ROWS));
-}
-
-// TELA CARACTERE v, x, y  and  TELA ATRIBUTO v, x, y
-bool TelaCell(Runtime& rt, bool attribute) {
-    core::TargetRec target;
-    if (!rt.lexer.Is(core::TokenKind::Word) || !core::ParseTarget(rt, target, false))
-        return Fail(rt, MSG_BAD_TELA);
-    SkipComma(rt);
-    std::optional<int32_t> x = IntegerArgument(rt);
-    SkipComma(rt);
-    std::optional<int32_t> y = IntegerArgument(rt);
-    // Coordinates that are not numbers leave the variable as it was.
-    if (!x || !y)
-        return true;
-    const bool inside = *x >= 1 && *x <= SCREEN_COLUMNS && *y >= 1 && *y <= SCREEN_ROWS;
-    if (attribute)
-        return AssignOrFail(rt, target, Value::Int(inside ? rt.io.ScreenAttr(*x, *y) : -1));
-    std::string text;
-    if (inside)
-        text.assign(1, static_cast<char>(rt.io.ScreenChar(*x, *y)));
-    return AssignOrFail(rt, target, Value::String(std::move(text)));
-}
-
-// TELA @x[,] y  (the lexer stands on the first token of x)
-bool TelaAt(Runtime& rt) {
-    std::optional<int32_t> x = IntegerArgument(rt);
-    if (!x)
-        return Fail(rt, std::string(MSG_EXPECTED_COORDINATE) + "X" + std::string(MSG_COORDINATE_SUFFIX));
-    SkipComma(rt);
-    std::optional<int32_t> y = IntegerArgument(rt);
-    if (!y)
-        return Fail(rt, std::string(MSG_EXPECTED_COORDINATE) + "Y" + std::string(MSG_COORDINATE_SUFFIX));
-    rt.io.MoveCursor(*x, *y);
-    return true;
-}
-
-bool TelaForm(Runtime& rt, const std::string& word) {
-    if (word == "LIMPA")
-        return TelaLimpa(rt);
-    if (word == "MINIMIZADA") {
-        rt.io.SetConsoleVisible(false);
-        return true;
+    bool IsTelaWord(const std::string& word)
+    {
+        return word == "LIMPA" || word == "MINIMIZADA" || word == "NORMAL" || word == "TAMANHO"
+            || word == "CARACTERE" || word == "ATRIBUTO";
     }
-    if (word == "NORMAL") {
-        rt.io.SetConsoleVisible(true);
-        return true;
-    }
-    if (word == "TAMANHO")
-        return TelaTamanho(rt);
-    if (word == "CARACTERE")
-        return TelaCell(rt, false);
-    if (word == "ATRIBUTO")
-        return TelaCell(rt, true);
-    return Fail(rt, MSG_BAD_TELA);
-}
 
-bool IsTelaWord(const std::string& word) {
-    return word == "LIMPA" || word == "MINIMIZADA" || word == "NORMAL" || word == "TAMANHO" || word == "CARACTERE"
-           || word == "ATRIBUTO";
-}
-
-}  // namespace
+} // namespace
 
 // COR colour
-bool CmdCor(Runtime& rt) {
+bool CmdCor(Runtime& rt)
+{
     std::optional<int32_t> colour = IntegerArgument(rt);
     if (!colour)
         return Fail(rt, MSG_EXPECTED_COLOUR);
@@ -164,7 +176,8 @@ bool CmdCor(Runtime& rt) {
 }
 
 // FUNDO colour
-bool CmdFundo(Runtime& rt) {
+bool CmdFundo(Runtime& rt)
+{
     std::optional<int32_t> colour = IntegerArgument(rt);
     if (!colour)
         return Fail(rt, MSG_EXPECTED_BACK_COLOUR);
@@ -173,7 +186,8 @@ bool CmdFundo(Runtime& rt) {
 }
 
 // CURSOR x[,] y  |  CURSOR CAPTURA column-variable[,] row-variable
-bool CmdCursor(Runtime& rt) {
+bool CmdCursor(Runtime& rt)
+{
     if (rt.lexer.TokenIsWord("CAPTURA")) {
         rt.lexer.NextToken();
         core::TargetRec column;
@@ -183,8 +197,8 @@ bool CmdCursor(Runtime& rt) {
         SkipComma(rt);
         if (!rt.lexer.Is(core::TokenKind::Word) || !core::ParseTarget(rt, row, false))
             return Fail(rt, MSG_EXPECTED_TWO_VARIABLES);
-        return AssignOrFail(rt, column, Value::Int(rt.io.CursorColumn())) &&
-               AssignOrFail(rt, row, Value::Int(rt.io.CursorRow()));
+        return AssignOrFail(rt, column, Value::Int(rt.io.CursorColumn()))
+            && AssignOrFail(rt, row, Value::Int(rt.io.CursorRow()));
     }
     std::optional<int32_t> x = IntegerArgument(rt);
     SkipComma(rt);
@@ -196,7 +210,8 @@ bool CmdCursor(Runtime& rt) {
 }
 
 // TELA form
-bool CmdTela(Runtime& rt) {
+bool CmdTela(Runtime& rt)
+{
     core::Lexer& lx = rt.lexer;
     if (lx.Is(core::TokenKind::Word) && IsTelaWord(lx.tok.text)) {
         std::string word = lx.tok.text;
@@ -236,7 +251,8 @@ bool CmdTela(Runtime& rt) {
 }
 
 // SINTSOM name
-bool CmdSintsom(Runtime& rt) {
+bool CmdSintsom(Runtime& rt)
+{
     Value v;
     rt.ParseExpression(v);
     if (!v.is(ValueKind::String))
@@ -248,4 +264,4 @@ bool CmdSintsom(Runtime& rt) {
     return true;
 }
 
-}  // namespace palavrino::interp
+} // namespace palavrino::interp

@@ -12,4 +12,4 @@ class Runtime;
 [[nodiscard]] bool CmdCursor(Runtime& rt);
 [[nodiscard]] bool CmdSintsom(Runtime& rt);
 
-}  // namespace palavrino::interp
+} // namespace palavrino::interp

@@ -9,48 +9,56 @@ namespace palavrino::interp {
 
 namespace {
 
-bool SpeakCommand(Runtime& rt, bool spell) {
-    std::string text;
-    core::TokenRec& t = rt.lexer.tok;
-    while (!rt.lexer.AtEnd()) {
-        // ";" starts a comment for the lexer, so a trailing ";" arrives as
-        // the end of the line with ";" as its text.
-        Value v;
-        rt.ParseExpression(v);
-        bool comma = t.kind == core::TokenKind::Comma;
-        if (comma)
-            rt.lexer.NextToken();
-        if (v.is(ValueKind::Invalid)) {
-            // Reported, and what was gathered before it is still said: a
-            // bad expression in a message must not silence the script.
-            rt.ReportErrorHere(spell ? "Express\xE3o inv\xE1lida para o comando SOLETRA"
-                                     : "Express\xE3o inv\xE1lida para o comando FALA");
-            rt.lexer.SkipRestOfLine();
-            break;
+    bool SpeakCommand(Runtime& rt, bool spell)
+    {
+        std::string text;
+        core::TokenRec& t = rt.lexer.tok;
+        while (!rt.lexer.AtEnd()) {
+            // ";" starts a comment for the lexer, so a trailing ";" arrives as
+            // the end of the line with ";" as its text.
+            Value v;
+            rt.ParseExpression(v);
+            bool comma = t.kind == core::TokenKind::Comma;
+            if (comma)
+                rt.lexer.NextToken();
+            if (v.is(ValueKind::Invalid)) {
+                // Reported, and what was gathered before it is still said: a
+                // bad expression in a message must not silence the script.
+                rt.ReportErrorHere(spell ? "Express\xE3o inv\xE1lida para o comando SOLETRA"
+                                         : "Express\xE3o inv\xE1lida para o comando FALA");
+                rt.lexer.SkipRestOfLine();
+                break;
+            }
+            text += core::ValueToText(v);
+            if (comma)
+                text += ' ';
         }
-        text += core::ValueToText(v);
-        if (comma)
-            text += ' ';
+        bool no_wait = t.kind == core::TokenKind::EndOfLine && t.raw == ";";
+        if (text.empty())
+            rt.io.StopSpeech();
+        else if (spell)
+            rt.io.Spell(text);
+        else
+            rt.io.Speak(text);
+        if (!no_wait)
+            rt.io.WaitSpeechOrKey();
+        return true;
     }
-    bool no_wait = t.kind == core::TokenKind::EndOfLine && t.raw == ";";
-    if (text.empty())
-        rt.io.StopSpeech();
-    else if (spell)
-        rt.io.Spell(text);
-    else
-        rt.io.Speak(text);
-    if (!no_wait)
-        rt.io.WaitSpeechOrKey();
-    return true;
+
+} // namespace
+
+bool CmdFala(Runtime& rt)
+{
+    return SpeakCommand(rt, false);
 }
 
-}  // namespace
+bool CmdSoletra(Runtime& rt)
+{
+    return SpeakCommand(rt, true);
+}
 
-bool CmdFala(Runtime& rt) { return SpeakCommand(rt, false); }
-
-bool CmdSoletra(Runtime& rt) { return SpeakCommand(rt, true); }
-
-bool CmdBipa(Runtime& rt) {
+bool CmdBipa(Runtime& rt)
+{
     if (rt.lexer.AtEnd()) {
         rt.io.Beep();
         return true;
@@ -64,7 +72,8 @@ bool CmdBipa(Runtime& rt) {
     return true;
 }
 
-bool CmdTitulo(Runtime& rt) {
+bool CmdTitulo(Runtime& rt)
+{
     Value v;
     rt.ParseExpression(v);
     if (!v.is(ValueKind::String)) {
@@ -75,4 +84,4 @@ bool CmdTitulo(Runtime& rt) {
     return true;
 }
 
-}  // namespace palavrino::interp
+} // namespace palavrino::interp

@@ -10,4 +10,4 @@ class Runtime;
 [[nodiscard]] bool CmdBipa(Runtime& rt);
 [[nodiscard]] bool CmdTitulo(Runtime& rt);
 
-}  // namespace palavrino::interp
+} // namespace palavrino::interp

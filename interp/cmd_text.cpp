@@ -2,6 +2,12 @@
 // CONVERTE, and the pure text operations and encodings behind them. The
 // Windows-1252 table here is the one conversion this file needs; the
 // console keeps its own for the terminal edge.
+#include "core/selection.h"
+#include "interp/cmd_data.h"
+#include "interp/command_helpers.h"
+#include "interp/runtime.h"
+#include "interp/text_ops.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -9,150 +15,184 @@
 #include <string>
 #include <string_view>
 
-#include "core/selection.h"
-#include "interp/cmd_data.h"
-#include "interp/command_helpers.h"
-#include "interp/runtime.h"
-#include "interp/text_ops.h"
-
 namespace palavrino::interp {
 
 namespace {
 
-using core::TargetRec;
-using core::TokenKind;
+    using core::TargetRec;
+    using core::TokenKind;
 
-// SUBSTITUI can multiply a text's length (an empty pattern inserts before
-// every character); past this size the result could not be held anyway, so
-// it ends the run as exhausted memory instead of thrashing first.
-constexpr size_t MAX_REPLACED_TEXT = size_t { 1 } << 30;
+    // SUBSTITUI can multiply a text's length (an empty pattern inserts before
+    // every character); past this size the result could not be held anyway, so
+    // it ends the run as exhausted memory instead of thrashing first.
+    constexpr size_t MAX_REPLACED_TEXT = size_t { 1 } << 30;
 
-constexpr std::string_view MSG_CONCATENA_STRINGS = "O comando CONCATENA aplica-se a cadeias";
-constexpr std::string_view MSG_NOT_A_STRING = "A vari\xE1vel especificada n\xE3o cont\xE9m uma cadeia";
+    constexpr std::string_view MSG_CONCATENA_STRINGS = "O comando CONCATENA aplica-se a cadeias";
+    constexpr std::string_view MSG_NOT_A_STRING = "A vari\xE1vel especificada n\xE3o cont\xE9m uma cadeia";
 
-Value ParseAs(Runtime& rt, ValueKind kind) {
-    Value v;
-    rt.ParseExpressionAs(v, kind);
-    return v;
-}
-
-// ---- Windows-1252 and Unicode ----
-
-// Code points of the bytes 0x80-0x9F; every other byte is its own code
-// point. The five bytes Windows-1252 leaves unassigned map to the C1
-// controls of the same number, so every byte survives a round trip.
-constexpr std::array<uint16_t, 32> CP1252_80_9F = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
-uint32_t CodePointOfByte(unsigned char b) {
-    return b >= 0x80 && b <= 0x9F ? CP1252_80_9F[static_cast<size_t>(b - 0x80)] : b;
-}
-
-char ByteOfCodePoint(uint32_t cp) {
-    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF))
-        return static_cast<char>(cp);
-    for (size_t i = 0; i < CP1252_80_9F.size(); ++i) {
-        if (CP1252_80_9F[i] == cp)
-            return static_cast<char>(0x80 + i);
+    Value ParseAs(Runtime& rt, ValueKind kind)
+    {
+        Value v;
+        rt.ParseExpressionAs(v, kind);
+        return v;
     }
-    return '?';
-}
 
-void AppendUtf8(std::string& out, uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        // Windows-1252 reaches no further than U+2122.
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
+    // ---- Windows-1252 and Unicode ----
 
-// The length of the well-formed UTF-8 sequence at text[i], and its code
-// point; 0 when the bytes there form none (overlong forms, surrogates,
-// values past U+10FFFF and truncated sequences included).
-size_t DecodeUtf8At(std::string_view text, size_t i, uint32_t* cp) {
-    auto b = static_cast<unsigned char>(text[i]);
-    size_t length = 0;
-    unsigned char low = 0x80;  // bounds of the second byte
-    unsigned char high = 0xBF;
-    if (b >= 0xC2 && b <= 0xDF) {
-        length = 2;
-        *cp = b & 0x1Fu;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-        length = 3;
-        *cp = b & 0x0Fu;
-        low = b == 0xE0 ? 0xA0 : 0x80;
-        high = b == 0xED ? 0x9F : 0xBF;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-        length = 4;
-        *cp = b & 0x07u;
-        low = b == 0xF0 ? 0x90 : 0x80;
-        high = b == 0xF4 ? 0x8F : 0xBF;
+    // Code points of the bytes 0x80-0x9F; every other byte is its own code
+    // point. The five bytes Windows-1252 leaves unassigned map to the C1
+    // controls of the same number, so every byte survives a round trip.
+    constexpr std::array<uint16_t, 32> CP1252_80_9F = {
+        0x20AC,
+        0x0081,
+        0x201A,
+        0x0192,
+        0x201E,
+        0x2026,
+        0x2020,
+        0x2021,
+        0x02C6,
+        0x2030,
+        0x0160,
+        0x2039,
+        0x0152,
+        0x008D,
+        0x017D,
+        0x008F,
+        0x0090,
+        0x2018,
+        0x2019,
+        0x201C,
+        0x201D,
+        0x2022,
+        0x2013,
+        0x2014,
+        0x02DC,
+        0x2122,
+        0x0161,
+        0x203A,
+        0x0153,
+        0x009D,
+        0x017E,
+        0x0178,
+    };
+
+    uint32_t CodePointOfByte(unsigned char b)
+    {
+        return b >= 0x80 && b <= 0x9F ? CP1252_80_9F[static_cast<size_t>(b - 0x80)] : b;
     }
-    if (length == 0 || text.size() - i < length)
-        return 0;
-    for (size_t k = 1; k < length; ++k) {
-        auto c = static_cast<unsigned char>(text[i + k]);
-        if (c < (k == 1 ? low : 0x80) || c > (k == 1 ? high : 0xBF))
+
+    char ByteOfCodePoint(uint32_t cp)
+    {
+        if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF))
+            return static_cast<char>(cp);
+        for (size_t i = 0; i < CP1252_80_9F.size(); ++i) {
+            if (CP1252_80_9F[i] == cp)
+                return static_cast<char>(0x80 + i);
+        }
+        return '?';
+    }
+
+    void AppendUtf8(std::string& out, uint32_t cp)
+    {
+        if (cp < 0x80) {
+            out += static_cast<char>(cp);
+        } else if (cp < 0x800) {
+            out += static_cast<char>(0xC0 | (cp >> 6));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else {
+            // Windows-1252 reaches no further than U+2122.
+            out += static_cast<char>(0xE0 | (cp >> 12));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        }
+    }
+
+    // The length of the well-formed UTF-8 sequence at text[i], and its code
+    // point; 0 when the bytes there form none (overlong forms, surrogates,
+    // values past U+10FFFF and truncated sequences included).
+    size_t DecodeUtf8At(std::string_view text, size_t i, uint32_t* cp)
+    {
+        auto b = static_cast<unsigned char>(text[i]);
+        size_t length = 0;
+        unsigned char low = 0x80; // bounds of the second byte
+        unsigned char high = 0xBF;
+        if (b >= 0xC2 && b <= 0xDF) {
+            length = 2;
+            *cp = b & 0x1Fu;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            length = 3;
+            *cp = b & 0x0Fu;
+            low = b == 0xE0 ? 0xA0 : 0x80;
+            high = b == 0xED ? 0x9F : 0xBF;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            length = 4;
+            *cp = b & 0x07u;
+            low = b == 0xF0 ? 0x90 : 0x80;
+            high = b == 0xF4 ? 0x8F : 0xBF;
+        }
+        if (length == 0 || text.size() - i < length)
             return 0;
-        *cp = (*cp << 6) | (c & 0x3Fu);
+        for (size_t k = 1; k < length; ++k) {
+            auto c = static_cast<unsigned char>(text[i + k]);
+            if (c < (k == 1 ? low : 0x80) || c > (k == 1 ? high : 0xBF))
+                return 0;
+            *cp = (*cp << 6) | (c & 0x3Fu);
+        }
+        return length;
     }
-    return length;
-}
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
+    int HexValue(char c)
+    {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        return -1;
+    }
 
-void AppendHexEscape(std::string& out, char escape, unsigned char b) {
-    constexpr std::string_view HEX = "0123456789ABCDEF";
-    out += escape;
-    out += HEX[b >> 4];
-    out += HEX[b & 0x0F];
-}
+    void AppendHexEscape(std::string& out, char escape, unsigned char b)
+    {
+        constexpr std::string_view HEX = "0123456789ABCDEF";
+        out += escape;
+        out += HEX[b >> 4];
+        out += HEX[b & 0x0F];
+    }
 
-constexpr std::string_view BASE64_ALPHABET = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    constexpr std::string_view BASE64_ALPHABET
+        = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
-int Base64Value(char c) {
-    if (c >= 'A' && c <= 'Z')
-        return c - 'A';
-    if (c >= 'a' && c <= 'z')
-        return c - 'a' + 26;
-    if (c >= '0' && c <= '9')
-        return c - '0' + 52;
-    if (c == '+')
-        return 62;
-    if (c == '/')
-        return 63;
-    return -1;
-}
+    int Base64Value(char c)
+    {
+        if (c >= 'A' && c <= 'Z')
+            return c - 'A';
+        if (c >= 'a' && c <= 'z')
+            return c - 'a' + 26;
+        if (c >= '0' && c <= '9')
+            return c - '0' + 52;
+        if (c == '+')
+            return 62;
+        if (c == '/')
+            return 63;
+        return -1;
+    }
 
-bool UrlKeeps(unsigned char b) {
-    if ((b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z'))
-        return true;
-    return b == 33 || b == 35 || b == 36 || (b >= 38 && b <= 47) || b == 58 || b == 59 || b == 61 || b == 63
-        || b == 64;
-}
+    bool UrlKeeps(unsigned char b)
+    {
+        if ((b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z'))
+            return true;
+        return b == 33 || b == 35 || b == 36 || (b >= 38 && b <= 47) || b == 58 || b == 59 || b == 61
+            || b == 63 || b == 64;
+    }
 
-}  // namespace
+} // namespace
 
 // ---- Pure text operations ----
 
-std::string CopyRange(std::string_view text, int32_t from, int32_t to) {
+std::string CopyRange(std::string_view text, int32_t from, int32_t to)
+{
     const int64_t first = std::max<int64_t>(from, 1);
     const int64_t last = std::min<int64_t>(to, static_cast<int64_t>(text.size()));
     if (last < first)
@@ -160,7 +200,8 @@ std::string CopyRange(std::string_view text, int32_t from, int32_t to) {
     return std::string(text.substr(static_cast<size_t>(first - 1), static_cast<size_t>(last - first + 1)));
 }
 
-std::string ReplaceLeftward(std::string_view text, std::string_view old_text, std::string_view new_text) {
+std::string ReplaceLeftward(std::string_view text, std::string_view old_text, std::string_view new_text)
+{
     const size_t n = old_text.size();
     if (text.size() < n)
         return std::string(text);
@@ -187,7 +228,8 @@ std::string ReplaceLeftward(std::string_view text, std::string_view old_text, st
     return right;
 }
 
-std::string ReplaceRange(std::string_view text, std::string_view new_text, int32_t from, int32_t to) {
+std::string ReplaceRange(std::string_view text, std::string_view new_text, int32_t from, int32_t to)
+{
     std::string out(text);
     const auto length = static_cast<int64_t>(out.size());
     const int64_t count = static_cast<int64_t>(to) - from + 1;
@@ -199,7 +241,8 @@ std::string ReplaceRange(std::string_view text, std::string_view new_text, int32
     return out;
 }
 
-std::string_view TrimBlanks(std::string_view text) {
+std::string_view TrimBlanks(std::string_view text)
+{
     size_t first = text.find_first_not_of(" \t");
     if (first == std::string_view::npos)
         return {};
@@ -207,7 +250,8 @@ std::string_view TrimBlanks(std::string_view text) {
     return text.substr(first, last - first + 1);
 }
 
-bool TextCodeOf(std::string_view word, TextCode* out) {
+bool TextCodeOf(std::string_view word, TextCode* out)
+{
     if (word == "UTF" || word == "UTF8")
         *out = TextCode::Utf8;
     else if (word == "URL")
@@ -221,27 +265,38 @@ bool TextCodeOf(std::string_view word, TextCode* out) {
     return true;
 }
 
-std::string EncodeText(TextCode code, std::string_view text) {
+std::string EncodeText(TextCode code, std::string_view text)
+{
     switch (code) {
-    case TextCode::Utf8: return Cp1252ToUtf8(text);
-    case TextCode::Url: return UrlEncode(text);
-    case TextCode::Mime: return Base64Encode(text);
-    case TextCode::QuotedPrintable: return QpEncode(text);
+    case TextCode::Utf8:
+        return Cp1252ToUtf8(text);
+    case TextCode::Url:
+        return UrlEncode(text);
+    case TextCode::Mime:
+        return Base64Encode(text);
+    case TextCode::QuotedPrintable:
+        return QpEncode(text);
     }
     return std::string(text);
 }
 
-std::string DecodeText(TextCode code, std::string_view text) {
+std::string DecodeText(TextCode code, std::string_view text)
+{
     switch (code) {
-    case TextCode::Utf8: return Utf8ToCp1252(text);
-    case TextCode::Url: return EscapeDecode(text, '%');
-    case TextCode::Mime: return Base64Decode(text);
-    case TextCode::QuotedPrintable: return EscapeDecode(text, '=');
+    case TextCode::Utf8:
+        return Utf8ToCp1252(text);
+    case TextCode::Url:
+        return EscapeDecode(text, '%');
+    case TextCode::Mime:
+        return Base64Decode(text);
+    case TextCode::QuotedPrintable:
+        return EscapeDecode(text, '=');
     }
     return std::string(text);
 }
 
-std::string Cp1252ToUtf8(std::string_view text) {
+std::string Cp1252ToUtf8(std::string_view text)
+{
     std::string out;
     out.reserve(text.size());
     for (char c : text)
@@ -249,7 +304,8 @@ std::string Cp1252ToUtf8(std::string_view text) {
     return out;
 }
 
-std::string Utf8ToCp1252(std::string_view text) {
+std::string Utf8ToCp1252(std::string_view text)
+{
     std::string out;
     out.reserve(text.size());
     size_t i = text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
@@ -267,7 +323,8 @@ std::string Utf8ToCp1252(std::string_view text) {
     return out;
 }
 
-std::string UrlEncode(std::string_view text) {
+std::string UrlEncode(std::string_view text)
+{
     std::string out;
     out.reserve(text.size());
     for (char c : text) {
@@ -280,7 +337,8 @@ std::string UrlEncode(std::string_view text) {
     return out;
 }
 
-std::string QpEncode(std::string_view text) {
+std::string QpEncode(std::string_view text)
+{
     std::string out;
     out.reserve(text.size());
     for (char c : text) {
@@ -293,7 +351,8 @@ std::string QpEncode(std::string_view text) {
     return out;
 }
 
-std::string EscapeDecode(std::string_view text, char escape) {
+std::string EscapeDecode(std::string_view text, char escape)
+{
     std::string out;
     out.reserve(text.size());
     size_t i = 0;
@@ -323,7 +382,8 @@ std::string EscapeDecode(std::string_view text, char escape) {
     return out;
 }
 
-std::string Base64Encode(std::string_view bytes) {
+std::string Base64Encode(std::string_view bytes)
+{
     std::string out;
     out.reserve((bytes.size() + 2) / 3 * 4);
     size_t i = 0;
@@ -347,7 +407,8 @@ std::string Base64Encode(std::string_view bytes) {
     return out;
 }
 
-std::string Base64Decode(std::string_view text) {
+std::string Base64Decode(std::string_view text)
+{
     std::string out;
     out.reserve(text.size() / 4 * 3 + 2);
     uint32_t group = 0;
@@ -378,44 +439,47 @@ std::string Base64Decode(std::string_view text) {
 
 namespace {
 
-// CONCATENA target LISTA list [separator]
-bool ConcatenateList(Runtime& rt, TargetRec& t) {
-    Value list;
-    rt.ParseExpression(list);
-    if (!list.is(ValueKind::List))
-        return Fail(rt, "Esperava uma lista para concatenar");
-    std::string separator;
-    if (!rt.lexer.AtEnd()) {
-        Value sep = ParseAs(rt, ValueKind::String);
-        if (!sep.is(ValueKind::String))
-            return Fail(rt, MSG_CONCATENA_STRINGS);
-        separator = sep.Text();
+    // CONCATENA target LISTA list [separator]
+    bool ConcatenateList(Runtime& rt, TargetRec& t)
+    {
+        Value list;
+        rt.ParseExpression(list);
+        if (!list.is(ValueKind::List))
+            return Fail(rt, "Esperava uma lista para concatenar");
+        std::string separator;
+        if (!rt.lexer.AtEnd()) {
+            Value sep = ParseAs(rt, ValueKind::String);
+            if (!sep.is(ValueKind::String))
+                return Fail(rt, MSG_CONCATENA_STRINGS);
+            separator = sep.Text();
+        }
+        return AssignOrFail(rt, t, Value::String(core::JoinList(list.List(), separator)));
     }
-    return AssignOrFail(rt, t, Value::String(core::JoinList(list.List(), separator)));
-}
 
-// A plain variable holding a string is extended where it lies, so building
-// a long text a piece at a time stays linear; every owner of the string
-// sees the change, as with any change made through a variable.
-bool AppendInPlace(Runtime& rt, const TargetRec& t, const Value& tail) {
-    if (!core::TargetIsPlain(t))
-        return false;
-    core::VarCell& cell = rt.VariableCell(*t.entry);
-    if (cell.iterator >= 0 || !cell.value.is(ValueKind::String))
-        return false;
-    if (tail.object() == cell.value.object()) {
-        std::string copy = tail.Text();
-        cell.value.MutableText() += copy;
-    } else {
-        cell.value.MutableText() += tail.Text();
+    // A plain variable holding a string is extended where it lies, so building
+    // a long text a piece at a time stays linear; every owner of the string
+    // sees the change, as with any change made through a variable.
+    bool AppendInPlace(Runtime& rt, const TargetRec& t, const Value& tail)
+    {
+        if (!core::TargetIsPlain(t))
+            return false;
+        core::VarCell& cell = rt.VariableCell(*t.entry);
+        if (cell.iterator >= 0 || !cell.value.is(ValueKind::String))
+            return false;
+        if (tail.object() == cell.value.object()) {
+            std::string copy = tail.Text();
+            cell.value.MutableText() += copy;
+        } else {
+            cell.value.MutableText() += tail.Text();
+        }
+        return true;
     }
-    return true;
-}
 
-}  // namespace
+} // namespace
 
 // CONCATENA target text  |  CONCATENA target LISTA list [separator]
-bool CmdConcatena(Runtime& rt) {
+bool CmdConcatena(Runtime& rt)
+{
     TargetRec t;
     if (!core::ParseTarget(rt, t, false))
         return FailQuietly(rt);
@@ -437,7 +501,8 @@ bool CmdConcatena(Runtime& rt) {
 }
 
 // COPIA target text from to
-bool CmdCopia(Runtime& rt) {
+bool CmdCopia(Runtime& rt)
+{
     TargetRec t;
     if (!core::ParseTarget(rt, t, false))
         return FailQuietly(rt);
@@ -450,7 +515,8 @@ bool CmdCopia(Runtime& rt) {
 }
 
 // SUBSTITUI target old new
-bool CmdSubstitui(Runtime& rt) {
+bool CmdSubstitui(Runtime& rt)
+{
     TargetRec t;
     if (!core::ParseTarget(rt, t, false))
         return FailQuietly(rt);
@@ -463,7 +529,8 @@ bool CmdSubstitui(Runtime& rt) {
 }
 
 // TROCA target new from to
-bool CmdTroca(Runtime& rt) {
+bool CmdTroca(Runtime& rt)
+{
     TargetRec t;
     if (!core::ParseTarget(rt, t, false))
         return FailQuietly(rt);
@@ -477,12 +544,13 @@ bool CmdTroca(Runtime& rt) {
     Value to = ParseAs(rt, ValueKind::Integer);
     if (!from.is(ValueKind::Integer) || !to.is(ValueKind::Integer))
         return Fail(rt, "O quarto e quinto argumentos deveriam ser inteiros");
-    return AssignOrFail(rt, t,
-        Value::String(ReplaceRange(text.Text(), new_text.Text(), from.AsInt(), to.AsInt())));
+    return AssignOrFail(
+        rt, t, Value::String(ReplaceRange(text.Text(), new_text.Text(), from.AsInt(), to.AsInt())));
 }
 
 // SEPARA target text separator ["&"]
-bool CmdSepara(Runtime& rt) {
+bool CmdSepara(Runtime& rt)
+{
     TargetRec t;
     if (!core::ParseTarget(rt, t, false))
         return FailQuietly(rt);
@@ -507,7 +575,8 @@ bool CmdSepara(Runtime& rt) {
 }
 
 // CONVERTE target ( DE | PARA ) code
-bool CmdConverte(Runtime& rt) {
+bool CmdConverte(Runtime& rt)
+{
     TargetRec t;
     if (!core::ParseTarget(rt, t, false))
         return FailQuietly(rt);
@@ -516,10 +585,15 @@ bool CmdConverte(Runtime& rt) {
         return Fail(rt, "Esperava DE ou PARA");
     rt.lexer.NextToken();
     if (!rt.lexer.Is(TokenKind::Word))
-        return Fail(rt, "Esperava o c\xF3" "digo de convers\xE3o");
+        return Fail(rt,
+            "Esperava o c\xF3"
+            "digo de convers\xE3o");
     TextCode code = TextCode::Utf8;
     if (!TextCodeOf(rt.lexer.tok.text, &code))
-        return Fail(rt, "C\xF3" "digo de convers\xE3o desconhecido: " + std::string(rt.lexer.tok.raw));
+        return Fail(rt,
+            "C\xF3"
+            "digo de convers\xE3o desconhecido: "
+                + std::string(rt.lexer.tok.raw));
     rt.lexer.NextToken();
     Value text = core::ReadTargetAs(rt, t, ValueKind::String);
     if (!text.is(ValueKind::String))
@@ -528,4 +602,4 @@ bool CmdConverte(Runtime& rt) {
     return AssignOrFail(rt, t, Value::String(std::move(converted)));
 }
 
-}  // namespace palavrino::interp
+} // namespace palavrino::interp

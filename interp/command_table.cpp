@@ -14,20 +14,23 @@ namespace palavrino::interp {
 
 namespace {
 
-using K = SymbolKind;
+    using K = SymbolKind;
 
-// Commands whose devices are not part of this build answer with a clear,
-// spoken message instead of doing nothing.
-bool CmdUnavailable(Runtime& rt) {
-    const CommandRow& row = Runtime::RowOf(*rt.current_command);
-    rt.lexer.SkipRestOfLine();
-    rt.ReportErrorHere("O comando " + std::string(row.word) + " n\xE3o est\xE1 dispon\xEDvel nesta vers\xE3o");
-    return false;
-}
+    // Commands whose devices are not part of this build answer with a clear,
+    // spoken message instead of doing nothing.
+    bool CmdUnavailable(Runtime& rt)
+    {
+        const CommandRow& row = Runtime::RowOf(*rt.current_command);
+        rt.lexer.SkipRestOfLine();
+        rt.ReportErrorHere(
+            "O comando " + std::string(row.word) + " n\xE3o est\xE1 dispon\xEDvel nesta vers\xE3o");
+        return false;
+    }
 
-}  // namespace
+} // namespace
 
-const std::vector<CommandRow>& CommandTable() {
+const std::vector<CommandRow>& CommandTable()
+{
     static const std::vector<CommandRow> table = {
         { "ABRE", devices::CmdAbre, K::Command },
         { "ACEITA", CmdUnavailable, K::Command },
@@ -116,19 +119,22 @@ const std::vector<CommandRow>& CommandTable() {
     return table;
 }
 
-const CommandRow& OneLineIfRow() {
+const CommandRow& OneLineIfRow()
+{
     static const CommandRow row { "SE", CmdSeOneLine, K::IfOneLine };
     return row;
 }
 
-const CommandRow& AssignmentRow() {
+const CommandRow& AssignmentRow()
+{
     static const CommandRow row { "", CmdAssignment, K::Command };
     return row;
 }
 
-const CommandRow& ExpressionRow() {
+const CommandRow& ExpressionRow()
+{
     static const CommandRow row { "", CmdExpression, K::Command };
     return row;
 }
 
-}  // namespace palavrino::interp
+} // namespace palavrino::interp

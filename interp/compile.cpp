@@ -3,299 +3,328 @@
 // with its FIM and writes the jump links, so the run loop never searches for
 // the end of a block. The first error stops the pass; the slot's current
 // line tells the caller where.
-#include <algorithm>
-
 #include "core/char_tables.h"
 #include "interp/runtime.h"
+
+#include <algorithm>
 
 namespace palavrino::interp {
 
 namespace {
 
-// Open blocks a script may nest; far beyond anything written by hand, it
-// only stops a generated script from growing the stack without bound.
-constexpr size_t MAX_OPEN_BLOCKS = 8196;
+    // Open blocks a script may nest; far beyond anything written by hand, it
+    // only stops a generated script from growing the stack without bound.
+    constexpr size_t MAX_OPEN_BLOCKS = 8196;
 
-struct StackRec {
-    SymbolKind kind;
-    std::string word;
-    int32_t line;
-};
+    struct StackRec {
+        SymbolKind kind;
+        std::string word;
+        int32_t line;
+    };
 
-class Compiler {
-public:
-    Compiler(Runtime& runtime, int32_t slot_number)
-        : rt(runtime), slot(slot_number), s(runtime.SlotAt(slot_number)) { }
-    bool Run();
-    int32_t StoppedAt() const { return stopped_at; }
-
-private:
-    bool Line(int32_t g);
-    bool Fail(int32_t line, std::string_view message) {
-        rt.ReportError(line, message);
-        return false;
-    }
-    bool Import(int32_t g);
-    bool IfLine(int32_t g);
-    bool ElseLine(int32_t g);
-    bool FunctionLine(int32_t g);
-    bool EndLine(int32_t g);
-    bool LinkToLoop(int32_t g, SymtbEntry* e);
-    bool Push(SymbolKind kind, std::string word, int32_t line);
-    CodeRec& Rec(int32_t g) { return s.lines[static_cast<size_t>(g)]; }
-    bool Word(std::string_view w) const { return rt.lexer.TokenIsWord(w); }
-
-    Runtime& rt;
-    int32_t slot;
-    ScriptRec& s;
-    std::vector<StackRec> blocks;
-    SymtbEntry* function { nullptr };
-    int32_t stopped_at { 0 };
-};
-
-bool Compiler::Push(SymbolKind kind, std::string word, int32_t line) {
-    if (blocks.size() >= MAX_OPEN_BLOCKS)
-        return Fail(line, "Mais de " + core::IntToText(static_cast<int32_t>(MAX_OPEN_BLOCKS)) + " comandos aninhados!");
-    blocks.push_back({ kind, std::move(word), line });
-    return true;
-}
-
-bool Compiler::Run() {
-    for (int32_t g = 1; g <= s.last_line; ++g) {
-        stopped_at = g;
-        if (!Line(g))
-            return false;
-    }
-    if (!blocks.empty()) {
-        stopped_at = s.last_line;
-        const StackRec& top = blocks.back();
-        return Fail(s.last_line,
-            "Faltou finalizar o comando " + top.word + ", iniciado na linha " + core::IntToText(top.line));
-    }
-    stopped_at = s.last_line;
-    return true;
-}
-
-bool Compiler::Line(int32_t g) {
-    CodeRec& rec = Rec(g);
-    rt.lexer.StartLine(g, rec.text.data(), static_cast<size_t>(rec.length));
-    rec.function = function;
-    rec.next = g + 1;
-    core::TokenRec& t = rt.lexer.tok;
-    if (rt.lexer.NextToken() == core::TokenKind::EndOfLine)
-        return true;
-    if (t.kind == core::TokenKind::LabelWord) {
-        if (!rt.DefineLabel(slot, function, t.text, g))
-            return Fail(g, "R\xF3tulo \"" + t.text + "\" desconsiderado");
-        rt.lexer.NextToken();
-        if (t.kind == core::TokenKind::Colon)
-            rt.lexer.NextToken();
-    }
-    if (t.kind != core::TokenKind::Word)
-        return true;
-    SymtbEntry* e = rt.symbols.FindCommand(t.text);
-    if (!e)
-        return true;
-    rec.command = e;
-    std::string word = t.text;
-    switch (e->kind) {
-    case SymbolKind::Command:
-        if (word == "LOCAL") {
-            if (!function)
-                return Fail(g, "O comando LOCAL s\xF3 \xE9 v\xE1lido no corpo de uma fun\xE7\xE3o");
-            if (blocks.size() > 1)
-                return Fail(g, "O comando LOCAL n\xE3o pode estar no corpo de um comando iterativo");
-        } else if (word == "IMPORTA") {
-            if (function)
-                return Fail(g, "O comando IMPORTA n\xE3o pode estar no corpo de uma fun\xE7\xE3o");
-            if (!blocks.empty())
-                return Fail(g, "O comando IMPORTA n\xE3o pode estar no corpo de um comando iterativo");
-            return Import(g);
+    class Compiler {
+    public:
+        Compiler(Runtime& runtime, int32_t slot_number)
+            : rt(runtime)
+            , slot(slot_number)
+            , s(runtime.SlotAt(slot_number))
+        {
         }
-        return true;
-    case SymbolKind::If:
-        return IfLine(g);
-    case SymbolKind::Else:
-        return ElseLine(g);
-    case SymbolKind::FunctionDef:
-        return FunctionLine(g);
-    case SymbolKind::Loop:
-        return Push(SymbolKind::Loop, word, g);
-    case SymbolKind::Break:
-    case SymbolKind::Continue:
-        return LinkToLoop(g, e);
-    case SymbolKind::End:
-        return EndLine(g);
-    default:
+        bool Run();
+        int32_t StoppedAt() const { return stopped_at; }
+
+    private:
+        bool Line(int32_t g);
+        bool Fail(int32_t line, std::string_view message)
+        {
+            rt.ReportError(line, message);
+            return false;
+        }
+        bool Import(int32_t g);
+        bool IfLine(int32_t g);
+        bool ElseLine(int32_t g);
+        bool FunctionLine(int32_t g);
+        bool EndLine(int32_t g);
+        bool LinkToLoop(int32_t g, SymtbEntry* e);
+        bool Push(SymbolKind kind, std::string word, int32_t line);
+        CodeRec& Rec(int32_t g) { return s.lines[static_cast<size_t>(g)]; }
+        bool Word(std::string_view w) const { return rt.lexer.TokenIsWord(w); }
+
+        Runtime& rt;
+        int32_t slot;
+        ScriptRec& s;
+        std::vector<StackRec> blocks;
+        SymtbEntry* function { nullptr };
+        int32_t stopped_at { 0 };
+    };
+
+    bool Compiler::Push(SymbolKind kind, std::string word, int32_t line)
+    {
+        if (blocks.size() >= MAX_OPEN_BLOCKS)
+            return Fail(line,
+                "Mais de " + core::IntToText(static_cast<int32_t>(MAX_OPEN_BLOCKS)) + " comandos aninhados!");
+        blocks.push_back({ kind, std::move(word), line });
         return true;
     }
-}
 
-bool Compiler::LinkToLoop(int32_t g, SymtbEntry* e) {
-    for (auto it = blocks.rbegin(); it != blocks.rend(); ++it) {
-        if (it->kind == SymbolKind::Loop) {
-            Rec(g).jump = it->line;
+    bool Compiler::Run()
+    {
+        for (int32_t g = 1; g <= s.last_line; ++g) {
+            stopped_at = g;
+            if (!Line(g))
+                return false;
+        }
+        if (!blocks.empty()) {
+            stopped_at = s.last_line;
+            const StackRec& top = blocks.back();
+            return Fail(s.last_line,
+                "Faltou finalizar o comando " + top.word + ", iniciado na linha "
+                    + core::IntToText(top.line));
+        }
+        stopped_at = s.last_line;
+        return true;
+    }
+
+    bool Compiler::Line(int32_t g)
+    {
+        CodeRec& rec = Rec(g);
+        rt.lexer.StartLine(g, rec.text.data(), static_cast<size_t>(rec.length));
+        rec.function = function;
+        rec.next = g + 1;
+        core::TokenRec& t = rt.lexer.tok;
+        if (rt.lexer.NextToken() == core::TokenKind::EndOfLine)
+            return true;
+        if (t.kind == core::TokenKind::LabelWord) {
+            if (!rt.DefineLabel(slot, function, t.text, g))
+                return Fail(g, "R\xF3tulo \"" + t.text + "\" desconsiderado");
+            rt.lexer.NextToken();
+            if (t.kind == core::TokenKind::Colon)
+                rt.lexer.NextToken();
+        }
+        if (t.kind != core::TokenKind::Word)
+            return true;
+        SymtbEntry* e = rt.symbols.FindCommand(t.text);
+        if (!e)
+            return true;
+        rec.command = e;
+        std::string word = t.text;
+        switch (e->kind) {
+        case SymbolKind::Command:
+            if (word == "LOCAL") {
+                if (!function)
+                    return Fail(g, "O comando LOCAL s\xF3 \xE9 v\xE1lido no corpo de uma fun\xE7\xE3o");
+                if (blocks.size() > 1)
+                    return Fail(g, "O comando LOCAL n\xE3o pode estar no corpo de um comando iterativo");
+            } else if (word == "IMPORTA") {
+                if (function)
+                    return Fail(g, "O comando IMPORTA n\xE3o pode estar no corpo de uma fun\xE7\xE3o");
+                if (!blocks.empty())
+                    return Fail(g, "O comando IMPORTA n\xE3o pode estar no corpo de um comando iterativo");
+                return Import(g);
+            }
+            return true;
+        case SymbolKind::If:
+            return IfLine(g);
+        case SymbolKind::Else:
+            return ElseLine(g);
+        case SymbolKind::FunctionDef:
+            return FunctionLine(g);
+        case SymbolKind::Loop:
+            return Push(SymbolKind::Loop, word, g);
+        case SymbolKind::Break:
+        case SymbolKind::Continue:
+            return LinkToLoop(g, e);
+        case SymbolKind::End:
+            return EndLine(g);
+        default:
             return true;
         }
     }
-    return Fail(g, "Comando " + e->name + " fora de um comando iterativo");
-}
 
-bool Compiler::IfLine(int32_t g) {
-    rt.lexer.NextToken();
-    rt.SkipExpression();
-    if (Word("ENTAO"))
-        rt.lexer.NextToken();
-    if (rt.lexer.AtEnd())
-        return Push(SymbolKind::If, "SE", g);
-    Rec(g).command = rt.one_line_if_entry;
-    core::TokenRec& t = rt.lexer.tok;
-    SymtbEntry* e = t.kind == core::TokenKind::Word ? rt.symbols.FindCommand(t.text) : nullptr;
-    if (!e)
-        return true;  // an assignment
-    if (e->name == "LOCAL")
-        return Fail(g, "O comando LOCAL n\xE3o pode aparecer na mesma linha do comando SE");
-    if (e->name == "IMPORTA")
-        return Fail(g, "O comando IMPORTA n\xE3o pode aparecer na mesma linha do comando SE");
-    if (e->kind == SymbolKind::Break || e->kind == SymbolKind::Continue)
-        return LinkToLoop(g, e);
-    if (e->kind == SymbolKind::Command)
-        return true;
-    return Fail(g, "Esperava um comando simples na mesma linha do comando SE");
-}
-
-bool Compiler::ElseLine(int32_t g) {
-    if (blocks.empty() || (blocks.back().kind != SymbolKind::If && blocks.back().kind != SymbolKind::Unused5))
-        return Fail(g, "Comando SEN\xC3O sobrando");
-    if (!Push(SymbolKind::Else, "SEN\xC3O", g))
-        return false;
-    rt.lexer.NextToken();
-    if (rt.lexer.AtEnd())
-        return true;
-    if (!Word("SE"))
-        return false;  // the pass stops here without a message of its own
-    rt.lexer.NextToken();
-    rt.SkipExpression();
-    if (Word("ENTAO"))
-        rt.lexer.NextToken();
-    if (!rt.lexer.AtEnd())
-        return Fail(g, "O comando SE de uma linha n\xE3o \xE9 permitido ap\xF3s SEN\xC3O");
-    blocks.back() = { SymbolKind::Unused5, "SEN\xC3O SE", g };
-    return true;
-}
-
-bool Compiler::FunctionLine(int32_t g) {
-    if (function || !blocks.empty())
-        return Fail(g, "Fun\xE7\xF5" "es n\xE3o podem estar aninhadas em comandos ou em outras fun\xE7\xF5" "es");
-    core::TokenRec& t = rt.lexer.tok;
-    if (rt.lexer.NextToken() != core::TokenKind::Word)
-        return Fail(g, "Esperava o nome da fun\xE7\xE3o");
-    SymtbEntry* existing = rt.symbols.FindOrAddSymbol(slot, nullptr, t.text, false);
-    if (existing)
-        return Fail(g, "\"" + t.text + "\" j\xE1 \xE9 um identificador de " + std::string(core::SymbolKindName(existing->kind))
-            + "; n\xE3o pode ser nome de fun\xE7\xE3o");
-    SymtbEntry* f = rt.symbols.FindOrAddSymbol(slot, nullptr, t.text, true);
-    f->kind = SymbolKind::UserFunction;
-    f->line = g;
-    f->value3 = 0;
-    function = f;
-    Rec(g).function = f;
-    if (!Push(SymbolKind::FunctionDef, "FUNCAO", g))
-        return false;
-    int32_t params = 0;
-    if (rt.lexer.NextToken() == core::TokenKind::LeftParen) {
-        while (rt.lexer.NextToken() != core::TokenKind::EndOfLine && t.kind != core::TokenKind::RightParen
-            && t.kind != core::TokenKind::Colon) {
-            if (t.kind == core::TokenKind::Word)
-                ++params;
+    bool Compiler::LinkToLoop(int32_t g, SymtbEntry* e)
+    {
+        for (auto it = blocks.rbegin(); it != blocks.rend(); ++it) {
+            if (it->kind == SymbolKind::Loop) {
+                Rec(g).jump = it->line;
+                return true;
+            }
         }
+        return Fail(g, "Comando " + e->name + " fora de um comando iterativo");
     }
-    f->value2 = params;
-    return true;
-}
 
-bool Compiler::EndLine(int32_t g) {
-    if (blocks.empty())
-        return Fail(g, "Comando FIM sobrando");
-    core::TokenRec& t = rt.lexer.tok;
-    rt.lexer.NextToken();
-    SymtbEntry* what = t.kind == core::TokenKind::Word ? rt.symbols.FindCommand(t.text) : nullptr;
-    if (!what || (what->kind != SymbolKind::If && what->kind != SymbolKind::FunctionDef && what->kind != SymbolKind::Loop))
-        return Fail(g, "Esperava o complemento do comando FIM");
-    std::string word = t.text;
-    auto mismatch = [&](const StackRec& top) {
-        return Fail(g, "Comando FIM " + word + " n\xE3o corresponde ao comando " + top.word + " na linha "
-                + core::IntToText(top.line));
-    };
-    if (what->kind == SymbolKind::If) {
-        int32_t target = g;
-        while (!blocks.empty() && (blocks.back().kind == SymbolKind::Else || blocks.back().kind == SymbolKind::Unused5)) {
-            int32_t line = blocks.back().line;
-            Rec(line).jump = target;
-            Rec(line - 1).next = g;
-            target = line;
+    bool Compiler::IfLine(int32_t g)
+    {
+        rt.lexer.NextToken();
+        rt.SkipExpression();
+        if (Word("ENTAO"))
+            rt.lexer.NextToken();
+        if (rt.lexer.AtEnd())
+            return Push(SymbolKind::If, "SE", g);
+        Rec(g).command = rt.one_line_if_entry;
+        core::TokenRec& t = rt.lexer.tok;
+        SymtbEntry* e = t.kind == core::TokenKind::Word ? rt.symbols.FindCommand(t.text) : nullptr;
+        if (!e)
+            return true; // an assignment
+        if (e->name == "LOCAL")
+            return Fail(g, "O comando LOCAL n\xE3o pode aparecer na mesma linha do comando SE");
+        if (e->name == "IMPORTA")
+            return Fail(g, "O comando IMPORTA n\xE3o pode aparecer na mesma linha do comando SE");
+        if (e->kind == SymbolKind::Break || e->kind == SymbolKind::Continue)
+            return LinkToLoop(g, e);
+        if (e->kind == SymbolKind::Command)
+            return true;
+        return Fail(g, "Esperava um comando simples na mesma linha do comando SE");
+    }
+
+    bool Compiler::ElseLine(int32_t g)
+    {
+        if (blocks.empty()
+            || (blocks.back().kind != SymbolKind::If && blocks.back().kind != SymbolKind::Unused5))
+            return Fail(g, "Comando SEN\xC3O sobrando");
+        if (!Push(SymbolKind::Else, "SEN\xC3O", g))
+            return false;
+        rt.lexer.NextToken();
+        if (rt.lexer.AtEnd())
+            return true;
+        if (!Word("SE"))
+            return false; // the pass stops here without a message of its own
+        rt.lexer.NextToken();
+        rt.SkipExpression();
+        if (Word("ENTAO"))
+            rt.lexer.NextToken();
+        if (!rt.lexer.AtEnd())
+            return Fail(g, "O comando SE de uma linha n\xE3o \xE9 permitido ap\xF3s SEN\xC3O");
+        blocks.back() = { SymbolKind::Unused5, "SEN\xC3O SE", g };
+        return true;
+    }
+
+    bool Compiler::FunctionLine(int32_t g)
+    {
+        if (function || !blocks.empty())
+            return Fail(g,
+                "Fun\xE7\xF5"
+                "es n\xE3o podem estar aninhadas em comandos ou em outras fun\xE7\xF5"
+                "es");
+        core::TokenRec& t = rt.lexer.tok;
+        if (rt.lexer.NextToken() != core::TokenKind::Word)
+            return Fail(g, "Esperava o nome da fun\xE7\xE3o");
+        SymtbEntry* existing = rt.symbols.FindOrAddSymbol(slot, nullptr, t.text, false);
+        if (existing)
+            return Fail(g,
+                "\"" + t.text + "\" j\xE1 \xE9 um identificador de "
+                    + std::string(core::SymbolKindName(existing->kind))
+                    + "; n\xE3o pode ser nome de fun\xE7\xE3o");
+        SymtbEntry* f = rt.symbols.FindOrAddSymbol(slot, nullptr, t.text, true);
+        f->kind = SymbolKind::UserFunction;
+        f->line = g;
+        f->value3 = 0;
+        function = f;
+        Rec(g).function = f;
+        if (!Push(SymbolKind::FunctionDef, "FUNCAO", g))
+            return false;
+        int32_t params = 0;
+        if (rt.lexer.NextToken() == core::TokenKind::LeftParen) {
+            while (rt.lexer.NextToken() != core::TokenKind::EndOfLine && t.kind != core::TokenKind::RightParen
+                && t.kind != core::TokenKind::Colon) {
+                if (t.kind == core::TokenKind::Word)
+                    ++params;
+            }
+        }
+        f->value2 = params;
+        return true;
+    }
+
+    bool Compiler::EndLine(int32_t g)
+    {
+        if (blocks.empty())
+            return Fail(g, "Comando FIM sobrando");
+        core::TokenRec& t = rt.lexer.tok;
+        rt.lexer.NextToken();
+        SymtbEntry* what = t.kind == core::TokenKind::Word ? rt.symbols.FindCommand(t.text) : nullptr;
+        if (!what
+            || (what->kind != SymbolKind::If && what->kind != SymbolKind::FunctionDef
+                && what->kind != SymbolKind::Loop))
+            return Fail(g, "Esperava o complemento do comando FIM");
+        std::string word = t.text;
+        auto mismatch = [&](const StackRec& top) {
+            return Fail(g,
+                "Comando FIM " + word + " n\xE3o corresponde ao comando " + top.word + " na linha "
+                    + core::IntToText(top.line));
+        };
+        if (what->kind == SymbolKind::If) {
+            int32_t target = g;
+            while (!blocks.empty()
+                && (blocks.back().kind == SymbolKind::Else || blocks.back().kind == SymbolKind::Unused5)) {
+                int32_t line = blocks.back().line;
+                Rec(line).jump = target;
+                Rec(line - 1).next = g;
+                target = line;
+                blocks.pop_back();
+            }
+            if (blocks.empty() || blocks.back().kind != SymbolKind::If)
+                return blocks.empty() ? Fail(g, "Comando FIM sobrando") : mismatch(blocks.back());
+            Rec(blocks.back().line).jump = target;
             blocks.pop_back();
+            Rec(g).jump = g + 1;
+            return true;
         }
-        if (blocks.empty() || blocks.back().kind != SymbolKind::If)
-            return blocks.empty() ? Fail(g, "Comando FIM sobrando") : mismatch(blocks.back());
-        Rec(blocks.back().line).jump = target;
-        blocks.pop_back();
-        Rec(g).jump = g + 1;
-        return true;
-    }
-    const StackRec& top = blocks.back();
-    if (what->kind == SymbolKind::FunctionDef) {
-        if (top.kind != SymbolKind::FunctionDef)
+        const StackRec& top = blocks.back();
+        if (what->kind == SymbolKind::FunctionDef) {
+            if (top.kind != SymbolKind::FunctionDef)
+                return mismatch(top);
+            Rec(top.line).jump = g;
+            Rec(g).command = rt.return_entry;
+            blocks.pop_back();
+            function->end_line = g;
+            function = nullptr;
+            return true;
+        }
+        if (top.kind != SymbolKind::Loop || top.word != word)
             return mismatch(top);
         Rec(top.line).jump = g;
-        Rec(g).command = rt.return_entry;
+        Rec(g).jump = top.line;
         blocks.pop_back();
-        function->end_line = g;
-        function = nullptr;
         return true;
     }
-    if (top.kind != SymbolKind::Loop || top.word != word)
-        return mismatch(top);
-    Rec(top.line).jump = g;
-    Rec(g).jump = top.line;
-    blocks.pop_back();
-    return true;
-}
 
-bool Compiler::Import(int32_t g) {
-    core::TokenRec& t = rt.lexer.tok;
-    rt.lexer.NextToken();
-    if (t.kind != core::TokenKind::Word)
-        return Fail(g, "Esperava o nome do m\xF3" "dulo");
-    std::string module = t.text;
-    rt.lexer.NextToken();
-    std::string script;
-    if (t.kind == core::TokenKind::String || t.kind == core::TokenKind::Word)
-        script = t.kind == core::TokenKind::String ? t.text : std::string(t.raw);
-    if (script.empty())
-        return Fail(g, "Esperava o nome do script");
-    const core::TokenRec saved = t;
-    int32_t imported = rt.LoadScriptFile(script);
-    if (imported < 0)
-        imported = rt.LoadScriptFile(script + ".pro");
-    if (imported < 0) {
-        rt.ReportError(g, "Erro na leitura do script \"" + script + "\"");
-    } else if (!rt.CompileSlot(imported)) {
-        rt.ReportError(g, "O script \"" + script + "\" apresenta erros sint\xE1ticos");
-    } else {
-        SymtbEntry* m = rt.symbols.FindOrAddSymbol(slot, nullptr, module, true);
-        if (m->kind == SymbolKind::Undefined || m->kind == SymbolKind::Module) {
-            m->kind = SymbolKind::Module;
-            m->value1 = imported;
+    bool Compiler::Import(int32_t g)
+    {
+        core::TokenRec& t = rt.lexer.tok;
+        rt.lexer.NextToken();
+        if (t.kind != core::TokenKind::Word)
+            return Fail(g,
+                "Esperava o nome do m\xF3"
+                "dulo");
+        std::string module = t.text;
+        rt.lexer.NextToken();
+        std::string script;
+        if (t.kind == core::TokenKind::String || t.kind == core::TokenKind::Word)
+            script = t.kind == core::TokenKind::String ? t.text : std::string(t.raw);
+        if (script.empty())
+            return Fail(g, "Esperava o nome do script");
+        const core::TokenRec saved = t;
+        int32_t imported = rt.LoadScriptFile(script);
+        if (imported < 0)
+            imported = rt.LoadScriptFile(script + ".pro");
+        if (imported < 0) {
+            rt.ReportError(g, "Erro na leitura do script \"" + script + "\"");
+        } else if (!rt.CompileSlot(imported)) {
+            rt.ReportError(g, "O script \"" + script + "\" apresenta erros sint\xE1ticos");
+        } else {
+            SymtbEntry* m = rt.symbols.FindOrAddSymbol(slot, nullptr, module, true);
+            if (m->kind == SymbolKind::Undefined || m->kind == SymbolKind::Module) {
+                m->kind = SymbolKind::Module;
+                m->value1 = imported;
+            }
         }
+        rt.lexer.tok = saved;
+        return true;
     }
-    rt.lexer.tok = saved;
-    return true;
-}
 
-}  // namespace
+} // namespace
 
-bool Runtime::CompileSlot(int32_t slot) {
+bool Runtime::CompileSlot(int32_t slot)
+{
     if (slot < 0 || slot >= MAX_SLOTS)
         return false;
     ScriptRec& s = SlotAt(slot);
@@ -324,4 +353,4 @@ bool Runtime::CompileSlot(int32_t slot) {
     return ok;
 }
 
-}  // namespace palavrino::interp
+} // namespace palavrino::interp

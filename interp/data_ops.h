@@ -4,10 +4,10 @@
 // the element comparison and in-place quicksort of ORDENA.
 #pragma once
 
+#include "core/value.h"
+
 #include <cstdint>
 #include <string>
-
-#include "core/value.h"
 
 namespace palavrino::interp {
 
@@ -19,8 +19,8 @@ void AddToTrailingDigits(std::string& text, int32_t operand, bool subtract);
 
 struct SortOptions {
     bool descending { false };
-    bool numeric { false };  // integer texts compare as numbers
-    bool upper { false };    // texts compare upper-cased
+    bool numeric { false }; // integer texts compare as numbers
+    bool upper { false }; // texts compare upper-cased
 };
 
 // Negative, zero or positive as a comes before, with or after b. Integers
@@ -34,4 +34,4 @@ int CompareForSort(const core::Value& a, const core::Value& b, const SortOptions
 // quadratic time. Every owner of the list sees the new order.
 void SortList(core::ListObj& list, const SortOptions& options);
 
-}  // namespace palavrino::interp
+} // namespace palavrino::interp

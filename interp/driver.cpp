@@ -4,172 +4,191 @@
 // a shell or another program can tell a failed run from a good one.
 #include "interp/driver.h"
 
-#include <array>
-#include <new>
-
 #include "core/messages.h"
 #include "interp/runtime.h"
 #include "interp/script_search.h"
+
+#include <array>
+#include <new>
 
 namespace palavrino::interp {
 
 namespace {
 
-struct MsgRec {
-    std::string_view key;
-    std::string_view text;
-};
+    struct MsgRec {
+        std::string_view key;
+        std::string_view text;
+    };
 
-enum class Msg : uint8_t {
-    Start = 0, AskName = 1, End = 2, NoFile = 3, RunError = 4, NoLabel = 5, SyntaxError = 6,
-    Error = 7, Edit = 8, Interactive = 9,
-};
+    enum class Msg : uint8_t {
+        Start = 0,
+        AskName = 1,
+        End = 2,
+        NoFile = 3,
+        RunError = 4,
+        NoLabel = 5,
+        SyntaxError = 6,
+        Error = 7,
+        Edit = 8,
+        Interactive = 9,
+    };
 
-constexpr std::array<MsgRec, 10> MESSAGES = { {
-    { "PLINIC", "Palavrino - v" },
-    { "PLNOMPRO", "Nome do arquivo .PRO a executar: " },
-    { "PLFIM", "Fim do script" },
-    { "PLARQNAO", "Arquivo .PRO inexistente" },
-    { "PLERREXE", "Erro de execu\xE7\xE3o na linha " },
-    { "PLERRROT", "Este r\xF3tulo n\xE3o existe" },
-    { "PLRERROSINT", "Script com erro sint\xE1tico na linha " },
-    { "PLERRO", "Erro" },
-    { "PLEDITE", "Editore e aperte enter" },
-    { "PLINTER", "Modo interativo" },
-} };
+    constexpr std::array<MsgRec, 10> MESSAGES = { {
+        { "PLINIC", "Palavrino - v" },
+        { "PLNOMPRO", "Nome do arquivo .PRO a executar: " },
+        { "PLFIM", "Fim do script" },
+        { "PLARQNAO", "Arquivo .PRO inexistente" },
+        { "PLERREXE", "Erro de execu\xE7\xE3o na linha " },
+        { "PLERRROT", "Este r\xF3tulo n\xE3o existe" },
+        { "PLRERROSINT", "Script com erro sint\xE1tico na linha " },
+        { "PLERRO", "Erro" },
+        { "PLEDITE", "Editore e aperte enter" },
+        { "PLINTER", "Modo interativo" },
+    } };
 
-std::string Trim(std::string_view s) {
-    size_t b = s.find_first_not_of(" \t");
-    if (b == std::string::npos)
-        return {};
-    size_t e = s.find_last_not_of(" \t");
-    return std::string(s.substr(b, e - b + 1));
-}
-
-class Driver {
-public:
-    explicit Driver(Runtime& runtime) : rt(runtime), io(runtime.io) { m_sound_dir = io.ReadConfig("PALAVRIN", "DIRPALAVRIN"); }
-    int Run(const std::vector<std::string>& args);
-
-private:
-    void SayMessage(Msg m, int line_breaks);
-    void ReportOutcome(const Runtime::RunResult& r);
-    int Interactive();
-
-    Runtime& rt;
-    HostIo& io;
-    std::string m_sound_dir;
-};
-
-void Driver::SayMessage(Msg m, int line_breaks) {
-    const MsgRec& rec = MESSAGES[static_cast<size_t>(m)];
-    io.Write(rec.text);
-    for (int i = 0; i < line_breaks; ++i)
-        io.NewLine();
-    std::string dir = m_sound_dir;
-    if (!dir.empty() && dir.back() != '/')
-        dir += '/';
-    std::string recorded = dir + std::string(rec.key) + ".wav";
-    if (io.SoundExists(recorded))
-        io.PlaySound(recorded);
-    else
-        io.Speak(rec.text);
-}
-
-void Driver::ReportOutcome(const Runtime::RunResult& r) {
-    std::string line = core::IntToText(r.line);
-    switch (r.outcome) {
-    case Outcome::Finished:
-        break;
-    case Outcome::Failed:
-        io.ClearRows(23, 25);
-        io.SetTextColor(14);
-        for (int i = 0; i < 3; ++i)
-            io.Beep();
-        SayMessage(Msg::RunError, 0);
-        io.WriteAndSpeak(line);
-        io.NewLine();
-        io.EditLine(r.text, 80);
-        io.WriteAndSpeak(line);
-        io.SetTextColor(15);
-        io.ReadLine(255);
-        break;
-    case Outcome::Unreadable:
-        SayMessage(Msg::NoFile, 1);
-        break;
-    case Outcome::NoLabel:
-        SayMessage(Msg::NoLabel, 1);
-        break;
-    case Outcome::CompileError:
-        SayMessage(Msg::SyntaxError, 0);
-        io.WriteAndSpeak(line);
-        io.NewLine();
-        io.ReadLine(255);
-        break;
+    std::string Trim(std::string_view s)
+    {
+        size_t b = s.find_first_not_of(" \t");
+        if (b == std::string::npos)
+            return {};
+        size_t e = s.find_last_not_of(" \t");
+        return std::string(s.substr(b, e - b + 1));
     }
-}
 
-// A line at a time, each run on its own; an empty line or Escape ends it.
-int Driver::Interactive() {
-    io.SetTitle("PALAVRINO (interativo)");
-    SayMessage(Msg::Interactive, 1);
-    for (;;) {
-        io.Write("> ");
-        HostIo::LineRead in = io.ReadLine(255);
-        if (in.key == KEY_ESCAPE || Trim(in.text).empty())
-            return 0;
-        try {
-            rt.RunInteractiveLine(in.text);
-        } catch (const core::ScriptAbort& abort) {
-            rt.RecoverFromAbort();
-            if (!rt.Slot().mute)
-                io.WriteLineAndSpeak(abort.what());
-        } catch (const std::bad_alloc&) {
-            rt.RecoverFromAbort();
-            io.WriteLineAndSpeak(core::MSG_OUT_OF_MEMORY);
+    class Driver {
+    public:
+        explicit Driver(Runtime& runtime)
+            : rt(runtime)
+            , io(runtime.io)
+        {
+            m_sound_dir = io.ReadConfig("PALAVRIN", "DIRPALAVRIN");
         }
-        rt.current_slot = 0;
-    }
-}
+        int Run(const std::vector<std::string>& args);
 
-int Driver::Run(const std::vector<std::string>& args) {
-    io.ClearWindow();
-    io.SetTitle("PALAVRIN");
-    std::string name;
-    if (!args.empty()) {
-        name = args[0];
-    } else {
-        SayMessage(Msg::AskName, 0);
-        HostIo::LineRead in = io.ReadLine(255);
-        if (in.key == KEY_ESCAPE)
-            return 0;
-        name = in.text;
-    }
-    if (Trim(name).empty())
-        return Interactive();
-    std::string label;
-    size_t at = name.find('@');
-    if (at != std::string::npos) {
-        label = Trim(std::string_view(name).substr(at + 1));
-        name = Trim(std::string_view(name).substr(0, at));
-    } else {
-        name = Trim(name);
-    }
-    io.SetTitle("PALAVRINO " + name);
-    std::string path = FindScriptFile(name, io.ReadConfig("PALAVRIN", "DIRDEFAULT"));
-    if (path.empty()) {
-        SayMessage(Msg::NoFile, 1);
-        io.PauseMs(1000);
-        return static_cast<int>(Outcome::Unreadable);
-    }
-    Runtime::RunResult result = rt.RunScriptFile(path, label);
-    ReportOutcome(result);
-    return static_cast<int>(result.outcome);
-}
+    private:
+        void SayMessage(Msg m, int line_breaks);
+        void ReportOutcome(const Runtime::RunResult& r);
+        int Interactive();
 
-}  // namespace
+        Runtime& rt;
+        HostIo& io;
+        std::string m_sound_dir;
+    };
 
-Runtime::RunResult Runtime::RunScriptFile(const std::string& name, const std::string& label) {
+    void Driver::SayMessage(Msg m, int line_breaks)
+    {
+        const MsgRec& rec = MESSAGES[static_cast<size_t>(m)];
+        io.Write(rec.text);
+        for (int i = 0; i < line_breaks; ++i)
+            io.NewLine();
+        std::string dir = m_sound_dir;
+        if (!dir.empty() && dir.back() != '/')
+            dir += '/';
+        std::string recorded = dir + std::string(rec.key) + ".wav";
+        if (io.SoundExists(recorded))
+            io.PlaySound(recorded);
+        else
+            io.Speak(rec.text);
+    }
+
+    void Driver::ReportOutcome(const Runtime::RunResult& r)
+    {
+        std::string line = core::IntToText(r.line);
+        switch (r.outcome) {
+        case Outcome::Finished:
+            break;
+        case Outcome::Failed:
+            io.ClearRows(23, 25);
+            io.SetTextColor(14);
+            for (int i = 0; i < 3; ++i)
+                io.Beep();
+            SayMessage(Msg::RunError, 0);
+            io.WriteAndSpeak(line);
+            io.NewLine();
+            io.EditLine(r.text, 80);
+            io.WriteAndSpeak(line);
+            io.SetTextColor(15);
+            io.ReadLine(255);
+            break;
+        case Outcome::Unreadable:
+            SayMessage(Msg::NoFile, 1);
+            break;
+        case Outcome::NoLabel:
+            SayMessage(Msg::NoLabel, 1);
+            break;
+        case Outcome::CompileError:
+            SayMessage(Msg::SyntaxError, 0);
+            io.WriteAndSpeak(line);
+            io.NewLine();
+            io.ReadLine(255);
+            break;
+        }
+    }
+
+    // A line at a time, each run on its own; an empty line or Escape ends it.
+    int Driver::Interactive()
+    {
+        io.SetTitle("PALAVRINO (interativo)");
+        SayMessage(Msg::Interactive, 1);
+        for (;;) {
+            io.Write("> ");
+            HostIo::LineRead in = io.ReadLine(255);
+            if (in.key == KEY_ESCAPE || Trim(in.text).empty())
+                return 0;
+            try {
+                rt.RunInteractiveLine(in.text);
+            } catch (const core::ScriptAbort& abort) {
+                rt.RecoverFromAbort();
+                if (!rt.Slot().mute)
+                    io.WriteLineAndSpeak(abort.what());
+            } catch (const std::bad_alloc&) {
+                rt.RecoverFromAbort();
+                io.WriteLineAndSpeak(core::MSG_OUT_OF_MEMORY);
+            }
+            rt.current_slot = 0;
+        }
+    }
+
+    int Driver::Run(const std::vector<std::string>& args)
+    {
+        io.ClearWindow();
+        io.SetTitle("PALAVRIN");
+        std::string name;
+        if (!args.empty()) {
+            name = args[0];
+        } else {
+            SayMessage(Msg::AskName, 0);
+            HostIo::LineRead in = io.ReadLine(255);
+            if (in.key == KEY_ESCAPE)
+                return 0;
+            name = in.text;
+        }
+        if (Trim(name).empty())
+            return Interactive();
+        std::string label;
+        size_t at = name.find('@');
+        if (at != std::string::npos) {
+            label = Trim(std::string_view(name).substr(at + 1));
+            name = Trim(std::string_view(name).substr(0, at));
+        } else {
+            name = Trim(name);
+        }
+        io.SetTitle("PALAVRINO " + name);
+        std::string path = FindScriptFile(name, io.ReadConfig("PALAVRIN", "DIRDEFAULT"));
+        if (path.empty()) {
+            SayMessage(Msg::NoFile, 1);
+            io.PauseMs(1000);
+            return static_cast<int>(Outcome::Unreadable);
+        }
+        Runtime::RunResult result = rt.RunScriptFile(path, label);
+        ReportOutcome(result);
+        return static_cast<int>(result.outcome);
+    }
+
+} // namespace
+
+Runtime::RunResult Runtime::RunScriptFile(const std::string& name, const std::string& label)
+{
     RunResult r;
     r.text = "Erro na leitura do script";
     int32_t slot = LoadScriptFile(name);
@@ -218,10 +237,11 @@ Runtime::RunResult Runtime::RunScriptFile(const std::string& name, const std::st
     return r;
 }
 
-int RunProgram(Runtime& rt, const std::vector<std::string>& args) {
+int RunProgram(Runtime& rt, const std::vector<std::string>& args)
+{
     int status = Driver(rt).Run(args);
     rt.io.WaitSpeech();
     return status;
 }
 
-}  // namespace palavrino::interp
+} // namespace palavrino::interp

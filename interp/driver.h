@@ -15,4 +15,4 @@ class Runtime;
 // exist, 4 the script did not compile.
 int RunProgram(Runtime& rt, const std::vector<std::string>& args);
 
-}  // namespace palavrino::interp
+} // namespace palavrino::interp

@@ -42,7 +42,7 @@ public:
 
     struct LineRead {
         std::string text;
-        int key { KEY_ENTER };  // the key that ended the line
+        int key { KEY_ENTER }; // the key that ended the line
     };
     // Reads a line with the line editor at the cursor (Escape gives an
     // empty text), then writes a line break.
@@ -103,4 +103,4 @@ public:
     virtual void PlayNamedSound(std::string_view name) = 0;
 };
 
-}  // namespace palavrino::interp
+} // namespace palavrino::interp

@@ -2,130 +2,140 @@
 // continuation lines joined to their head, and freeing slots again. A script
 // file that is valid UTF-8 is converted to Windows-1252 as it is read; any
 // other file is taken as Windows-1252 bytes already.
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
 #include "console/encoding.h"
 #include "core/char_tables.h"
 #include "interp/runtime.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 
 namespace palavrino::interp {
 
 namespace {
 
-// Splits file text into lines at LF, dropping a CR before it (files made on
-// Windows read the same).
-std::vector<std::string> SplitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        size_t stop = end;
-        if (stop > start && text[stop - 1] == '\r')
-            --stop;
-        lines.emplace_back(text, start, stop - start);
-        start = end + 1;
-    }
-    return lines;
-}
-
-std::string TrimmedFolded(const std::string& text) {
-    size_t b = text.find_first_not_of(" \t\r");
-    if (b == std::string::npos)
-        return {};
-    size_t e = text.find_last_not_of(" \t\r");
-    return core::FoldName(std::string_view(text).substr(b, e - b + 1));
-}
-
-bool IsBlankClass(char c) { return core::CharClass(static_cast<unsigned char>(c)) == ' '; }
-
-// Adds one physical line to a slot, joining continuation lines ("&" first)
-// to the head record before it.
-void AppendLine(ScriptRec& s, std::string line, int32_t& head) {
-    CodeRec rec;
-    if (head > 0 && !line.empty() && line[0] == '&') {
-        size_t i = 1;
-        while (i < line.size() && IsBlankClass(line[i]))
-            ++i;
-        CodeRec& h = s.lines[static_cast<size_t>(head)];
-        if (i < line.size()) {
-            h.text.pop_back();  // the "\n"
-            h.text += ' ';
-            h.text.append(line, i, std::string::npos);
-            h.text += '\n';
-            h.length = static_cast<int32_t>(h.text.size()) - 1;
+    // Splits file text into lines at LF, dropping a CR before it (files made on
+    // Windows read the same).
+    std::vector<std::string> SplitLines(const std::string& text)
+    {
+        std::vector<std::string> lines;
+        size_t start = 0;
+        while (start < text.size()) {
+            size_t end = text.find('\n', start);
+            if (end == std::string::npos)
+                end = text.size();
+            size_t stop = end;
+            if (stop > start && text[stop - 1] == '\r')
+                --stop;
+            lines.emplace_back(text, start, stop - start);
+            start = end + 1;
         }
-        h.span += 1;
-    } else {
-        head = static_cast<int32_t>(s.lines.size());
+        return lines;
     }
-    // An empty line is kept as one blank so every record has a character.
-    if (line.empty())
-        line = " ";
-    rec.length = static_cast<int32_t>(line.size());
-    rec.text = std::move(line);
-    rec.text += '\n';
-    s.lines.push_back(std::move(rec));
-}
 
-// The state a slot starts with when a script is put in it, and returns to
-// when it is freed.
-void ResetSlotState(ScriptRec& s) {
-    s.compiled = false;
-    s.hook = nullptr;
-    s.current_line = 0;
-    s.next_line = 0;
-    s.io_status = 0;
-    s.failed = s.returned = s.trace = s.stop = s.mute = false;
-}
+    std::string TrimmedFolded(const std::string& text)
+    {
+        size_t b = text.find_first_not_of(" \t\r");
+        if (b == std::string::npos)
+            return {};
+        size_t e = text.find_last_not_of(" \t\r");
+        return core::FoldName(std::string_view(text).substr(b, e - b + 1));
+    }
 
-void FillSlot(ScriptRec& s, const std::vector<std::string>& lines, bool cmd_script) {
-    s.lines.clear();
-    s.lines.reserve(lines.size() + 1);
-    s.lines.emplace_back();  // entry 0 holds nothing
-    int32_t head = 0;
-    int32_t last_senao = -10;
-    int32_t last_se = -10;
-    for (const std::string& original : lines) {
-        std::string line = original;
-        int32_t number = static_cast<int32_t>(s.lines.size());
-        if (cmd_script) {
-            // In .CMD scripts a SENAO line followed by a line beginning with
-            // SE reads as one SENAO SE line.
-            std::string folded = TrimmedFolded(line);
-            if (folded.rfind("SENAO", 0) == 0)
-                last_senao = number;
-            if (folded.rfind("SE ", 0) == 0)
-                last_se = number;
-            if (last_se == last_senao + 1) {
-                line.insert(line.begin(), '&');
-                last_se = last_senao = -10;
+    bool IsBlankClass(char c)
+    {
+        return core::CharClass(static_cast<unsigned char>(c)) == ' ';
+    }
+
+    // Adds one physical line to a slot, joining continuation lines ("&" first)
+    // to the head record before it.
+    void AppendLine(ScriptRec& s, std::string line, int32_t& head)
+    {
+        CodeRec rec;
+        if (head > 0 && !line.empty() && line[0] == '&') {
+            size_t i = 1;
+            while (i < line.size() && IsBlankClass(line[i]))
+                ++i;
+            CodeRec& h = s.lines[static_cast<size_t>(head)];
+            if (i < line.size()) {
+                h.text.pop_back(); // the "\n"
+                h.text += ' ';
+                h.text.append(line, i, std::string::npos);
+                h.text += '\n';
+                h.length = static_cast<int32_t>(h.text.size()) - 1;
             }
+            h.span += 1;
+        } else {
+            head = static_cast<int32_t>(s.lines.size());
         }
-        AppendLine(s, std::move(line), head);
+        // An empty line is kept as one blank so every record has a character.
+        if (line.empty())
+            line = " ";
+        rec.length = static_cast<int32_t>(line.size());
+        rec.text = std::move(line);
+        rec.text += '\n';
+        s.lines.push_back(std::move(rec));
     }
-    s.last_line = static_cast<int32_t>(s.lines.size()) - 1;
-    ResetSlotState(s);
-    s.free = false;
-    s.current_line = 1;
-}
 
-// Names inside are Windows-1252; the file system spells them in UTF-8.
-std::string FullPathOf(const std::string& name) {
-    std::error_code ec;
-    std::string utf8 = console::Cp1252ToUtf8(name);
-    std::filesystem::path p = std::filesystem::weakly_canonical(std::filesystem::absolute(utf8, ec), ec);
-    if (ec)
-        return utf8;
-    return p.string();
-}
+    // The state a slot starts with when a script is put in it, and returns to
+    // when it is freed.
+    void ResetSlotState(ScriptRec& s)
+    {
+        s.compiled = false;
+        s.hook = nullptr;
+        s.current_line = 0;
+        s.next_line = 0;
+        s.io_status = 0;
+        s.failed = s.returned = s.trace = s.stop = s.mute = false;
+    }
 
-}  // namespace
+    void FillSlot(ScriptRec& s, const std::vector<std::string>& lines, bool cmd_script)
+    {
+        s.lines.clear();
+        s.lines.reserve(lines.size() + 1);
+        s.lines.emplace_back(); // entry 0 holds nothing
+        int32_t head = 0;
+        int32_t last_senao = -10;
+        int32_t last_se = -10;
+        for (const std::string& original : lines) {
+            std::string line = original;
+            int32_t number = static_cast<int32_t>(s.lines.size());
+            if (cmd_script) {
+                // In .CMD scripts a SENAO line followed by a line beginning with
+                // SE reads as one SENAO SE line.
+                std::string folded = TrimmedFolded(line);
+                if (folded.rfind("SENAO", 0) == 0)
+                    last_senao = number;
+                if (folded.rfind("SE ", 0) == 0)
+                    last_se = number;
+                if (last_se == last_senao + 1) {
+                    line.insert(line.begin(), '&');
+                    last_se = last_senao = -10;
+                }
+            }
+            AppendLine(s, std::move(line), head);
+        }
+        s.last_line = static_cast<int32_t>(s.lines.size()) - 1;
+        ResetSlotState(s);
+        s.free = false;
+        s.current_line = 1;
+    }
 
-int32_t Runtime::LoadScriptFile(const std::string& name) {
+    // Names inside are Windows-1252; the file system spells them in UTF-8.
+    std::string FullPathOf(const std::string& name)
+    {
+        std::error_code ec;
+        std::string utf8 = console::Cp1252ToUtf8(name);
+        std::filesystem::path p = std::filesystem::weakly_canonical(std::filesystem::absolute(utf8, ec), ec);
+        if (ec)
+            return utf8;
+        return p.string();
+    }
+
+} // namespace
+
+int32_t Runtime::LoadScriptFile(const std::string& name)
+{
     std::string full = FullPathOf(name);
     int32_t free_slot = -1;
     for (int32_t i = 1; i < MAX_SLOTS; ++i) {
@@ -154,7 +164,8 @@ int32_t Runtime::LoadScriptFile(const std::string& name) {
     return free_slot;
 }
 
-int32_t Runtime::LoadScriptList(const std::vector<std::string>& lines) {
+int32_t Runtime::LoadScriptList(const std::vector<std::string>& lines)
+{
     for (int32_t i = 1; i < MAX_SLOTS; ++i) {
         ScriptRec& s = SlotAt(i);
         if (!s.free)
@@ -167,7 +178,8 @@ int32_t Runtime::LoadScriptList(const std::vector<std::string>& lines) {
     return -1;
 }
 
-void Runtime::FreeSlot(int32_t slot) {
+void Runtime::FreeSlot(int32_t slot)
+{
     if (slot < 0 || slot >= MAX_SLOTS)
         return;
     symbols.RemoveScriptSymbols(slot);
@@ -181,4 +193,4 @@ void Runtime::FreeSlot(int32_t slot) {
     ResetSlotState(s);
 }
 
-}  // namespace palavrino::interp
+} // namespace palavrino::interp

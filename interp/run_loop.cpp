@@ -6,7 +6,8 @@
 
 namespace palavrino::interp {
 
-bool Runtime::RunLine(int32_t slot, int32_t line) {
+bool Runtime::RunLine(int32_t slot, int32_t line)
+{
     ScriptRec& s = SlotAt(slot);
     if (line < 0 || line > s.last_line || static_cast<size_t>(line) >= s.lines.size()) {
         s.failed = true;
@@ -61,20 +62,25 @@ bool Runtime::RunLine(int32_t slot, int32_t line) {
     return ok;
 }
 
-bool Runtime::InterruptRequested() { return io.TakeInterrupt(); }
+bool Runtime::InterruptRequested()
+{
+    return io.TakeInterrupt();
+}
 
 namespace {
 
-[[noreturn]] void ThrowInterrupt(int32_t line) {
-    throw core::InterruptAbort("Execu\xE7\xE3o interrompida na linha " + core::IntToText(line));
-}
+    [[noreturn]] void ThrowInterrupt(int32_t line)
+    {
+        throw core::InterruptAbort("Execu\xE7\xE3o interrompida na linha " + core::IntToText(line));
+    }
 
-}  // namespace
+} // namespace
 
 // Runs lines of the current slot from its current line until the slot
 // stops, its lines run out, a line fails, or (for a function body) the
 // function `returning_from` returns.
-bool Runtime::RunLines(SymtbEntry* returning_from) {
+bool Runtime::RunLines(SymtbEntry* returning_from)
+{
     for (;;) {
         ScriptRec& s = Slot();
         if (s.stop || s.current_line > s.last_line)
@@ -83,7 +89,7 @@ bool Runtime::RunLines(SymtbEntry* returning_from) {
             ThrowInterrupt(s.current_line);
         if (!RunLine(current_slot, s.current_line))
             break;
-        ScriptRec& after = Slot();  // CHAMA and RETORNA switch slots
+        ScriptRec& after = Slot(); // CHAMA and RETORNA switch slots
         if (returning_from && current_function == returning_from && after.returned) {
             after.returned = false;
             break;
@@ -93,7 +99,8 @@ bool Runtime::RunLines(SymtbEntry* returning_from) {
     return !Slot().failed;
 }
 
-bool Runtime::RunSlot(int32_t slot, int32_t start_line) {
+bool Runtime::RunSlot(int32_t slot, int32_t start_line)
+{
     current_slot = slot;
     ScriptRec& s = Slot();
     s.returned = false;
@@ -102,7 +109,8 @@ bool Runtime::RunSlot(int32_t slot, int32_t start_line) {
     return RunLines(nullptr);
 }
 
-bool Runtime::RunFunctionBody(SymtbEntry& function) {
+bool Runtime::RunFunctionBody(SymtbEntry& function)
+{
     ScriptRec& s = Slot();
     s.returned = false;
     s.current_line = function.line;
@@ -112,7 +120,8 @@ bool Runtime::RunFunctionBody(SymtbEntry& function) {
     return ok;
 }
 
-bool Runtime::RunInteractiveLine(const std::string& text) {
+bool Runtime::RunInteractiveLine(const std::string& text)
+{
     current_slot = 0;
     ScriptRec& s = SlotAt(0);
     if (s.lines.empty())
@@ -128,7 +137,8 @@ bool Runtime::RunInteractiveLine(const std::string& text) {
     return RunLine(0, 0);
 }
 
-void Runtime::PointAtLine(int32_t line) {
+void Runtime::PointAtLine(int32_t line)
+{
     ScriptRec& s = Slot();
     CodeRec& rec = s.lines[static_cast<size_t>(line)];
     lexer.StartLine(line, rec.text.data(), static_cast<size_t>(rec.length));
@@ -138,10 +148,11 @@ void Runtime::PointAtLine(int32_t line) {
         if (lexer.tok.kind == core::TokenKind::Colon)
             lexer.NextToken();
     }
-    lexer.NextToken();  // past the command word
+    lexer.NextToken(); // past the command word
 }
 
-void Runtime::RecoverFromAbort() {
+void Runtime::RecoverFromAbort()
+{
     PopTo(0);
     frame_base = 0;
     current_function = nullptr;
@@ -152,7 +163,8 @@ void Runtime::RecoverFromAbort() {
     expr_nesting_overflow = false;
 }
 
-void Runtime::ResetInterpreter() {
+void Runtime::ResetInterpreter()
+{
     ResetRunState();
     entering_function = nullptr;
     descriptors.CloseAll();
@@ -162,4 +174,4 @@ void Runtime::ResetInterpreter() {
     TakeStartTime();
 }
 
-}  // namespace palavrino::interp
+} // namespace palavrino::interp

@@ -9,7 +9,9 @@
 
 namespace palavrino::interp {
 
-Runtime::Runtime(HostIo& host) : io(host) {
+Runtime::Runtime(HostIo& host)
+    : io(host)
+{
     natives[static_cast<size_t>(core::BuiltinId::Abrearq)] = devices::FnAbrearq;
     natives[static_cast<size_t>(core::BuiltinId::Fimarq)] = devices::FnFimarq;
     natives[static_cast<size_t>(core::BuiltinId::Fda)] = devices::FnFimarq;
@@ -21,14 +23,16 @@ Runtime::Runtime(HostIo& host) : io(host) {
     ResetInterpreter();
 }
 
-Runtime::~Runtime() {
+Runtime::~Runtime()
+{
     descriptors.CloseAll();
     for (ScriptRec& s : slots)
         s.lines.clear();
     symbols.Reset();
 }
 
-void Runtime::EnterCommands() {
+void Runtime::EnterCommands()
+{
     for (const CommandRow& row : CommandTable()) {
         SymtbEntry& e = symbols.EnterBuiltin(row.word, row.kind);
         e.command = &row;
@@ -49,17 +53,25 @@ void Runtime::EnterCommands() {
     expression_entry = special(ExpressionRow());
 }
 
-int32_t Runtime::CurrentLine() const { return slots[static_cast<size_t>(current_slot)].current_line; }
+int32_t Runtime::CurrentLine() const
+{
+    return slots[static_cast<size_t>(current_slot)].current_line;
+}
 
-void Runtime::SetCurrentLine(int32_t line) { Slot().current_line = line; }
+void Runtime::SetCurrentLine(int32_t line)
+{
+    Slot().current_line = line;
+}
 
-void Runtime::RestoreNextLine(int32_t line) {
+void Runtime::RestoreNextLine(int32_t line)
+{
     ScriptRec& s = Slot();
     if (line > 0 && line < static_cast<int32_t>(s.lines.size()))
         s.next_line = s.lines[static_cast<size_t>(line)].next;
 }
 
-void Runtime::EmitError(int32_t line, std::string_view message) {
+void Runtime::EmitError(int32_t line, std::string_view message)
+{
     const ScriptRec& s = Slot();
     if (current_slot > 0 && line > 0) {
         if (!s.file_name.empty()) {
@@ -71,12 +83,16 @@ void Runtime::EmitError(int32_t line, std::string_view message) {
     WriteLineAndSpeak(message);
 }
 
-void Runtime::ConsoleLine(std::string_view text) { WriteLineAndSpeak(text); }
+void Runtime::ConsoleLine(std::string_view text)
+{
+    WriteLineAndSpeak(text);
+}
 
-bool Runtime::ConditionIsTrue() {
+bool Runtime::ConditionIsTrue()
+{
     Value v;
     ParseExpression(v);
     return !v.is(ValueKind::Range) && core::IsTrue(v);
 }
 
-}  // namespace palavrino::interp
+} // namespace palavrino::interp

@@ -5,6 +5,10 @@
 // so tests can build several runtimes side by side.
 #pragma once
 
+#include "core/machine.h"
+#include "devices/descriptors.h"
+#include "interp/host_io.h"
+
 #include <array>
 #include <cstdint>
 #include <deque>
@@ -13,10 +17,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "core/machine.h"
-#include "devices/descriptors.h"
-#include "interp/host_io.h"
 
 namespace palavrino::interp {
 
@@ -29,11 +29,11 @@ using core::ValueKind;
 // joined to their head line's text and keep their own (empty-running)
 // record, so line numbers stay those of the file.
 struct CodeRec {
-    std::string text;  // the line followed by one "\n"
+    std::string text; // the line followed by one "\n"
     int32_t length { 0 };
     int32_t span { 1 };
-    SymtbEntry* function { nullptr };  // the user function enclosing the line
-    SymtbEntry* command { nullptr };   // resolved by the compile pass or first run
+    SymtbEntry* function { nullptr }; // the user function enclosing the line
+    SymtbEntry* command { nullptr }; // resolved by the compile pass or first run
     int32_t jump { 0 };
     int32_t next { 0 };
 };
@@ -43,15 +43,15 @@ constexpr int32_t MAX_SLOTS = 128;
 
 struct ScriptRec {
     bool free { true };
-    std::string full_path;  // upper-cased; empty for a script made from lines
-    std::string file_name;  // last component of the full path, for error headers
+    std::string full_path; // upper-cased; empty for a script made from lines
+    std::string file_name; // last component of the full path, for error headers
     bool compiled { false };
-    std::vector<CodeRec> lines;  // entry 0 holds nothing for scripts
+    std::vector<CodeRec> lines; // entry 0 holds nothing for scripts
     int32_t last_line { 0 };
-    std::function<std::string(const std::string&)> hook;  // CHAMA REMOTO
+    std::function<std::string(const std::string&)> hook; // CHAMA REMOTO
     int32_t current_line { 0 };
     int32_t next_line { 0 };
-    int32_t io_status { 0 };  // last I/O status, read by CHECA
+    int32_t io_status { 0 }; // last I/O status, read by CHECA
     bool failed { false };
     bool returned { false };
     bool trace { false };
@@ -70,11 +70,11 @@ struct CommandRow {
 
 // Outcome of running a script file; also the process exit status.
 enum class Outcome : int {
-    Finished = 0,       // ran to its end, or to TERMINA
-    Failed = 1,         // a command failed or the run was interrupted
-    Unreadable = 2,     // the file could not be read, or no slot was free
-    NoLabel = 3,        // the start label does not exist
-    CompileError = 4,   // the script did not compile
+    Finished = 0, // ran to its end, or to TERMINA
+    Failed = 1, // a command failed or the run was interrupted
+    Unreadable = 2, // the file could not be read, or no slot was free
+    NoLabel = 3, // the start label does not exist
+    CompileError = 4, // the script did not compile
 };
 
 class Runtime final : public core::Machine {
@@ -102,7 +102,8 @@ public:
 
     ScriptRec& Slot() { return slots[static_cast<size_t>(current_slot)]; }
     ScriptRec& SlotAt(int32_t s) { return slots[static_cast<size_t>(s)]; }
-    static const CommandRow& RowOf(const SymtbEntry& command) {
+    static const CommandRow& RowOf(const SymtbEntry& command)
+    {
         return *static_cast<const CommandRow*>(command.command);
     }
 
@@ -117,7 +118,8 @@ public:
     int32_t LoadScriptList(const std::vector<std::string>& lines);
     bool CompileSlot(int32_t slot);
     void FreeSlot(int32_t slot);
-    int32_t FindLabel(int32_t slot, SymtbEntry* scope, std::string_view name) {
+    int32_t FindLabel(int32_t slot, SymtbEntry* scope, std::string_view name)
+    {
         return symbols.FindLabel(slot, scope, name);
     }
 
@@ -164,4 +166,4 @@ const CommandRow& OneLineIfRow();
 const CommandRow& AssignmentRow();
 const CommandRow& ExpressionRow();
 
-}  // namespace palavrino::interp
+} // namespace palavrino::interp

@@ -10,4 +10,4 @@ namespace palavrino::interp {
 // a "/". Returns the first that exists as a file, or "" when none does.
 std::string FindScriptFile(const std::string& name, const std::string& default_dir);
 
-}  // namespace palavrino::interp
+} // namespace palavrino::interp

@@ -68,4 +68,4 @@ std::string Base64Encode(std::string_view bytes);
 // included); a lone character left at the end is dropped.
 std::string Base64Decode(std::string_view text);
 
-}  // namespace palavrino::interp
+} // namespace palavrino::interp

@@ -8,7 +8,6 @@
 #include "platform/terminal.h"
 
 #include <benchmark/benchmark.h>
-
 #include <chrono>
 #include <optional>
 

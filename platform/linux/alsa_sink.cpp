@@ -5,9 +5,8 @@
 // only touch the queue, so Play never blocks on the device.
 #include "platform/audio_sink.h"
 
-#include <alsa/asoundlib.h>
-
 #include <algorithm>
+#include <alsa/asoundlib.h>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -122,7 +121,8 @@ namespace {
                 return;
             m_stop.store(true);
             m_wake.notify_all();
-            m_wake.wait_for(lock, std::chrono::milliseconds(STOP_ACK_TIMEOUT_MS), [this] { return !m_looping; });
+            m_wake.wait_for(
+                lock, std::chrono::milliseconds(STOP_ACK_TIMEOUT_MS), [this] { return !m_looping; });
         }
 
     private:
@@ -171,8 +171,8 @@ namespace {
                 return true;
             snd_pcm_drain(m_pcm);
             m_configured = snd_pcm_set_params(m_pcm, AlsaFormat(format), SND_PCM_ACCESS_RW_INTERLEAVED,
-                                static_cast<unsigned>(format.channels),
-                                static_cast<unsigned>(format.sample_rate_hz), 1, DEVICE_LATENCY_US)
+                               static_cast<unsigned>(format.channels),
+                               static_cast<unsigned>(format.sample_rate_hz), 1, DEVICE_LATENCY_US)
                 == 0;
             m_current = format;
             m_failed.store(!m_configured);
@@ -185,7 +185,8 @@ namespace {
             if (!Configure(block.format))
                 return false;
             const auto frame_bytes = static_cast<std::size_t>(block.format.FrameBytes());
-            const auto piece = static_cast<snd_pcm_uframes_t>(block.format.sample_rate_hz * WRITE_PIECE_MS / 1000);
+            const auto piece
+                = static_cast<snd_pcm_uframes_t>(block.format.sample_rate_hz * WRITE_PIECE_MS / 1000);
             snd_pcm_uframes_t left = block.data.size() / frame_bytes;
             const std::uint8_t* at = block.data.data();
             while (left > 0 && !m_stop.load()) {
@@ -217,7 +218,8 @@ namespace {
                         return;
                 }
                 snd_pcm_sframes_t delay = 0;
-                if (snd_pcm_state(m_pcm) != SND_PCM_STATE_RUNNING || snd_pcm_delay(m_pcm, &delay) < 0 || delay <= 0)
+                if (snd_pcm_state(m_pcm) != SND_PCM_STATE_RUNNING || snd_pcm_delay(m_pcm, &delay) < 0
+                    || delay <= 0)
                     break;
                 std::this_thread::sleep_for(std::chrono::milliseconds(PLAY_OUT_POLL_MS));
             }
@@ -251,7 +253,8 @@ std::unique_ptr<AudioSink> OpenAlsaSink(std::string_view device)
     if (snd_pcm_open(&pcm, name.c_str(), SND_PCM_STREAM_PLAYBACK, 0) < 0)
         return nullptr;
     // A device that opens but takes no ordinary format is as good as none.
-    if (snd_pcm_set_params(pcm, SND_PCM_FORMAT_U8, SND_PCM_ACCESS_RW_INTERLEAVED, 1, 11025, 1, DEVICE_LATENCY_US)
+    if (snd_pcm_set_params(
+            pcm, SND_PCM_FORMAT_U8, SND_PCM_ACCESS_RW_INTERLEAVED, 1, 11025, 1, DEVICE_LATENCY_US)
         < 0) {
         snd_pcm_close(pcm);
         return nullptr;

@@ -42,7 +42,10 @@ namespace {
 
     using console::NamedKey;
 
-    int Named(NamedKey key) { return static_cast<int>(key); }
+    int Named(NamedKey key)
+    {
+        return static_cast<int>(key);
+    }
 
     // The modifier parameter of xterm-style sequences: 1 + bits.
     std::uint8_t ModifiersFromParameter(int parameter)
@@ -175,15 +178,41 @@ namespace {
     // terminal's order (black, red, green, yellow, blue, magenta, cyan,
     // white, then the bright ones).
     constexpr std::array<TerminalRgb, 16> ANSI_COLOURS = { {
-        { 0, 0, 0 }, { 205, 0, 0 }, { 0, 205, 0 }, { 205, 205, 0 }, { 0, 0, 238 }, { 205, 0, 205 },
-        { 0, 205, 205 }, { 229, 229, 229 }, { 127, 127, 127 }, { 255, 0, 0 }, { 0, 255, 0 }, { 255, 255, 0 },
-        { 92, 92, 255 }, { 255, 0, 255 }, { 0, 255, 255 }, { 255, 255, 255 },
+        { 0, 0, 0 },
+        { 205, 0, 0 },
+        { 0, 205, 0 },
+        { 205, 205, 0 },
+        { 0, 0, 238 },
+        { 205, 0, 205 },
+        { 0, 205, 205 },
+        { 229, 229, 229 },
+        { 127, 127, 127 },
+        { 255, 0, 0 },
+        { 0, 255, 0 },
+        { 255, 255, 0 },
+        { 92, 92, 255 },
+        { 255, 0, 255 },
+        { 0, 255, 255 },
+        { 255, 255, 255 },
     } };
 
     constexpr std::array<TerminalRgb, 16> CONSOLE_PALETTE = { {
-        { 0, 0, 0 }, { 0, 0, 255 }, { 0, 255, 0 }, { 0, 255, 255 }, { 255, 0, 0 }, { 142, 0, 142 },
-        { 68, 34, 34 }, { 192, 192, 192 }, { 40, 40, 40 }, { 128, 128, 255 }, { 128, 255, 128 },
-        { 128, 255, 255 }, { 255, 128, 128 }, { 255, 128, 255 }, { 255, 255, 0 }, { 255, 255, 255 },
+        { 0, 0, 0 },
+        { 0, 0, 255 },
+        { 0, 255, 0 },
+        { 0, 255, 255 },
+        { 255, 0, 0 },
+        { 142, 0, 142 },
+        { 68, 34, 34 },
+        { 192, 192, 192 },
+        { 40, 40, 40 },
+        { 128, 128, 255 },
+        { 128, 255, 128 },
+        { 128, 255, 255 },
+        { 255, 128, 128 },
+        { 255, 128, 255 },
+        { 255, 255, 0 },
+        { 255, 255, 255 },
     } };
 
 } // namespace
@@ -271,7 +300,8 @@ void TerminalKeyDecoder::EmitUnicode(char32_t code_point, std::uint8_t modifiers
     EmitChar(byte ? *byte : static_cast<std::uint8_t>('?'), modifiers);
 }
 
-TerminalKeyDecoder::Parse TerminalKeyDecoder::ParseEscape(std::string_view rest, std::size_t& length, bool timed_out)
+TerminalKeyDecoder::Parse TerminalKeyDecoder::ParseEscape(
+    std::string_view rest, std::size_t& length, bool timed_out)
 {
     // Sequences this terminal's description names come first.
     for (const auto& [sequence, key] : m_extra) {
@@ -297,7 +327,8 @@ TerminalKeyDecoder::Parse TerminalKeyDecoder::ParseEscape(std::string_view rest,
             return Parse::Incomplete;
         const char final = rest[i];
         length = i + 1;
-        const std::uint8_t modifiers = i > 2 ? ModifiersFromParameter(ParseParams(rest.substr(2, i - 2)).first) : 0;
+        const std::uint8_t modifiers
+            = i > 2 ? ModifiersFromParameter(ParseParams(rest.substr(2, i - 2)).first) : 0;
         if (const int key = LetterKey(final); key >= 0) {
             EmitNamed(key, modifiers);
             return Parse::Complete;
@@ -331,10 +362,11 @@ TerminalKeyDecoder::Parse TerminalKeyDecoder::ParseEscape(std::string_view rest,
         return Parse::Unknown;
     }
     std::size_t i = 2;
-    while (i < rest.size() && static_cast<std::uint8_t>(rest[i]) >= 0x30 && static_cast<std::uint8_t>(rest[i]) <= 0x3F)
+    while (i < rest.size() && static_cast<std::uint8_t>(rest[i]) >= 0x30
+        && static_cast<std::uint8_t>(rest[i]) <= 0x3F)
         ++i;
-    while (i < rest.size() && static_cast<std::uint8_t>(rest[i]) >= 0x20 && static_cast<std::uint8_t>(rest[i]) <= 0x2F
-        && rest[i] != '$')
+    while (i < rest.size() && static_cast<std::uint8_t>(rest[i]) >= 0x20
+        && static_cast<std::uint8_t>(rest[i]) <= 0x2F && rest[i] != '$')
         ++i;
     if (i >= rest.size())
         return Parse::Incomplete;
@@ -497,7 +529,8 @@ int NearestXterm256(TerminalRgb rgb)
     auto nearest_level = [&](int value) {
         int best = 0;
         for (int i = 1; i < 6; ++i) {
-            if (std::abs(LEVELS[static_cast<std::size_t>(i)] - value) < std::abs(LEVELS[static_cast<std::size_t>(best)] - value))
+            if (std::abs(LEVELS[static_cast<std::size_t>(i)] - value)
+                < std::abs(LEVELS[static_cast<std::size_t>(best)] - value))
                 best = i;
         }
         return best;
@@ -520,7 +553,8 @@ int NearestAnsi16(TerminalRgb rgb)
 {
     int best = 0;
     for (int i = 1; i < 16; ++i) {
-        if (Distance(rgb, ANSI_COLOURS[static_cast<std::size_t>(i)]) < Distance(rgb, ANSI_COLOURS[static_cast<std::size_t>(best)]))
+        if (Distance(rgb, ANSI_COLOURS[static_cast<std::size_t>(i)])
+            < Distance(rgb, ANSI_COLOURS[static_cast<std::size_t>(best)]))
             best = i;
     }
     return best;
@@ -530,7 +564,8 @@ int NearestAnsi8(TerminalRgb rgb)
 {
     int best = 0;
     for (int i = 1; i < 8; ++i) {
-        if (Distance(rgb, ANSI_COLOURS[static_cast<std::size_t>(i)]) < Distance(rgb, ANSI_COLOURS[static_cast<std::size_t>(best)]))
+        if (Distance(rgb, ANSI_COLOURS[static_cast<std::size_t>(i)])
+            < Distance(rgb, ANSI_COLOURS[static_cast<std::size_t>(best)]))
             best = i;
     }
     return best;
@@ -628,12 +663,27 @@ bool NcursesTerminal::Start()
     // The terminal's own names for its keys, in case they differ from the
     // usual forms.
     const std::pair<const char*, NamedKey> names[] = {
-        { "kf1", NamedKey::F1 }, { "kf2", NamedKey::F2 }, { "kf3", NamedKey::F3 }, { "kf4", NamedKey::F4 },
-        { "kf5", NamedKey::F5 }, { "kf6", NamedKey::F6 }, { "kf7", NamedKey::F7 }, { "kf8", NamedKey::F8 },
-        { "kf9", NamedKey::F9 }, { "kf10", NamedKey::F10 }, { "kf11", NamedKey::F11 }, { "kf12", NamedKey::F12 },
-        { "kich1", NamedKey::Insert }, { "kdch1", NamedKey::Delete }, { "khome", NamedKey::Home },
-        { "kend", NamedKey::End }, { "kpp", NamedKey::PageUp }, { "knp", NamedKey::PageDown },
-        { "kcuu1", NamedKey::Up }, { "kcud1", NamedKey::Down }, { "kcub1", NamedKey::Left },
+        { "kf1", NamedKey::F1 },
+        { "kf2", NamedKey::F2 },
+        { "kf3", NamedKey::F3 },
+        { "kf4", NamedKey::F4 },
+        { "kf5", NamedKey::F5 },
+        { "kf6", NamedKey::F6 },
+        { "kf7", NamedKey::F7 },
+        { "kf8", NamedKey::F8 },
+        { "kf9", NamedKey::F9 },
+        { "kf10", NamedKey::F10 },
+        { "kf11", NamedKey::F11 },
+        { "kf12", NamedKey::F12 },
+        { "kich1", NamedKey::Insert },
+        { "kdch1", NamedKey::Delete },
+        { "khome", NamedKey::Home },
+        { "kend", NamedKey::End },
+        { "kpp", NamedKey::PageUp },
+        { "knp", NamedKey::PageDown },
+        { "kcuu1", NamedKey::Up },
+        { "kcud1", NamedKey::Down },
+        { "kcub1", NamedKey::Left },
         { "kcuf1", NamedKey::Right },
     };
     for (const auto& [cap, key] : names) {
@@ -644,8 +694,9 @@ bool NcursesTerminal::Start()
 
     const char* term = std::getenv("TERM");
     const std::string_view term_name = term ? term : "";
-    m_title_by_osc = term_name.starts_with("xterm") || term_name.starts_with("rxvt") || term_name.starts_with("screen")
-        || term_name.starts_with("tmux") || term_name.starts_with("alacritty") || term_name.starts_with("foot")
+    m_title_by_osc = term_name.starts_with("xterm") || term_name.starts_with("rxvt")
+        || term_name.starts_with("screen") || term_name.starts_with("tmux")
+        || term_name.starts_with("alacritty") || term_name.starts_with("foot")
         || term_name.starts_with("kitty") || term_name.starts_with("st-") || term_name == "st";
 
     m_lines = LINES;
@@ -739,7 +790,8 @@ void NcursesTerminal::Draw(int row, int first_column, int end_column)
         int pair = PairFor(attr);
         attr_t attributes = A_NORMAL;
         // Eight-colour terminals show the bright colours in bold.
-        if (m_colour_mode == 8 && NearestAnsi16(CONSOLE_PALETTE[static_cast<std::size_t>(m_palette_of[attr & 0x0F])]) >= 8)
+        if (m_colour_mode == 8
+            && NearestAnsi16(CONSOLE_PALETTE[static_cast<std::size_t>(m_palette_of[attr & 0x0F])]) >= 8)
             attributes |= A_BOLD;
         if (m_colour_mode == 0 && (attr >> 4) != 0)
             attributes |= A_REVERSE;
@@ -884,8 +936,10 @@ bool NcursesTerminal::WaitForKey(int timeout_ms)
     for (;;) {
         if (m_decoder.HasKey())
             return true;
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        const int wait = m_decoder.Waiting() ? ESCAPE_DELAY_MS : static_cast<int>(std::max<long long>(left, 0));
+        const auto left
+            = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        const int wait
+            = m_decoder.Waiting() ? ESCAPE_DELAY_MS : static_cast<int>(std::max<long long>(left, 0));
         const bool got = Fill(wait);
         if (!got && m_decoder.Waiting())
             m_decoder.Timeout();

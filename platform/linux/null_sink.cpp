@@ -40,7 +40,10 @@ AudioStatus NullAudioSink::Play(const PcmFormat& format, std::span<const std::ui
     return format.Valid() ? AudioStatus::Ok : AudioStatus::BadFormat;
 }
 
-bool NullAudioSink::IsPlaying() { return false; }
+bool NullAudioSink::IsPlaying()
+{
+    return false;
+}
 
 void NullAudioSink::Stop() { }
 

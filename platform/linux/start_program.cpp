@@ -59,8 +59,7 @@ bool StartProgram(const std::string& program, const std::string& parameter, cons
     }
     ::close(report[1]);
     int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) { }
     int error = 0;
     ssize_t got = 0;
     do {

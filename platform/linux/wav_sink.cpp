@@ -96,8 +96,8 @@ namespace {
             const auto elapsed = std::chrono::steady_clock::now() - m_loop_start;
             const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count();
             const std::size_t frame = static_cast<std::size_t>(m_format.FrameBytes());
-            std::size_t bytes = static_cast<std::size_t>(ms) * static_cast<std::size_t>(m_format.sample_rate_hz)
-                / 1000 * frame;
+            std::size_t bytes = static_cast<std::size_t>(ms)
+                * static_cast<std::size_t>(m_format.sample_rate_hz) / 1000 * frame;
             std::vector<std::uint8_t> out;
             out.reserve(bytes);
             while (bytes > 0) {
@@ -114,14 +114,18 @@ namespace {
             const std::size_t in_frames = samples.size() / static_cast<std::size_t>(from.FrameBytes());
             if (from == m_format)
                 return { samples.begin(),
-                    samples.begin() + static_cast<std::ptrdiff_t>(in_frames * static_cast<std::size_t>(from.FrameBytes())) };
+                    samples.begin()
+                        + static_cast<std::ptrdiff_t>(
+                            in_frames * static_cast<std::size_t>(from.FrameBytes())) };
             // The fraction of a frame left over from the previous block is
             // carried, so many short blocks keep their total length.
-            m_rate_carry += static_cast<std::uint64_t>(in_frames) * static_cast<std::uint64_t>(m_format.sample_rate_hz);
+            m_rate_carry += static_cast<std::uint64_t>(in_frames)
+                * static_cast<std::uint64_t>(m_format.sample_rate_hz);
             const std::uint64_t out_frames = m_rate_carry / static_cast<std::uint64_t>(from.sample_rate_hz);
             m_rate_carry %= static_cast<std::uint64_t>(from.sample_rate_hz);
             std::vector<std::uint8_t> out;
-            out.reserve(static_cast<std::size_t>(out_frames) * static_cast<std::size_t>(m_format.FrameBytes()));
+            out.reserve(
+                static_cast<std::size_t>(out_frames) * static_cast<std::size_t>(m_format.FrameBytes()));
             for (std::uint64_t f = 0; f < out_frames && in_frames > 0; ++f) {
                 std::size_t src = static_cast<std::size_t>(f * in_frames / out_frames);
                 int left = SampleAt(from, samples, src, 0);
@@ -146,7 +150,8 @@ namespace {
             if (m_data_bytes + bytes.size() > MAX_DATA_BYTES)
                 return AudioStatus::DeviceError;
             m_file.seekp(0, std::ios::end);
-            m_file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+            m_file.write(
+                reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
             m_data_bytes += bytes.size();
             WriteHeader();
             return m_file ? AudioStatus::Ok : AudioStatus::DeviceError;
@@ -169,7 +174,8 @@ namespace {
             header.insert(header.end(), { 'd', 'a', 't', 'a' });
             PutLe(header, data, 4);
             m_file.seekp(0, std::ios::beg);
-            m_file.write(reinterpret_cast<const char*>(header.data()), static_cast<std::streamsize>(header.size()));
+            m_file.write(
+                reinterpret_cast<const char*>(header.data()), static_cast<std::streamsize>(header.size()));
             m_file.flush();
         }
 

@@ -3,13 +3,12 @@
 // opens screen review from the editor, and speaks what it should (checked
 // through the log engine). Under tmux the screen is read back cell by cell;
 // without tmux those checks report themselves skipped.
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <pty.h>
 #include <random>
 #include <sstream>
@@ -26,7 +25,8 @@ using namespace std::chrono_literals;
 // The script and its settings in a fresh directory; the speech goes to a log.
 class Workspace {
 public:
-    explicit Workspace(const std::string& script) {
+    explicit Workspace(const std::string& script)
+    {
         std::random_device seed;
         m_dir = fs::temp_directory_path() / ("palavrino-pty-" + std::to_string(seed()));
         fs::create_directories(m_dir / "config" / "talira");
@@ -34,12 +34,14 @@ public:
             << "[SERVFALA]\nTIPOSAPI=REGISTRO\nARQUIVOREGISTRO=" << (m_dir / "fala.log").string() << "\n";
         std::ofstream(m_dir / "teste.pro") << script;
     }
-    ~Workspace() {
+    ~Workspace()
+    {
         std::error_code ec;
         fs::remove_all(m_dir, ec);
     }
     const fs::path& Dir() const { return m_dir; }
-    std::string Speech() const {
+    std::string Speech() const
+    {
         std::ifstream in(m_dir / "fala.log");
         std::stringstream all;
         all << in.rdbuf();
@@ -51,7 +53,8 @@ private:
 };
 
 // True when each of the pieces occurs in text, in this order.
-bool InOrder(const std::string& text, std::initializer_list<std::string> pieces) {
+bool InOrder(const std::string& text, std::initializer_list<std::string> pieces)
+{
     size_t at = 0;
     for (const std::string& piece : pieces) {
         at = text.find(piece, at);
@@ -62,28 +65,28 @@ bool InOrder(const std::string& text, std::initializer_list<std::string> pieces)
     return true;
 }
 
-const char* const SCRIPT =
-    "TELA LIMPA\n"
-    "COR 14\n"
-    "FUNDO 1\n"
-    "TELA @10, 5\n"
-    "ESCREVE MUDO \"Amarelo\"\n"
-    "COR 15\n"
-    "FUNDO 0\n"
-    "CURSOR 1, 10\n"
-    "ESCREVE MUDO \"Nome: \" &\n"
-    "LE nome\n"
-    "CURSOR 1, 12\n"
-    "ESCREVE MUDO \"Ola, \" nome\n"
-    "LE k &\n"
-    "ESCREVE MUDO \"tecla \" k\n"
-    "LE ultima\n";
+const char* const SCRIPT = "TELA LIMPA\n"
+                           "COR 14\n"
+                           "FUNDO 1\n"
+                           "TELA @10, 5\n"
+                           "ESCREVE MUDO \"Amarelo\"\n"
+                           "COR 15\n"
+                           "FUNDO 0\n"
+                           "CURSOR 1, 10\n"
+                           "ESCREVE MUDO \"Nome: \" &\n"
+                           "LE nome\n"
+                           "CURSOR 1, 12\n"
+                           "ESCREVE MUDO \"Ola, \" nome\n"
+                           "LE k &\n"
+                           "ESCREVE MUDO \"tecla \" k\n"
+                           "LE ultima\n";
 
 // ---- Directly in a pseudo-terminal ----
 
 class PtyChild {
 public:
-    explicit PtyChild(const Workspace& ws) {
+    explicit PtyChild(const Workspace& ws)
+    {
         winsize size {};
         size.ws_row = 25;
         size.ws_col = 80;
@@ -97,7 +100,8 @@ public:
             _exit(127);
         }
     }
-    ~PtyChild() {
+    ~PtyChild()
+    {
         if (m_pid > 0 && !m_done) {
             kill(m_pid, SIGKILL);
             waitpid(m_pid, nullptr, 0);
@@ -106,9 +110,13 @@ public:
             close(m_master);
     }
     bool Started() const { return m_pid > 0; }
-    void Send(const std::string& keys) { ASSERT_EQ(write(m_master, keys.data(), keys.size()), static_cast<ssize_t>(keys.size())); }
+    void Send(const std::string& keys)
+    {
+        ASSERT_EQ(write(m_master, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
+    }
     // Reads output until it holds `text` (or the time is up).
-    bool WaitFor(const std::string& text, std::chrono::milliseconds limit = 10s) {
+    bool WaitFor(const std::string& text, std::chrono::milliseconds limit = 10s)
+    {
         const auto end = std::chrono::steady_clock::now() + limit;
         while (m_output.find(text) == std::string::npos) {
             if (std::chrono::steady_clock::now() > end)
@@ -129,7 +137,8 @@ public:
     }
     // Waits for the program to end, reading what it writes meanwhile (a
     // full terminal would stop it); -1 when it does not end in time.
-    int Wait(std::chrono::milliseconds limit = 10s) {
+    int Wait(std::chrono::milliseconds limit = 10s)
+    {
         const auto end = std::chrono::steady_clock::now() + limit;
         int status = 0;
         while (waitpid(m_pid, &status, WNOHANG) == 0) {
@@ -138,7 +147,7 @@ public:
             WaitFor("\x01never\x01", 100ms);
         }
         m_done = true;
-        WaitFor("\x01never\x01", 200ms);  // what is left in the terminal
+        WaitFor("\x01never\x01", 200ms); // what is left in the terminal
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     const std::string& Output() const { return m_output; }
@@ -150,20 +159,22 @@ private:
     std::string m_output;
 };
 
-TEST(Terminal, TakesOverTheScreenAndReadsWithTheSpeakingEditor) {
+TEST(Terminal, TakesOverTheScreenAndReadsWithTheSpeakingEditor)
+{
     Workspace ws(SCRIPT);
     PtyChild child(ws);
     ASSERT_TRUE(child.Started());
     ASSERT_TRUE(child.WaitFor("Nome:")) << child.Output();
-    EXPECT_NE(child.Output().find("\x1B[?1049h"), std::string::npos);  // the alternate screen
+    EXPECT_NE(child.Output().find("\x1B[?1049h"), std::string::npos); // the alternate screen
     child.Send("Maria\r");
     ASSERT_TRUE(child.WaitFor("Ola, Maria"));
-    child.Send("\x1B[15~");  // F5
+    child.Send("\x1B[15~"); // F5
     ASSERT_TRUE(child.WaitFor("tecla #0#63"));
     child.Send("\r");
     EXPECT_EQ(child.Wait(), 0);
     // The last screen is left behind as plain text.
-    EXPECT_TRUE(InOrder(child.Output(), { "\x1B[?1049l", "Amarelo", "Nome: Maria", "Ola, Maria", "tecla #0#63" }))
+    EXPECT_TRUE(
+        InOrder(child.Output(), { "\x1B[?1049l", "Amarelo", "Nome: Maria", "Ola, Maria", "tecla #0#63" }))
         << child.Output();
     // Typed letters are spoken one by one; ESCREVE MUDO says nothing.
     EXPECT_EQ(ws.Speech(), "M\na\nr\ni\na\n");
@@ -171,7 +182,8 @@ TEST(Terminal, TakesOverTheScreenAndReadsWithTheSpeakingEditor) {
 
 // ---- Under tmux ----
 
-std::string Run(const std::string& command) {
+std::string Run(const std::string& command)
+{
     std::string out;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)
@@ -186,19 +198,26 @@ std::string Run(const std::string& command) {
 
 class Tmux {
 public:
-    explicit Tmux(const Workspace& ws) : m_socket("palavrino-test-" + std::to_string(getpid())) {
+    explicit Tmux(const Workspace& ws)
+        : m_socket("palavrino-test-" + std::to_string(getpid()))
+    {
         const std::string command = "cd " + ws.Dir().string() + " && env TERM=xterm-256color XDG_CONFIG_HOME="
-                                    + (ws.Dir() / "config").string() + " " + PALAVRINO_EXE + " teste.pro";
+            + (ws.Dir() / "config").string() + " " + PALAVRINO_EXE + " teste.pro";
         Run(Tmux_() + " new-session -d -x 80 -y 25 '" + command + "; sleep 30'");
     }
     ~Tmux() { Run(Tmux_() + " kill-server 2>/dev/null"); }
-    std::string Screen(bool colours = false) { return Run(Tmux_() + " capture-pane -p" + (colours ? " -e" : "")); }
+    std::string Screen(bool colours = false)
+    {
+        return Run(Tmux_() + " capture-pane -p" + (colours ? " -e" : ""));
+    }
     std::string Cursor() { return Run(Tmux_() + " display -p '#{cursor_x},#{cursor_y}'"); }
-    void Keys(const std::string& keys) {
+    void Keys(const std::string& keys)
+    {
         Run(Tmux_() + " send-keys " + keys);
         std::this_thread::sleep_for(150ms);
     }
-    bool WaitFor(const std::string& text) {
+    bool WaitFor(const std::string& text)
+    {
         for (int i = 0; i < 100; ++i) {
             if (Screen().find(text) != std::string::npos)
                 return true;
@@ -212,9 +231,13 @@ private:
     std::string m_socket;
 };
 
-bool HaveTmux() { return std::system("tmux -V >/dev/null 2>&1") == 0; }
+bool HaveTmux()
+{
+    return std::system("tmux -V >/dev/null 2>&1") == 0;
+}
 
-TEST(TerminalUnderTmux, PositionsColoursReadingAndScreenReview) {
+TEST(TerminalUnderTmux, PositionsColoursReadingAndScreenReview)
+{
     if (!HaveTmux())
         GTEST_SKIP() << "tmux is not installed: the screen cannot be read back";
     Workspace ws(SCRIPT);
@@ -238,18 +261,18 @@ TEST(TerminalUnderTmux, PositionsColoursReadingAndScreenReview) {
     // the speech before it short.
     for (const char* key : { "C-S-F9", "F6", "0", "5", "1", "0" })
         tmux.Keys(key);
-    EXPECT_EQ(tmux.Cursor(), "9,4\n");  // the review cursor is shown
+    EXPECT_EQ(tmux.Cursor(), "9,4\n"); // the review cursor is shown
     for (const char* key : { "T", "L", "Escape", "C-M-F9", "C-k", "Escape" })
         tmux.Keys(key);
-    EXPECT_EQ(tmux.Cursor(), "11,9\n");  // back in the editor
+    EXPECT_EQ(tmux.Cursor(), "11,9\n"); // back in the editor
     tmux.Keys("Enter");
     ASSERT_TRUE(tmux.WaitFor("Ola, Maria"));
     tmux.Keys("F1");
     ASSERT_TRUE(tmux.WaitFor("tecla #0#59"));
     tmux.Keys("Enter");
-    EXPECT_TRUE(InOrder(ws.Speech(), { "M\na\nr\ni\na\n", "Entre linha e coluna\n", "0\n5\n1\n0\n", "Amarelo\n",
-                                       "10 12\n" }))
+    EXPECT_TRUE(InOrder(
+        ws.Speech(), { "M\na\nr\ni\na\n", "Entre linha e coluna\n", "0\n5\n1\n0\n", "Amarelo\n", "10 12\n" }))
         << ws.Speech();
 }
 
-}  // namespace
+} // namespace

@@ -12,7 +12,8 @@ struct Run {
     int status;
 };
 
-void* RunTests(void* arg) {
+void* RunTests(void* arg)
+{
     Run* run = static_cast<Run*>(arg);
     testing::InitGoogleTest(&run->argc, run->argv);
     run->status = RUN_ALL_TESTS();
@@ -21,9 +22,10 @@ void* RunTests(void* arg) {
 
 constexpr size_t TEST_STACK_BYTES = size_t { 512 } << 20;
 
-}  // namespace
+} // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     Run run { argc, argv, 1 };
     pthread_attr_t attr;
     pthread_attr_init(&attr);

@@ -4,44 +4,46 @@
 // front end at end of input, so no test can hang waiting for a key.
 #pragma once
 
+#include "interp/host_io.h"
+
 #include <deque>
 #include <map>
 #include <string>
 #include <vector>
 
-#include "interp/host_io.h"
-
 namespace palavrino::testing {
 
 class MemoryHostIo final : public interp::HostIo {
 public:
-    std::string written;               // everything written, "\n" for line breaks
-    std::vector<std::string> spoken;   // one entry per Speak
+    std::string written; // everything written, "\n" for line breaks
+    std::vector<std::string> spoken; // one entry per Speak
     std::deque<std::string> input_lines;
     std::deque<int> keys;
-    std::map<std::string, std::string> config;  // "SECTION/KEY" -> value
+    std::map<std::string, std::string> config; // "SECTION/KEY" -> value
     int beeps { 0 };
     int ticks { 0 };
     int stops { 0 };
-    int interrupts { 0 };  // TakeInterrupt answers true this many times
+    int interrupts { 0 }; // TakeInterrupt answers true this many times
     int colour { 15 };
     int back_colour { 0 };
     int cursor_x { 1 };
     int cursor_y { 1 };
     bool visible { true };
-    std::vector<std::string> recorded;  // transcript lines
-    std::vector<std::string> sounds;    // named sounds played
+    std::vector<std::string> recorded; // transcript lines
+    std::vector<std::string> sounds; // named sounds played
     std::vector<std::string> speech_restarts;
     std::string title;
 
     void Write(std::string_view text) override { written += text; }
     void NewLine() override { written += '\n'; }
     void Speak(std::string_view text) override { spoken.emplace_back(text); }
-    void WriteAndSpeak(std::string_view text) override {
+    void WriteAndSpeak(std::string_view text) override
+    {
         Write(text);
         Speak(text);
     }
-    void WriteLineAndSpeak(std::string_view text) override {
+    void WriteLineAndSpeak(std::string_view text) override
+    {
         WriteAndSpeak(text);
         NewLine();
     }
@@ -53,7 +55,8 @@ public:
     void WaitSpeech() override { }
     bool SoundExists(const std::string&) override { return false; }
     void PlaySound(const std::string&) override { }
-    LineRead ReadLine(int max_length) override {
+    LineRead ReadLine(int max_length) override
+    {
         LineRead r;
         if (input_lines.empty()) {
             r.key = interp::KEY_ESCAPE;
@@ -64,13 +67,15 @@ public:
         written += '\n';
         return r;
     }
-    LineRead EditLine(const std::string& text, int max_length) override {
+    LineRead EditLine(const std::string& text, int max_length) override
+    {
         LineRead r = ReadLine(max_length);
         if (r.key == interp::KEY_ESCAPE)
             r.text = text;
         return r;
     }
-    int ReadKey() override {
+    int ReadKey() override
+    {
         if (keys.empty())
             return interp::KEY_ESCAPE;
         int k = keys.front();
@@ -78,7 +83,8 @@ public:
         return k;
     }
     bool KeyPressed() override { return !keys.empty(); }
-    bool TakeInterrupt() override {
+    bool TakeInterrupt() override
+    {
         if (interrupts <= 0)
             return false;
         --interrupts;
@@ -89,12 +95,14 @@ public:
     void SetTextColor(int c) override { colour = c; }
     void ClearRows(int, int) override { }
     void PauseMs(int) override { }
-    std::string ReadConfig(std::string_view section, std::string_view key) override {
+    std::string ReadConfig(std::string_view section, std::string_view key) override
+    {
         auto it = config.find(std::string(section) + "/" + std::string(key));
         return it == config.end() ? std::string() : it->second;
     }
     void SetBackColor(int c) override { back_colour = c; }
-    void MoveCursor(int x, int y) override {
+    void MoveCursor(int x, int y) override
+    {
         cursor_x = x < 1 ? 1 : (x > 80 ? 80 : x);
         cursor_y = y < 1 ? 1 : (y > 25 ? 25 : y);
     }
@@ -104,7 +112,8 @@ public:
     int ScreenChar(int x, int y) override { return x < 1 || x > 80 || y < 1 || y > 25 ? ' ' : ' '; }
     int ScreenAttr(int x, int y) override { return x < 1 || x > 80 || y < 1 || y > 25 ? 0 : 0x0F; }
     void SetConsoleVisible(bool shown) override { visible = shown; }
-    int ReadKeySpoken() override {
+    int ReadKeySpoken() override
+    {
         int k = ReadKey();
         if (k != 0)
             spoken.push_back("<tecla>" + std::string(1, static_cast<char>(k)));
@@ -113,7 +122,8 @@ public:
     // The plain reader over the scripted keys: Backspace takes back a
     // character, Enter ends, Escape (or running out) abandons; what is typed
     // is echoed unless hidden.
-    LineRead ReadPlainLine(bool hidden) override {
+    LineRead ReadPlainLine(bool hidden) override
+    {
         LineRead r;
         for (;;) {
             int k = ReadKey();
@@ -146,10 +156,13 @@ public:
             recorded.push_back(r.text);
         return r;
     }
-    LineRead EditLineToEdge(const std::string& text, int max_length) override { return EditLine(text, max_length); }
+    LineRead EditLineToEdge(const std::string& text, int max_length) override
+    {
+        return EditLine(text, max_length);
+    }
     void RecordLine(std::string_view text) override { recorded.emplace_back(text); }
     void RestartSpeech(std::string_view dir) override { speech_restarts.emplace_back(dir); }
     void PlayNamedSound(std::string_view name) override { sounds.emplace_back(name); }
 };
 
-}  // namespace palavrino::testing
+} // namespace palavrino::testing

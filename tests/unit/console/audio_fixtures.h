@@ -31,8 +31,8 @@ inline std::string WaveFile(const std::string& data, int rate = 11025, int bits 
         + LittleEndian(static_cast<std::uint32_t>(channels * bits / 8), 2)
         + LittleEndian(static_cast<std::uint32_t>(bits), 2);
     const std::string body = "WAVE" + std::string("LIST") + LittleEndian(3, 4) + "abc" + std::string(1, '\0')
-        + "fmt " + LittleEndian(16, 4) + fmt + "data" + LittleEndian(static_cast<std::uint32_t>(data.size()), 4)
-        + data;
+        + "fmt " + LittleEndian(16, 4) + fmt + "data"
+        + LittleEndian(static_cast<std::uint32_t>(data.size()), 4) + data;
     return "RIFF" + LittleEndian(static_cast<std::uint32_t>(body.size()), 4) + body;
 }
 
@@ -44,7 +44,8 @@ public:
         std::vector<std::uint8_t> samples;
     };
 
-    platform::AudioStatus Play(const platform::PcmFormat& format, std::span<const std::uint8_t> samples) override
+    platform::AudioStatus Play(
+        const platform::PcmFormat& format, std::span<const std::uint8_t> samples) override
     {
         m_queue.push_back(Block { format, { samples.begin(), samples.end() } });
         m_played.push_back(m_queue.back());

@@ -117,7 +117,10 @@ public:
     void End() override { }
     bool TakesSpelling() const override { return true; }
     void SpellText(std::string_view text) override { m_heard.push_back("soletra " + std::string(text)); }
-    void SpeakCharacter(std::uint8_t c) override { m_heard.push_back("letra " + std::string(1, static_cast<char>(c))); }
+    void SpeakCharacter(std::uint8_t c) override
+    {
+        m_heard.push_back("letra " + std::string(1, static_cast<char>(c)));
+    }
 
 private:
     Heard& m_heard;
@@ -134,8 +137,8 @@ struct ConsoleRig {
     {
         screen.SetListener(&terminal);
         // Sound files that name themselves, in the letters directory.
-        for (const char* name : { "_DEL", "_APFCPO", "_APICPO", "_CPOAPA", "_FALACI", "_FALDLG", "_VELOC", "_FON",
-                 "dtmf_1", "dtmf_X", "dtmf_#" })
+        for (const char* name : { "_DEL", "_APFCPO", "_APICPO", "_CPOAPA", "_FALACI", "_FALDLG", "_VELOC",
+                 "_FON", "dtmf_1", "dtmf_X", "dtmf_#" })
             dir.Write(std::string("letras/") + name + ".wav",
                 fakes::WaveFile(std::string("SOM:") + name + "|" + std::string(40, 'z')));
         config = ConfigFile::FromFile(dir.Write("Talira.ini",

@@ -18,8 +18,14 @@ namespace {
         std::optional<ExtendedKey> key;
         std::uint8_t modifiers { 0 };
     };
-    Step T(std::string bytes) { return Step { std::move(bytes), std::nullopt, 0 }; }
-    Step K(ExtendedKey key, std::uint8_t modifiers = 0) { return Step { {}, key, modifiers }; }
+    Step T(std::string bytes)
+    {
+        return Step { std::move(bytes), std::nullopt, 0 };
+    }
+    Step K(ExtendedKey key, std::uint8_t modifiers = 0)
+    {
+        return Step { {}, key, modifiers };
+    }
 
     void Play(ConsoleRig& rig, const std::vector<Step>& steps)
     {
@@ -67,9 +73,11 @@ namespace {
                 "bateria; bateria" },
             { "F4 switches the echo of typing", "", { K(E::F4), T("a"), K(E::F4), T("b\r") }, "ab",
                 "som _FALDLG; som _FALACI; letra b" },
-            { "F8 and ctrl+F8 say the time and date", "", { K(E::F8), K(E::CtrlF8), T("\r") }, "", "hora; data" },
-            { "F12 opens an address with the browser", "veja (www.x.com).", { K(E::CtrlRight), K(E::F12), T("\r") },
-                "veja (www.x.com).", "tique; abre navegador www.x.com" },
+            { "F8 and ctrl+F8 say the time and date", "", { K(E::F8), K(E::CtrlF8), T("\r") }, "",
+                "hora; data" },
+            { "F12 opens an address with the browser", "veja (www.x.com).",
+                { K(E::CtrlRight), K(E::F12), T("\r") }, "veja (www.x.com).",
+                "tique; abre navegador www.x.com" },
             { "F12 on a blank beeps", "a  b", { K(E::Right), K(E::Right), K(E::F12), T("\r") }, "a  b",
                 "letra a; letra  ; bipe" },
             { "home and end", "ab", { K(E::End), T("c"), K(E::Home), T("x\r") }, "xabc", "letra c; letra x" },
@@ -77,17 +85,22 @@ namespace {
                 "bipe; letra b" },
             { "right past the end beeps", "ab", { K(E::Right), K(E::Right), K(E::Right), T("\r") }, "ab",
                 "letra a; letra b; bipe", Key::Byte(KEY_ENTER), 2 },
-            { "alt+right says a letter's code", "a", { K(E::Right, ALT), T("\r") }, "a", "som _FON; fala 97" },
+            { "alt+right says a letter's code", "a", { K(E::Right, ALT), T("\r") }, "a",
+                "som _FON; fala 97" },
             { "word moves tick and beep at the ends", "um dois",
-                { K(E::CtrlRight), K(E::CtrlRight), K(E::CtrlLeft), K(E::CtrlLeft), K(E::CtrlLeft), T("X\r") },
+                { K(E::CtrlRight), K(E::CtrlRight), K(E::CtrlLeft), K(E::CtrlLeft), K(E::CtrlLeft),
+                    T("X\r") },
                 "Xum dois", "tique; bipe; tique; tique; bipe; letra X" },
             { "delete removes the character at the cursor", "abc", { K(E::Delete), T("\r") }, "bc",
                 "som _DEL; letra a" },
-            { "delete removes a selection", "abcdef", { K(E::Right, SHIFT), K(E::Right, SHIFT), K(E::Delete), T("\r") },
-                "cdef", "letra a; letra b; som _DEL; letra a; letra b" },
+            { "delete removes a selection", "abcdef",
+                { K(E::Right, SHIFT), K(E::Right, SHIFT), K(E::Delete), T("\r") }, "cdef",
+                "letra a; letra b; som _DEL; letra a; letra b" },
             { "ctrl+F1 reads the whole text", "abc  ", { K(E::CtrlF1), T("\r") }, "abc", "fala abc" },
-            { "ctrl+F4 changes the speed", "", { K(E::CtrlF4), T("4\r") }, "", "som _VELOC; letra 4; velocidade 4" },
-            { "ctrl+F4 then escape keeps the speed", "", { K(E::CtrlF4), T("\x1B\r") }, "", "som _VELOC; letra \x1B" },
+            { "ctrl+F4 changes the speed", "", { K(E::CtrlF4), T("4\r") }, "",
+                "som _VELOC; letra 4; velocidade 4" },
+            { "ctrl+F4 then escape keeps the speed", "", { K(E::CtrlF4), T("\x1B\r") }, "",
+                "som _VELOC; letra \x1B" },
             { "ctrl+alt+F9 opens screen review", "", { K(E::CtrlF9, ALT), T("\x1B\r") }, "",
                 "revisao; bipe; bipe; bipe" },
             { "ctrl+F9 alone ends", "ab", { K(E::CtrlF9) }, "ab", "", Key::Extended(E::CtrlF9) },
@@ -127,17 +140,18 @@ namespace {
             std::string heard;
         };
         const Case cases[] = {
-            { "copy without a selection takes the whole line", "abc", "", { K(E::CtrlInsert), T("\r") }, "abc",
-                "abc\r\n", "" },
-            { "ctrl+c copies the selection", "abcdef", "",
-                { K(E::Right), K(E::End, SHIFT), T("\x03\r") }, "abcdef", "bcdef", "letra a" },
+            { "copy without a selection takes the whole line", "abc", "", { K(E::CtrlInsert), T("\r") },
+                "abc", "abc\r\n", "" },
+            { "ctrl+c copies the selection", "abcdef", "", { K(E::Right), K(E::End, SHIFT), T("\x03\r") },
+                "abcdef", "bcdef", "letra a" },
             { "paste keeps the first line only", "", "ab\r\ncd", { K(E::ShiftInsert, SHIFT), T("\r") }, "ab",
                 "ab\r\ncd", "" },
-            { "paste over an offered value replaces it", "xyz", "ab", { K(E::ShiftInsert), T("\r") }, "ab", "ab",
-                "tique; tique" },
-            { "ctrl+v replaces the selection", "hello world", "bye",
-                { K(E::CtrlRight, SHIFT), T("\x16\r") }, "byeworld", "bye", "tique" },
-            { "paste is cut to the field", "abcd", "123456", { K(E::End), T("\x16\r") }, "abcd12", "123456", "" },
+            { "paste over an offered value replaces it", "xyz", "ab", { K(E::ShiftInsert), T("\r") }, "ab",
+                "ab", "tique; tique" },
+            { "ctrl+v replaces the selection", "hello world", "bye", { K(E::CtrlRight, SHIFT), T("\x16\r") },
+                "byeworld", "bye", "tique" },
+            { "paste is cut to the field", "abcd", "123456", { K(E::End), T("\x16\r") }, "abcd12", "123456",
+                "" },
         };
         for (const Case& c : cases) {
             SCOPED_TRACE(c.name);
@@ -234,7 +248,8 @@ namespace {
                 Key::Byte(KEY_ENTER), "ab   " },
             { "at most size - 2 characters", "abcdef\r", 5, false, "abc", Key::Byte(KEY_ENTER), "abc  " },
             { "escape abandons the line", "abc\x1B", 257, false, "", Key::Byte(KEY_ESCAPE), "     " },
-            { "hidden typing leaves blanks only", "s3\bcr\r", 257, true, "scr", Key::Byte(KEY_ENTER), "     " },
+            { "hidden typing leaves blanks only", "s3\bcr\r", 257, true, "scr", Key::Byte(KEY_ENTER),
+                "     " },
         };
         for (const Case& c : cases) {
             SCOPED_TRACE(c.name);

@@ -47,7 +47,8 @@ namespace {
             { "down reads the next row", Ext(E::Down) + Ext(E::Down) + Ext(E::Down) + Ext(E::Down),
                 "tique; tique; tique; tique; tique; tique; tique; fala xyz bcd  fim; tique", 5, 1 },
             { "up on row 1 beeps", Ext(E::Up), "bipe", 1, 1 },
-            { "down on row 25 beeps and stays", Ext(E::PageDown) + Ext(E::Down), "tique; tique; bipe", 25, 1 },
+            { "down on row 25 beeps and stays", Ext(E::PageDown) + Ext(E::Down), "tique; tique; bipe", 25,
+                1 },
             { "page up reads row 1", Ext(E::Down) + Ext(E::PageUp),
                 "tique; tique; fala Nome: Maria  Idade: 30; tique", 1, 1 },
             { "left at column 1 beeps", Ext(E::Left), "bipe", 1, 1 },
@@ -85,12 +86,14 @@ namespace {
             { "IC reads from the field start", Ext(E::Right) + Ext(E::Right) + "IC",
                 "letra N; letra o; fala Nom; tique", 1, 3 },
             { "TT reads the screen and ends at its end", "TT",
-                "fala Nome: Maria  Idade: 30; tique; tique; tique; tique; fala xyz bcd  fim; " + Repeat("tique", 21),
+                "fala Nome: Maria  Idade: 30; tique; tique; tique; tique; fala xyz bcd  fim; "
+                    + Repeat("tique", 21),
                 25, 1 },
             { "an unknown second letter", "TQ", "bipe; tique; bipe", 1, 1 },
             { "an unknown first letter", "QT", "bipe; tique; bipe", 1, 1 },
             { "an unknown key", "1" + Ext(E::F10), "bipe; tique; bipe; bipe; tique; bipe", 1, 1 },
-            { "ctrl+page down goes to the last letter", Ext(E::CtrlPageDown), "fala xyz bcd  fim; tique", 5, 12 },
+            { "ctrl+page down goes to the last letter", Ext(E::CtrlPageDown), "fala xyz bcd  fim; tique", 5,
+                12 },
             { "ctrl+page up goes to the first letter", Ext(E::PageDown) + Ext(E::CtrlPageUp),
                 "tique; fala Nome: Maria  Idade: 30; tique", 1, 1 },
         };
@@ -100,7 +103,8 @@ namespace {
             DrawForm(rig.screen);
             rig.review.SetWordByWord(false);
             rig.review.Run();
-            const std::string expected = c.heard.empty() ? "bipe; bipe; bipe" : "bipe; " + c.heard + "; bipe; bipe";
+            const std::string expected
+                = c.heard.empty() ? "bipe; bipe; bipe" : "bipe; " + c.heard + "; bipe; bipe";
             EXPECT_EQ(rig.Said(), expected);
             EXPECT_EQ(rig.review.Row(), c.row);
             EXPECT_EQ(rig.review.Column(), c.column);
@@ -118,7 +122,8 @@ namespace {
         rig.screen.MoveCursor(1, 1);
         rig.review.SetWordByWord(true);
         rig.review.Run();
-        EXPECT_EQ(rig.Said(), "bipe; tique; tique; fala ab; fala !!!; " + Repeat("tique", 23) + "; bipe; bipe");
+        EXPECT_EQ(
+            rig.Said(), "bipe; tique; tique; fala ab; fala !!!; " + Repeat("tique", 23) + "; bipe; bipe");
     }
 
     TEST(ScreenReview, CtrlCCopiesTheWholeScreen)

@@ -10,7 +10,10 @@ namespace {
     struct Recorder final : SpeakTextOutput {
         bool StopRequested() override { return stop_after > 0 && events.size() >= stop_after; }
         void PlayNamed(std::string_view name) override { events.push_back("file " + std::string(name)); }
-        void SpeakChar(std::uint8_t c) override { events.push_back(std::string("char ") + static_cast<char>(c)); }
+        void SpeakChar(std::uint8_t c) override
+        {
+            events.push_back(std::string("char ") + static_cast<char>(c));
+        }
         void SpeakNumberWords(std::string_view words, bool feminine) override
         {
             std::string files;
@@ -64,12 +67,14 @@ namespace {
             Events heard;
         };
         const Case cases[] = {
-            { "Ol\xE1, mundo.", { "word Ol\xE1", "char ,", "pause 150", "word mundo", "char .", "pause 250" } },
+            { "Ol\xE1, mundo.",
+                { "word Ol\xE1", "char ,", "pause 150", "word mundo", "char .", "pause 250" } },
             { "guarda-chuva", { "word guarda", "word chuva" } },
             { "a-1", { "word a", "file _MENOS", "number _um" } },
             { "x-", { "word x", "char -", "pause 150" } },
-            { "(a;b:c)", { "char (", "pause 200", "word a", "char ;", "pause 200", "word b", "char :", "pause 200",
-                             "word c", "char )", "pause 200" } },
+            { "(a;b:c)",
+                { "char (", "pause 200", "word a", "char ;", "pause 200", "word b", "char :", "pause 200",
+                    "word c", "char )", "pause 200" } },
             { "3.5", { "number _tres", "char .", "number _cinco" } }, // no blank after the point: no pause
             { "!!!!!!", { "char !", "char !", "char !", "char !", "tick", "tick" } },
             { "!!!?!!", { "char !", "char !", "char !", "char ?", "char !", "char !" } },
@@ -114,13 +119,21 @@ namespace {
             { 2024, "dois mil e vinte e quatro" },
             { 21000, "vinte e um mil" },
             { 1000000, "um milh\xE3o" },
-            { 2000000, "dois milh\xF5" "es" },
+            { 2000000,
+                "dois milh\xF5"
+                "es" },
             { 1000001, "um milh\xE3o e um" },
-            { 3000000000ull, "tres bilh\xF5" "es" },
+            { 3000000000ull,
+                "tres bilh\xF5"
+                "es" },
             { 1000000000000ull, "um trilh\xE3o" },
-            { 999999999999999ull, "novecentos e noventa e nove trilh\xF5" "es novecentos e noventa e nove bilh\xF5" "es "
-                                  "novecentos e noventa e nove milh\xF5" "es novecentos e noventa e nove mil e "
-                                  "novecentos e noventa e nove" },
+            { 999999999999999ull,
+                "novecentos e noventa e nove trilh\xF5"
+                "es novecentos e noventa e nove bilh\xF5"
+                "es "
+                "novecentos e noventa e nove milh\xF5"
+                "es novecentos e noventa e nove mil e "
+                "novecentos e noventa e nove" },
         };
         for (const Case& c : cases) {
             SCOPED_TRACE(c.number);
@@ -133,9 +146,15 @@ namespace {
         using Words = std::vector<RecordedWord>;
         EXPECT_EQ(NumberWordFiles("quatrocentos e dezessete", false),
             (Words { { "_quatroc", "quatrocentos" }, { "_e", "e" }, { "_dezeset", "dezessete" } }));
-        EXPECT_EQ(NumberWordFiles("dois milh\xF5" "es", false),
-            (Words { { "_dois", "dois" }, { "_milhoes", "milh\xF5" "es" } }));
-        EXPECT_EQ(NumberWordFiles("vinte e um", true), (Words { { "_vinte", "vinte" }, { "_e", "e" }, { "_uma", "uma" } }));
+        EXPECT_EQ(NumberWordFiles("dois milh\xF5"
+                                  "es",
+                      false),
+            (Words { { "_dois", "dois" },
+                { "_milhoes",
+                    "milh\xF5"
+                    "es" } }));
+        EXPECT_EQ(NumberWordFiles("vinte e um", true),
+            (Words { { "_vinte", "vinte" }, { "_e", "e" }, { "_uma", "uma" } }));
         EXPECT_EQ(NumberWordFiles("um mil", true), (Words { { "_um", "um" }, { "_mil", "mil" } }));
         EXPECT_EQ(NumberWordFiles("  dois ", true), (Words { { "_duas", "duas" } }));
         EXPECT_EQ(NumberWordFiles("tres", false), (Words { { "_tres", "tr\xEAs" } }));
@@ -159,7 +178,8 @@ namespace {
         EXPECT_EQ(Files(DateWords(0, 1, 1, 2000)), "_Domingo _primeir _de _Janeiro _de _dois _mil");
         EXPECT_EQ(Files(DateWords(3, 17, 9, 2024)),
             "_Quarta _dezeset _de _Setembr _de _dois _mil _e _vinte _e _quatro");
-        EXPECT_EQ(Files(DateWords(6, 31, 3, 2001)), "_Sabado _trinta _e _um _de _Marco _de _dois _mil _e _um");
+        EXPECT_EQ(
+            Files(DateWords(6, 31, 3, 2001)), "_Sabado _trinta _e _um _de _Marco _de _dois _mil _e _um");
         // Past 2099 the year still reads in full.
         EXPECT_EQ(Files(DateWords(1, 2, 2, 2100)), "_Segunda _dois _de _Feverei _de _dois _mil _e _cem");
     }

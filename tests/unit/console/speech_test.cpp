@@ -10,9 +10,8 @@
 #include "tests/fakes/temp_dir.h"
 #include "tests/unit/console/audio_fixtures.h"
 
-#include <gtest/gtest.h>
-
 #include <chrono>
+#include <gtest/gtest.h>
 #include <thread>
 
 namespace palavrino::console {
@@ -22,7 +21,10 @@ namespace {
     bool EspeakAvailable()
     {
         struct Sink final : SynthAudio {
-            bool DeliverPcm(const platform::PcmFormat&, std::span<const std::uint8_t>) override { return true; }
+            bool DeliverPcm(const platform::PcmFormat&, std::span<const std::uint8_t>) override
+            {
+                return true;
+            }
         } sink;
         auto engine = MakeEspeakSynthesizer(sink);
         const bool started = engine->Start(0, 0, 0);
@@ -38,7 +40,10 @@ namespace {
         }
         bool Start(int, int, int) override { return true; }
         void Speak(std::string_view text) override { heard.emplace_back(text); }
-        void SpeakCharacter(std::uint8_t c) override { heard.push_back(std::string("char ") + static_cast<char>(c)); }
+        void SpeakCharacter(std::uint8_t c) override
+        {
+            heard.push_back(std::string("char ") + static_cast<char>(c));
+        }
         bool IsSpeaking() override { return false; }
         void Stop() override { }
         void End() override { }
@@ -115,8 +120,7 @@ namespace {
             { "[SERVFALA]\nTIPOSAPI=REGISTRO\n", false }, // no file named
             { "[SERVFALA]\nTIPOSAPI=REGISTRO\nARQUIVOREGISTRO=@@\\no\\such\\dir\\f.log\n", false },
             // Without the built-in voice's data espeak-ng speaks, when present.
-            { "[SERVFALA]\nTIPOSAPI=5\n", EspeakAvailable() },
-            { "", EspeakAvailable() },
+            { "[SERVFALA]\nTIPOSAPI=5\n", EspeakAvailable() }, { "", EspeakAvailable() },
             { "[SERVFALA]\nTIPOSAPI=SPEECHD\n", EspeakAvailable() }, // no daemon here: espeak-ng
         };
         for (const Case& c : cases) {
@@ -356,16 +360,16 @@ namespace {
             : SpeechRig(std::move(keys), live)
         {
             fakes::WriteTestVoice(dir, { { "$PA", 1000, 10 } }, fakes::PlainRules(), "");
-            for (const auto& [name, value] :
-                std::vector<std::pair<std::string, char>> { { "_zero", 0x11 }, { "_sete", 0x17 }, { "_hora", 0x21 },
-                    { "_uma", 0x22 }, { "_minuto", 0x23 }, { "_46", 0x2E }, { "_44", 0x2C } })
+            for (const auto& [name, value] : std::vector<std::pair<std::string, char>> { { "_zero", 0x11 },
+                     { "_sete", 0x17 }, { "_hora", 0x21 }, { "_uma", 0x22 }, { "_minuto", 0x23 },
+                     { "_46", 0x2E }, { "_44", 0x2C } })
                 dir.Write("letras/" + name + ".wav", fakes::WaveFile(std::string(300, value)));
             const std::string letters = (dir.Path() / "letras").string();
-            config = ConfigFile::FromFile(dir.Write("Talira.ini",
-                                              "[TRADUTOR]\nDIRLETRAS=" + letters + "\ndirLetras=" + letters
-                                                  + "\nDIRDIFONES=" + (dir.Path() / "voz").string()
-                                                  + "\n[SINTETIZADOR]\nDIFONES3=TESTE\nPAUSAPONTO3=0\nPAUSAVIRG3=0\n"
-                                                  + extra_ini),
+            config = ConfigFile::FromFile(
+                dir.Write("Talira.ini",
+                    "[TRADUTOR]\nDIRLETRAS=" + letters + "\ndirLetras=" + letters
+                        + "\nDIRDIFONES=" + (dir.Path() / "voz").string()
+                        + "\n[SINTETIZADOR]\nDIFONES3=TESTE\nPAUSAPONTO3=0\nPAUSAVIRG3=0\n" + extra_ini),
                 "/prog");
             speech.SpeechInit(config, "");
         }
@@ -416,7 +420,9 @@ namespace {
         EXPECT_EQ(rig.Heard(), (std::vector<int> { 0x22, 0x23 })); // "uma hora", then "minuto"
         said.clear();
         rig.speech.SpeakDateOf(2, 1, 4, 2025);
-        EXPECT_EQ(said, std::vector<std::string> { "ter\xE7" "a primeiro de abril de dois mil e vinte e cinco" });
+        EXPECT_EQ(said,
+            std::vector<std::string> { "ter\xE7"
+                                       "a primeiro de abril de dois mil e vinte e cinco" });
     }
 
     TEST(Speech, BatteryReport)
@@ -477,7 +483,8 @@ namespace {
         Keyboard keyboard(terminal);
         ScreenModel screen;
         Speech speech(screen, keyboard, *sink);
-        ConfigFile config = ConfigFile::FromFile(dir.Write("Talira.ini", "[SERVFALA]\nTIPOSAPI=ESPEAK\n"), "/prog");
+        ConfigFile config
+            = ConfigFile::FromFile(dir.Write("Talira.ini", "[SERVFALA]\nTIPOSAPI=ESPEAK\n"), "/prog");
         speech.SpeechInit(config, "");
         ASSERT_TRUE(speech.EngineActive());
         speech.Speak("Bom dia, este \xE9 um teste de fala em portugu\xEAs.");
@@ -486,7 +493,8 @@ namespace {
 
         const std::string bytes = fakes::TempDir::Read(path);
         WaveInfo info;
-        ASSERT_TRUE(ParseWave(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), info));
+        ASSERT_TRUE(
+            ParseWave(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), info));
         EXPECT_EQ(info.format.bits_per_sample, 16);
         const double seconds = static_cast<double>(info.data_bytes) / info.format.sample_rate_hz / 2;
         EXPECT_GT(seconds, 1.5);

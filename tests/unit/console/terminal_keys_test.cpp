@@ -20,8 +20,14 @@ namespace {
         return keys;
     }
 
-    Keys Ext(std::uint8_t code, std::uint8_t modifiers = 0) { return { { 0, modifiers }, { code, modifiers } }; }
-    Keys Byte(std::uint8_t b, std::uint8_t modifiers = 0) { return { { b, modifiers } }; }
+    Keys Ext(std::uint8_t code, std::uint8_t modifiers = 0)
+    {
+        return { { 0, modifiers }, { code, modifiers } };
+    }
+    Keys Byte(std::uint8_t b, std::uint8_t modifiers = 0)
+    {
+        return { { b, modifiers } };
+    }
 
     TEST(TerminalKeys, SequencesOfCommonTerminals)
     {
@@ -62,14 +68,19 @@ namespace {
             { "page keys", "\x1B[5~\x1B[6;5~", { { 0, 0 }, { 73, 0 }, { 0, MOD_CTRL }, { 118, MOD_CTRL } } },
             { "ctrl+page up", "\x1B[5;5~", Ext(132, MOD_CTRL) },
             { "insert, shift+insert and ctrl+insert", "\x1B[2~\x1B[2;2~\x1B[2;5~",
-                { { 0, 0 }, { 82, 0 }, { 0, MOD_SHIFT }, { 254, MOD_SHIFT }, { 0, MOD_CTRL }, { 255, MOD_CTRL } } },
+                { { 0, 0 }, { 82, 0 }, { 0, MOD_SHIFT }, { 254, MOD_SHIFT }, { 0, MOD_CTRL },
+                    { 255, MOD_CTRL } } },
             { "delete", "\x1B[3~", Ext(83) },
             { "shift+tab", "\x1B[Z", Ext(15, MOD_SHIFT) },
             { "rxvt ctrl+up", "\x1BOa", Ext(113, MOD_CTRL) },
             { "rxvt shift+F", "\x1B[2$", Ext(254, MOD_SHIFT) },
             { "rxvt ctrl+F5", "\x1B[15^", Ext(98, MOD_CTRL) },
             { "alt+letter", "\x1Bq", Ext(16, MOD_ALT) },
-            { "alt+digit", "\x1B" "1\x1B" "0", { { 0, MOD_ALT }, { 120, MOD_ALT }, { 0, MOD_ALT }, { 129, MOD_ALT } } },
+            { "alt+digit",
+                "\x1B"
+                "1\x1B"
+                "0",
+                { { 0, MOD_ALT }, { 120, MOD_ALT }, { 0, MOD_ALT }, { 129, MOD_ALT } } },
             { "alt with a mark is the mark", "\x1B-", Byte('-', MOD_ALT) },
             { "escape prefix on a sequence is alt", "\x1B\x1B[20;5~", Ext(102, MOD_CTRL | MOD_ALT) },
             { "keypad enter", "\x1BOM", Byte(13) },

@@ -3,9 +3,8 @@
 #include "console/wave_player.h"
 #include "tests/unit/console/audio_fixtures.h"
 
-#include <gtest/gtest.h>
-
 #include <chrono>
+#include <gtest/gtest.h>
 #include <thread>
 
 namespace palavrino::console {
@@ -35,7 +34,12 @@ namespace {
     TEST(WavePlayer, BlockSizes)
     {
         const std::pair<std::size_t, std::size_t> cases[] = {
-            { 100, 100 }, { 8192, 8192 }, { 8193, 7936 }, { 8447, 7936 }, { 8448, 8192 }, { 20000, 8192 },
+            { 100, 100 },
+            { 8192, 8192 },
+            { 8193, 7936 },
+            { 8447, 7936 },
+            { 8448, 8192 },
+            { 20000, 8192 },
         };
         for (const auto& [remaining, block] : cases) {
             SCOPED_TRACE(remaining);
@@ -183,7 +187,8 @@ namespace {
         truncated.resize(500); // a data size longer than the image plays what is there
         ASSERT_TRUE(ParseWave(truncated, info));
         EXPECT_EQ(info.data_bytes, 456u);
-        const std::vector<std::uint8_t> garbage { 'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'd', 'a', 't', 'a', 9, 0, 0, 0 };
+        const std::vector<std::uint8_t> garbage { 'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'd',
+            'a', 't', 'a', 9, 0, 0, 0 };
         EXPECT_FALSE(ParseWave(garbage, info));
         EXPECT_EQ(rig.player.PlayMemory(garbage), WaveStatus::NotWave);
     }
@@ -243,8 +248,8 @@ namespace {
     TEST(AudioSinks, ChoiceFallsBackToSilence)
     {
         fakes::TempDir dir;
-        for (const std::string& choice : std::vector<std::string> { "nulo", " NULO ", "arquivo:" + (dir.Path() / "no/such/dir/x.wav").string(),
-                 "dispositivo-que-nao-existe" }) {
+        for (const std::string& choice : std::vector<std::string> { "nulo", " NULO ",
+                 "arquivo:" + (dir.Path() / "no/such/dir/x.wav").string(), "dispositivo-que-nao-existe" }) {
             SCOPED_TRACE(choice);
             auto sink = platform::OpenAudioSink(choice);
             ASSERT_NE(sink, nullptr);

@@ -33,7 +33,8 @@ namespace {
         EXPECT_EQ(big.font.height, 56);
 
         const ScreenSettings set = ReadScreenSettings(Ini(dir,
-            "[VIDEO]\nFONTE=Mono\nLARGURALETRA=9\nALTURALETRA=x\nPESOLETRA=400\nCANTOTELA=NAO\n[BRAILLE]\nMODO=2\n"));
+            "[VIDEO]\nFONTE=Mono\nLARGURALETRA=9\nALTURALETRA=x\nPESOLETRA=400\nCANTOTELA=NAO\n[BRAILLE]"
+            "\nMODO=2\n"));
         EXPECT_EQ(set.font.face, "Mono");
         EXPECT_EQ(set.font.width, 9);
         EXPECT_EQ(set.font.height, 28); // not a number: the default
@@ -127,8 +128,8 @@ namespace {
             + Le(static_cast<std::uint32_t>(height), 4) + Le(1, 2) + Le(static_cast<std::uint32_t>(bits), 2)
             + Le(0, 4) + Le(0, 4) + Le(0, 4) + Le(0, 4) + Le(colours_used, 4) + Le(0, 4);
         const auto offset = static_cast<std::uint32_t>(14 + info.size() + palette.size());
-        return "BM" + Le(offset + static_cast<std::uint32_t>(pixels.size()), 4) + Le(0, 4) + Le(offset, 4) + info
-            + palette + pixels;
+        return "BM" + Le(offset + static_cast<std::uint32_t>(pixels.size()), 4) + Le(0, 4) + Le(offset, 4)
+            + info + palette + pixels;
     }
 
     TEST(BackgroundPicture, ParsesBmpFilesWithAFortyByteHeader)
@@ -202,14 +203,31 @@ namespace {
             std::uint8_t code;
         };
         const Case cases[] = {
-            { NamedKey::F1, 0, 59 }, { NamedKey::F10, 0, 68 }, { NamedKey::F11, 0, 69 }, { NamedKey::F12, 0, 70 },
-            { NamedKey::F1, MOD_CTRL, 94 }, { NamedKey::F9, MOD_CTRL, 102 }, { NamedKey::F11, MOD_CTRL, 104 },
-            { NamedKey::F12, MOD_CTRL, 105 }, { NamedKey::Insert, 0, 82 }, { NamedKey::Insert, MOD_CTRL, 255 },
-            { NamedKey::Insert, MOD_SHIFT, 254 }, { NamedKey::Delete, MOD_CTRL, 83 }, { NamedKey::Home, 0, 71 },
-            { NamedKey::Home, MOD_CTRL, 119 }, { NamedKey::End, MOD_CTRL, 117 }, { NamedKey::PageUp, 0, 73 },
-            { NamedKey::PageUp, MOD_CTRL, 132 }, { NamedKey::PageDown, MOD_CTRL, 118 }, { NamedKey::Up, 0, 72 },
-            { NamedKey::Up, MOD_CTRL, 113 }, { NamedKey::Down, MOD_CTRL, 114 }, { NamedKey::Left, MOD_CTRL, 115 },
-            { NamedKey::Right, 0, 77 }, { NamedKey::Right, MOD_CTRL | MOD_SHIFT, 116 }, { NamedKey::F5, MOD_SHIFT, 63 },
+            { NamedKey::F1, 0, 59 },
+            { NamedKey::F10, 0, 68 },
+            { NamedKey::F11, 0, 69 },
+            { NamedKey::F12, 0, 70 },
+            { NamedKey::F1, MOD_CTRL, 94 },
+            { NamedKey::F9, MOD_CTRL, 102 },
+            { NamedKey::F11, MOD_CTRL, 104 },
+            { NamedKey::F12, MOD_CTRL, 105 },
+            { NamedKey::Insert, 0, 82 },
+            { NamedKey::Insert, MOD_CTRL, 255 },
+            { NamedKey::Insert, MOD_SHIFT, 254 },
+            { NamedKey::Delete, MOD_CTRL, 83 },
+            { NamedKey::Home, 0, 71 },
+            { NamedKey::Home, MOD_CTRL, 119 },
+            { NamedKey::End, MOD_CTRL, 117 },
+            { NamedKey::PageUp, 0, 73 },
+            { NamedKey::PageUp, MOD_CTRL, 132 },
+            { NamedKey::PageDown, MOD_CTRL, 118 },
+            { NamedKey::Up, 0, 72 },
+            { NamedKey::Up, MOD_CTRL, 113 },
+            { NamedKey::Down, MOD_CTRL, 114 },
+            { NamedKey::Left, MOD_CTRL, 115 },
+            { NamedKey::Right, 0, 77 },
+            { NamedKey::Right, MOD_CTRL | MOD_SHIFT, 116 },
+            { NamedKey::F5, MOD_SHIFT, 63 },
         };
         for (const Case& c : cases) {
             SCOPED_TRACE(static_cast<int>(c.key));
@@ -270,7 +288,9 @@ namespace {
             { "number sign", { "sjkl", "f", "fd" }, "12" },
             { "number sign, j is zero", { "sjkl", "djk", "k", "f" }, "0~a" }, // "~" ends number mode
             { "capital sign", { "jl", "f", "f" }, "Aa" },
-            { "caps lock until space with dots", { "jl", "jl", "f", "fd", " f", "f" }, "AB\x01" "a" },
+            { "caps lock until space with dots", { "jl", "jl", "f", "fd", " f", "f" },
+                "AB\x01"
+                "a" },
             { "apostrophe is a full stop", { "s" }, "." },
             { "u circumflex is at", { "fkl" }, "@" },
         };

@@ -68,9 +68,12 @@ namespace {
     TEST(WordSynth, StartReportsWhatIsMissing)
     {
         VoiceRig rig;
-        EXPECT_EQ(rig.synth.VoiceStart(rig.dir.Path() / "nada", rig.dir.Path() / "voz", "TESTE"), VOICE_FILES_MISSING);
-        EXPECT_EQ(rig.synth.VoiceStart(rig.dir.Path() / "letras", rig.dir.Path() / "voz", "OUTRA"), VOICE_FILES_MISSING);
-        EXPECT_EQ(rig.synth.VoiceStart(rig.dir.Path() / "letras", rig.dir.Path() / "voz", ""), VOICE_FILES_MISSING);
+        EXPECT_EQ(rig.synth.VoiceStart(rig.dir.Path() / "nada", rig.dir.Path() / "voz", "TESTE"),
+            VOICE_FILES_MISSING);
+        EXPECT_EQ(rig.synth.VoiceStart(rig.dir.Path() / "letras", rig.dir.Path() / "voz", "OUTRA"),
+            VOICE_FILES_MISSING);
+        EXPECT_EQ(
+            rig.synth.VoiceStart(rig.dir.Path() / "letras", rig.dir.Path() / "voz", ""), VOICE_FILES_MISSING);
         std::filesystem::remove(rig.dir.Path() / "voz/portug.exc");
         EXPECT_EQ(rig.Start(), VOICE_RULES_MISSING);
         EXPECT_FALSE(rig.synth.Started());
@@ -94,8 +97,8 @@ namespace {
             { { 1500, 0, 0 }, {} }, // cut to nothing
         };
         for (const Case& c : cases) {
-            SCOPED_TRACE(testing::Message() << c.settings.cut_samples << "/" << c.settings.floor_samples << "/"
-                                            << c.settings.word_gap_samples);
+            SCOPED_TRACE(testing::Message() << c.settings.cut_samples << "/" << c.settings.floor_samples
+                                            << "/" << c.settings.word_gap_samples);
             VoiceRig rig;
             ASSERT_EQ(rig.Start(), VOICE_STARTED);
             rig.synth.SetSettings(c.settings);
@@ -151,10 +154,8 @@ namespace {
             std::string phonetic;
         };
         const Case cases[] = {
-            { "bola", "[b/O/l/a]" },
-            { "bolas", "[b/O/l/a/s]" }, // the singular's pronunciation, then "s"
-            { "bolam", "[b/O/l/a/m]" },
-            { "bolasm", "[b/O/l/a/s/m]" },
+            { "bola", "[b/O/l/a]" }, { "bolas", "[b/O/l/a/s]" }, // the singular's pronunciation, then "s"
+            { "bolam", "[b/O/l/a/m]" }, { "bolasm", "[b/O/l/a/s/m]" },
             { "bolo", "[b/O/l/o]" }, // not listed: the rules and the stress scan
             { "cela", "[s/E/l/a]" }, // "c" before "e" reads "s"
             { "muitos", "[m/u/ /_~/i/t/u/s]" }, // no rule reads a lone "~": its sign
@@ -229,14 +230,10 @@ namespace {
         const Case cases[] = {
             { "casa", "cAsa" }, // paroxytone by default
             { "papel", "papEl" }, // final l: oxytone
-            { "azul", "azUl" },
-            { "jardim", "jardIm" }, // final -im
-            { "falam", "fAlam" },
-            { "livros", "lIvros" },
+            { "azul", "azUl" }, { "jardim", "jardIm" }, // final -im
+            { "falam", "fAlam" }, { "livros", "lIvros" },
             { "rainha", "raInha" }, // the vowel before "nh" of a hiatus
-            { "saude", "sAude" },
-            { "aqui", "aqUi" },
-            { "xyz", "xyz" }, // nothing to mark
+            { "saude", "sAude" }, { "aqui", "aqUi" }, { "xyz", "xyz" }, // nothing to mark
         };
         for (const Case& c : cases) {
             SCOPED_TRACE(c.word);

@@ -1,12 +1,11 @@
 // The built-ins that need only values and the clock: the clock readings on a
 // fixed clock, RAND's range, spread and repeatability, and the edges of the
 // list, text and conversion functions that a careless routine gets wrong.
-#include <gtest/gtest.h>
+#include "test_machine.h"
 
 #include <array>
+#include <gtest/gtest.h>
 #include <map>
-
-#include "test_machine.h"
 
 using namespace palavrino::core;
 using palavrino::testing::TestMachine;
@@ -21,10 +20,11 @@ public:
 
 struct Case {
     const char* expr;
-    const char* shown;  // display form; strings in single quotes
+    const char* shown; // display form; strings in single quotes
 };
 
-void CheckAll(const std::vector<Case>& cases) {
+void CheckAll(const std::vector<Case>& cases)
+{
     for (const Case& c : cases) {
         SCOPED_TRACE(c.expr);
         TestMachine m;
@@ -37,9 +37,10 @@ void CheckAll(const std::vector<Case>& cases) {
     }
 }
 
-}  // namespace
+} // namespace
 
-TEST(ClockBuiltins, DateTimeAndWeekdayArePaddedAndNamed) {
+TEST(ClockBuiltins, DateTimeAndWeekdayArePaddedAndNamed)
+{
     struct ClockCase {
         ClockReading at;
         const char* data;
@@ -50,8 +51,12 @@ TEST(ClockBuiltins, DateTimeAndWeekdayArePaddedAndNamed) {
         { { 2024, 3, 7, 9, 5, 3, 0, 4 }, "'07/03/2024'", "'09:05:03'", "'Quinta'" },
         { { 1999, 12, 31, 23, 59, 59, 99, 5 }, "'31/12/1999'", "'23:59:59'", "'Sexta'" },
         { { 2025, 1, 5, 0, 0, 0, 0, 0 }, "'05/01/2025'", "'00:00:00'", "'Domingo'" },
-        { { 2025, 1, 7, 12, 30, 0, 0, 2 }, "'07/01/2025'", "'12:30:00'", "'Ter\xE7" "a'" },
-        { { 2025, 1, 11, 12, 30, 0, 0, 6 }, "'11/01/2025'", "'12:30:00'", "'S\xE1" "bado'" },
+        { { 2025, 1, 7, 12, 30, 0, 0, 2 }, "'07/01/2025'", "'12:30:00'",
+            "'Ter\xE7"
+            "a'" },
+        { { 2025, 1, 11, 12, 30, 0, 0, 6 }, "'11/01/2025'", "'12:30:00'",
+            "'S\xE1"
+            "bado'" },
         { { 12345, 10, 10, 10, 10, 10, 0, 1 }, "'10/10/12345'", "'10:10:10'", "'Segunda'" },
     };
     for (const ClockCase& c : cases) {
@@ -64,7 +69,8 @@ TEST(ClockBuiltins, DateTimeAndWeekdayArePaddedAndNamed) {
     }
 }
 
-TEST(ClockBuiltins, TempoCountsHundredthsAcrossMidnightAndTheWeek) {
+TEST(ClockBuiltins, TempoCountsHundredthsAcrossMidnightAndTheWeek)
+{
     struct TempoCase {
         int start_weekday;
         int32_t start_time;
@@ -77,7 +83,10 @@ TEST(ClockBuiltins, TempoCountsHundredthsAcrossMidnightAndTheWeek) {
         // Past midnight into the next day.
         { 4, 23 * 360000, { 2024, 3, 8, 0, 0, 0, 0, 5 }, "'360000'" },
         // From Saturday to Sunday the weekday goes down: the week wraps.
-        { 6, 0, { 2024, 3, 10, 1, 0, 0, 0, 0 }, "'" "9000000" "'" },
+        { 6, 0, { 2024, 3, 10, 1, 0, 0, 0, 0 },
+            "'"
+            "9000000"
+            "'" },
         { 2, 0, { 2024, 3, 5, 0, 1, 2, 3, 2 }, "'6203'" },
     };
     for (const TempoCase& c : cases) {
@@ -90,10 +99,15 @@ TEST(ClockBuiltins, TempoCountsHundredthsAcrossMidnightAndTheWeek) {
     }
 }
 
-TEST(RandBuiltin, StaysInRangeForEveryLimitForm) {
+TEST(RandBuiltin, StaysInRangeForEveryLimitForm)
+{
     const std::pair<const char*, int32_t> limits[] = {
-        { "RAND(1)", 1 }, { "RAND(7)", 7 }, { "RAND(-7)", 7 }, { "RAND('10')", 10 },
-        { "RAND(2147483647)", 2147483647 }, { "RAND(-2147483648)", 2147483647 },
+        { "RAND(1)", 1 },
+        { "RAND(7)", 7 },
+        { "RAND(-7)", 7 },
+        { "RAND('10')", 10 },
+        { "RAND(2147483647)", 2147483647 },
+        { "RAND(-2147483648)", 2147483647 },
     };
     for (const auto& [expr, bound] : limits) {
         SCOPED_TRACE(expr);
@@ -112,7 +126,8 @@ TEST(RandBuiltin, StaysInRangeForEveryLimitForm) {
     EXPECT_TRUE(m.errors.empty());
 }
 
-TEST(RandBuiltin, RepeatsUntilReseededAndIsNotBiased) {
+TEST(RandBuiltin, RepeatsUntilReseededAndIsNotBiased)
+{
     TestMachine a;
     TestMachine b;
     for (int i = 0; i < 50; ++i)
@@ -138,7 +153,8 @@ TEST(RandBuiltin, RepeatsUntilReseededAndIsNotBiased) {
         EXPECT_NEAR(n, 10000, 600);
 }
 
-TEST(ListBuiltins, InsereRetiraAndChavesEdges) {
+TEST(ListBuiltins, InsereRetiraAndChavesEdges)
+{
     CheckAll({
         { "INSERE(L, 1, 'x')", "1" },
         { "INSERE(L, '2', 'x')", "1" },
@@ -169,7 +185,8 @@ TEST(ListBuiltins, InsereRetiraAndChavesEdges) {
     EXPECT_TRUE(m.errors.empty());
 }
 
-TEST(ListBuiltins, DuplicaBreaksSharingAllTheWayDown) {
+TEST(ListBuiltins, DuplicaBreaksSharingAllTheWayDown)
+{
     TestMachine m;
     m.Set("L", "[1, [2, 3], {'k': [4]}]");
     m.Set("C", "DUPLICA(L)");
@@ -178,7 +195,9 @@ TEST(ListBuiltins, DuplicaBreaksSharingAllTheWayDown) {
     EXPECT_EQ(m.Show("L"), "[1, [2, 3], {\"k\" : [4]}]");
     EXPECT_EQ(m.Show("C[1]"), "[novo, 2, 3]");
     const Case cases[] = {
-        { "DUPLICA('abc')", "'abc'" }, { "DUPLICA({})", "{}" }, { "DUPLICA(5)", "indefinido" },
+        { "DUPLICA('abc')", "'abc'" },
+        { "DUPLICA({})", "{}" },
+        { "DUPLICA(5)", "indefinido" },
         { "DUPLICA(INDEFINIDO)", "indefinido" },
     };
     for (const Case& c : cases) {
@@ -187,7 +206,8 @@ TEST(ListBuiltins, DuplicaBreaksSharingAllTheWayDown) {
     }
 }
 
-TEST(ListBuiltins, MapSkipsNothingAndCallsOnlyOneArgumentBuiltins) {
+TEST(ListBuiltins, MapSkipsNothingAndCallsOnlyOneArgumentBuiltins)
+{
     TestMachine m;
     m.Set("H", "[1, 3]");
     SymtbEntry* h = m.symbols.FindOrAddSymbol(0, nullptr, "H", false);
@@ -220,7 +240,8 @@ TEST(ListBuiltins, MapSkipsNothingAndCallsOnlyOneArgumentBuiltins) {
     EXPECT_TRUE(m.errors.empty());
 }
 
-TEST(TextBuiltins, ConversionsAndTheirRefusals) {
+TEST(TextBuiltins, ConversionsAndTheirRefusals)
+{
     CheckAll({
         { "CHR(0) = CHR(256)", "1" },
         { "ORD(CHR(-1))", "255" },
@@ -256,7 +277,8 @@ TEST(TextBuiltins, ConversionsAndTheirRefusals) {
     });
 }
 
-TEST(TextBuiltins, SizeAndKindOfEveryValueKind) {
+TEST(TextBuiltins, SizeAndKindOfEveryValueKind)
+{
     CheckAll({
         { "TAMANHO('')", "0" },
         { "TAMANHO(-2147483647)", "2147483647" },
@@ -271,10 +293,21 @@ TEST(TextBuiltins, SizeAndKindOfEveryValueKind) {
     });
 }
 
-TEST(Builtins, RefusedArgumentsNeverProduceAMessage) {
+TEST(Builtins, RefusedArgumentsNeverProduceAMessage)
+{
     const char* refused[] = {
-        "CHR('x')", "NAO([1])", "INSERE(5, 0, 1)", "RETIRA(5, 0)", "PALAVRA('x', 'a')", "POS('a', 5)",
-        "MAP(1, 2)", "DUPLICA(1)", "INTEIRO('x')", "ORD(1)", "RAND('x')", "CHAVES(1)",
+        "CHR('x')",
+        "NAO([1])",
+        "INSERE(5, 0, 1)",
+        "RETIRA(5, 0)",
+        "PALAVRA('x', 'a')",
+        "POS('a', 5)",
+        "MAP(1, 2)",
+        "DUPLICA(1)",
+        "INTEIRO('x')",
+        "ORD(1)",
+        "RAND('x')",
+        "CHAVES(1)",
     };
     for (const char* expr : refused) {
         SCOPED_TRACE(expr);

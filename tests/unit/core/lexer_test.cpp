@@ -1,8 +1,8 @@
 // The lexer against the cases that decide how every line reads.
-#include <gtest/gtest.h>
-
 #include "core/char_tables.h"
 #include "test_machine.h"
+
+#include <gtest/gtest.h>
 
 using namespace palavrino::core;
 using palavrino::testing::TestMachine;
@@ -15,7 +15,8 @@ struct Tok {
     std::string raw;
 };
 
-std::vector<Tok> Scan(TestMachine& m, const std::string& line) {
+std::vector<Tok> Scan(TestMachine& m, const std::string& line)
+{
     m.text = line + "\n";
     m.lexer.StartLine(3, m.text.data(), line.size());
     std::vector<Tok> out;
@@ -28,16 +29,18 @@ std::vector<Tok> Scan(TestMachine& m, const std::string& line) {
     return out;
 }
 
-std::string Kinds(const std::vector<Tok>& toks) {
+std::string Kinds(const std::vector<Tok>& toks)
+{
     std::string s;
     for (const Tok& t : toks)
         s += std::to_string(static_cast<int>(t.kind)) + " ";
     return s;
 }
 
-}  // namespace
+} // namespace
 
-TEST(Lexer, TokenKindsOfTypicalLines) {
+TEST(Lexer, TokenKindsOfTypicalLines)
+{
     struct Case {
         const char* line;
         const char* kinds;
@@ -63,7 +66,8 @@ TEST(Lexer, TokenKindsOfTypicalLines) {
     }
 }
 
-TEST(Lexer, OperatorsTakeTheListedLongestMatchOnly) {
+TEST(Lexer, OperatorsTakeTheListedLongestMatchOnly)
+{
     struct Case {
         const char* line;
         std::vector<OpCode> ops;
@@ -72,10 +76,11 @@ TEST(Lexer, OperatorsTakeTheListedLongestMatchOnly) {
         { "=<", { OpCode::Equal, OpCode::Less } },
         { "<>=", { OpCode::NotEqual, OpCode::Equal } },
         { " **", { OpCode::Multiply, OpCode::Multiply } },
-        { " *=* =* *= >= <= ..", { OpCode::Contains, OpCode::BeginsWith, OpCode::EndsWith, OpCode::GreaterEqual,
-                                     OpCode::LessEqual, OpCode::Range } },
-        { " + - % ^ | /", { OpCode::Add, OpCode::Subtract, OpCode::Modulo, OpCode::Power, OpCode::Bar,
-                             OpCode::Divide } },
+        { " *=* =* *= >= <= ..",
+            { OpCode::Contains, OpCode::BeginsWith, OpCode::EndsWith, OpCode::GreaterEqual, OpCode::LessEqual,
+                OpCode::Range } },
+        { " + - % ^ | /",
+            { OpCode::Add, OpCode::Subtract, OpCode::Modulo, OpCode::Power, OpCode::Bar, OpCode::Divide } },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
@@ -90,7 +95,8 @@ TEST(Lexer, OperatorsTakeTheListedLongestMatchOnly) {
     }
 }
 
-TEST(Lexer, WordsFoldAccentsAndCaseButKeepRawText) {
+TEST(Lexer, WordsFoldAccentsAndCaseButKeepRawText)
+{
     TestMachine m;
     for (const char* w : { "\xC1RVORE", "\xE1rvore", "Arvore" }) {
         auto toks = Scan(m, w);
@@ -98,10 +104,11 @@ TEST(Lexer, WordsFoldAccentsAndCaseButKeepRawText) {
         EXPECT_EQ(toks[0].raw, w);
     }
     EXPECT_EQ(FoldName("a\xE7\xE3o"), "ACAO");
-    EXPECT_EQ(FoldName("\xC6x"), std::string("\0X", 2));  // invalid classes become byte 0
+    EXPECT_EQ(FoldName("\xC6x"), std::string("\0X", 2)); // invalid classes become byte 0
 }
 
-TEST(Lexer, CommentAndEndOfLineRawTexts) {
+TEST(Lexer, CommentAndEndOfLineRawTexts)
+{
     TestMachine m;
     auto toks = Scan(m, "x := 10 // note");
     EXPECT_EQ(toks[0].text, "X");
@@ -116,7 +123,8 @@ TEST(Lexer, CommentAndEndOfLineRawTexts) {
     EXPECT_EQ(m.lexer.NextToken(), TokenKind::EndOfLine);
 }
 
-TEST(Lexer, StringLiterals) {
+TEST(Lexer, StringLiterals)
+{
     struct Case {
         const char* line;
         const char* text;
@@ -142,7 +150,8 @@ TEST(Lexer, StringLiterals) {
     }
 }
 
-TEST(Lexer, UnterminatedStringIsReportedAndStillAString) {
+TEST(Lexer, UnterminatedStringIsReportedAndStillAString)
+{
     TestMachine m;
     auto toks = Scan(m, "\"abc");
     EXPECT_EQ(toks[0].kind, TokenKind::String);
@@ -152,7 +161,8 @@ TEST(Lexer, UnterminatedStringIsReportedAndStillAString) {
     EXPECT_EQ(m.console[0], "Erro na linha 3: Faltou delimitar o fim da cadeia");
 }
 
-TEST(Lexer, InvalidCharactersAreReportedAndSkipped) {
+TEST(Lexer, InvalidCharactersAreReportedAndSkipped)
+{
     TestMachine m;
     auto toks = Scan(m, "a \x85 b");
     EXPECT_EQ(Kinds(toks), "1 1 0 ");
@@ -160,7 +170,8 @@ TEST(Lexer, InvalidCharactersAreReportedAndSkipped) {
     EXPECT_EQ(m.console[0], "Erro na linha 3: Caractere inv\xE1lido (#133)");
 }
 
-TEST(Lexer, IntegersWrapInThirtyTwoBits) {
+TEST(Lexer, IntegersWrapInThirtyTwoBits)
+{
     TestMachine m;
     auto toks = Scan(m, "4294967297 2147483648");
     m.lexer.StartLine(1, m.text.data(), m.text.size() - 1);
@@ -170,7 +181,8 @@ TEST(Lexer, IntegersWrapInThirtyTwoBits) {
     EXPECT_EQ(m.lexer.tok.int_value, INT32_MIN);
 }
 
-TEST(Lexer, MarkAndRescanReturnToTheMarkedToken) {
+TEST(Lexer, MarkAndRescanReturnToTheMarkedToken)
+{
     TestMachine m;
     m.text = "SEJA x = 1\n";
     m.lexer.StartLine(1, m.text.data(), m.text.size() - 1);

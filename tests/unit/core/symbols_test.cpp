@@ -1,13 +1,14 @@
 // Name resolution across slots, functions and superglobals, the label and
 // local definitions with their messages, and the hash table's shape.
-#include <gtest/gtest.h>
-
 #include "test_machine.h"
+
+#include <gtest/gtest.h>
 
 using namespace palavrino::core;
 using palavrino::testing::TestMachine;
 
-TEST(Symbols, HashIsTheShiftXorOverBytesModuloTheBuckets) {
+TEST(Symbols, HashIsTheShiftXorOverBytesModuloTheBuckets)
+{
     // h = (h << 1) ^ byte: "AB" = (65 << 1) ^ 66 = 192.
     EXPECT_EQ(SymbolTable::BucketOf("AB"), 192);
     EXPECT_EQ(SymbolTable::BucketOf(""), 0);
@@ -18,7 +19,8 @@ TEST(Symbols, HashIsTheShiftXorOverBytesModuloTheBuckets) {
     EXPECT_LT(b, SymbolTable::BUCKETS);
 }
 
-TEST(Symbols, BuiltinsAreVisibleFromEverySlot) {
+TEST(Symbols, BuiltinsAreVisibleFromEverySlot)
+{
     TestMachine m;
     SymtbEntry* e = m.symbols.FindSymbol(42, nullptr, "TAMANHO");
     ASSERT_NE(e, nullptr);
@@ -27,7 +29,8 @@ TEST(Symbols, BuiltinsAreVisibleFromEverySlot) {
     EXPECT_EQ(m.symbols.FindOrAddSymbol(5, nullptr, "TAMANHO", false), e);
 }
 
-TEST(Symbols, SuperglobalsCrossSlotsAndGlobalsDoNot) {
+TEST(Symbols, SuperglobalsCrossSlotsAndGlobalsDoNot)
+{
     TestMachine m;
     SymtbEntry* super = m.symbols.FindOrAddSymbol(3, nullptr, "$X", true);
     EXPECT_EQ(super->script, -1);
@@ -38,7 +41,8 @@ TEST(Symbols, SuperglobalsCrossSlotsAndGlobalsDoNot) {
     EXPECT_EQ(m.symbols.FindSymbol(3, nullptr, "X"), global);
 }
 
-TEST(Symbols, ParametersHideGlobalsOnlyInsideTheirFunction) {
+TEST(Symbols, ParametersHideGlobalsOnlyInsideTheirFunction)
+{
     TestMachine m;
     SymtbEntry* f = m.symbols.FindOrAddSymbol(1, nullptr, "F", true);
     f->kind = SymbolKind::UserFunction;
@@ -53,17 +57,20 @@ TEST(Symbols, ParametersHideGlobalsOnlyInsideTheirFunction) {
     EXPECT_EQ(m.symbols.FindSymbol(1, h, "N"), g);
 }
 
-TEST(Symbols, CommandNamesCannotBeParameters) {
+TEST(Symbols, CommandNamesCannotBeParameters)
+{
     TestMachine m;
     m.symbols.EnterBuiltin("SOMA", SymbolKind::Command);
     SymtbEntry* f = m.symbols.FindOrAddSymbol(1, nullptr, "F", true);
     EXPECT_EQ(m.DefineLocal(1, f, "SOMA", -1), nullptr);
     ASSERT_EQ(m.console.size(), 1u);
     EXPECT_EQ(m.console[0],
-        "Erro na linha 0: \"SOMA\" \xE9 identificador de comando, n\xE3o pode ser uma vari\xE1vel local ou par\xE2metro");
+        "Erro na linha 0: \"SOMA\" \xE9 identificador de comando, n\xE3o pode ser uma vari\xE1vel local ou "
+        "par\xE2metro");
 }
 
-TEST(Symbols, LabelsDefinedTwiceAreRefusedWithTheFirstLine) {
+TEST(Symbols, LabelsDefinedTwiceAreRefusedWithTheFirstLine)
+{
     TestMachine m;
     EXPECT_TRUE(m.DefineLabel(1, nullptr, "@FIM", 4));
     EXPECT_FALSE(m.DefineLabel(1, nullptr, "@FIM", 9));
@@ -75,7 +82,8 @@ TEST(Symbols, LabelsDefinedTwiceAreRefusedWithTheFirstLine) {
     EXPECT_EQ(m.symbols.FindLabel(2, nullptr, "fim"), -1);
 }
 
-TEST(Symbols, FreeingASlotRemovesItsNamesButKeepsSuperglobals) {
+TEST(Symbols, FreeingASlotRemovesItsNamesButKeepsSuperglobals)
+{
     TestMachine m;
     m.symbols.FindOrAddSymbol(2, nullptr, "A", true)->kind = SymbolKind::Variable;
     m.symbols.FindOrAddSymbol(2, nullptr, "$S", true)->kind = SymbolKind::Variable;
@@ -92,7 +100,8 @@ TEST(Symbols, FreeingASlotRemovesItsNamesButKeepsSuperglobals) {
     EXPECT_EQ(listed, 2);
 }
 
-TEST(Symbols, LongestChainCountsCollisions) {
+TEST(Symbols, LongestChainCountsCollisions)
+{
     TestMachine m;
     int before = m.symbols.LongestChain();
     // "AB" and the names that hash to the same bucket pile up in one chain.

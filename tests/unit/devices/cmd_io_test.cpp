@@ -1,11 +1,11 @@
 // The descriptor commands run through an interpreter over an in-memory
 // console: ESCREVE's forms, LE from files and the keyboard, ABRE, FECHA,
 // OBSERVA, CHECA, ABREARQ and FIMARQ, and their messages.
-#include <gtest/gtest.h>
-
 #include "interp/runtime.h"
 #include "tests/fakes/temp_dir.h"
 #include "tests/support/memory_host_io.h"
+
+#include <gtest/gtest.h>
 
 using palavrino::fakes::TempDir;
 using palavrino::interp::Runtime;
@@ -23,19 +23,22 @@ struct Session {
     void Put(const std::string& name, const std::string& contents) { dir.Write(name, contents); }
 
     // Runs the lines in interactive mode; true when the last one succeeded.
-    bool Run(const std::vector<std::string>& lines) {
+    bool Run(const std::vector<std::string>& lines)
+    {
         bool ok = true;
         for (const std::string& line : lines)
             ok = rt.RunInteractiveLine(line);
         return ok;
     }
     // What the lines wrote.
-    std::string Out(const std::vector<std::string>& lines) {
+    std::string Out(const std::vector<std::string>& lines)
+    {
         io.written.clear();
         Run(lines);
         return io.written;
     }
-    std::string Spoken() const {
+    std::string Spoken() const
+    {
         std::string s;
         for (const std::string& l : io.spoken)
             s += l + "|";
@@ -43,9 +46,10 @@ struct Session {
     }
 };
 
-}  // namespace
+} // namespace
 
-TEST(Escreve, ItemsAndListsOnTheConsole) {
+TEST(Escreve, ItemsAndListsOnTheConsole)
+{
     struct Case {
         std::string line;
         std::string written;
@@ -77,7 +81,8 @@ TEST(Escreve, ItemsAndListsOnTheConsole) {
     }
 }
 
-TEST(DescriptorCommands, RefusedFormsStopWithTheirMessage) {
+TEST(DescriptorCommands, RefusedFormsStopWithTheirMessage)
+{
     struct Case {
         std::vector<std::string> setup;
         std::string line;
@@ -116,7 +121,8 @@ TEST(DescriptorCommands, RefusedFormsStopWithTheirMessage) {
     }
 }
 
-TEST(DescriptorCommands, MessagesThatNeedAnOpenFile) {
+TEST(DescriptorCommands, MessagesThatNeedAnOpenFile)
+{
     Session s;
     s.Put("a.txt", "x\n");
     ASSERT_TRUE(s.Run({ "ABRE #1 " + s.Q("a.txt") }));
@@ -139,47 +145,52 @@ TEST(DescriptorCommands, MessagesThatNeedAnOpenFile) {
     EXPECT_FALSE(std::filesystem::exists(s.dir.Path() / "b.txt"));
 }
 
-TEST(DescriptorCommands, WrittenLinesReadBack) {
+TEST(DescriptorCommands, WrittenLinesReadBack)
+{
     Session s;
-    EXPECT_EQ(s.Out({ "ABRE #1 " + s.Q("f.txt") + " &", "ESCREVE #1 \"a\xE7\xE3o\", 5",
-                      "ESCREVE #1 \"sem fim\" &", "ESCREVE #1 \"!\"", "ESCREVE #1 LISTA [1, 2] \"+\"",
-                      "CHECA s", "FECHA #1", "ESCREVE s" }),
-              "0\n");
+    EXPECT_EQ(
+        s.Out({ "ABRE #1 " + s.Q("f.txt") + " &", "ESCREVE #1 \"a\xE7\xE3o\", 5", "ESCREVE #1 \"sem fim\" &",
+            "ESCREVE #1 \"!\"", "ESCREVE #1 LISTA [1, 2] \"+\"", "CHECA s", "FECHA #1", "ESCREVE s" }),
+        "0\n");
     EXPECT_EQ(s.File("f.txt"), "a\xC3\xA7\xC3\xA3o 5\nsem fim!\n1+2\n");
     EXPECT_EQ(s.Out({ "ABRE #2 " + s.Q("f.txt"), "LE #2 a", "LE #2 INTEIRO b", "LE #2 MAIUSC c", "CHECA s1",
-                      "LE #2 d", "CHECA s2", "ESCREVE \"[\" a \"][\" b \"][\" c \"][\" d \"]\" s1 s2 TIPO(b)" }),
-              "[a\xE7\xE3o 5][sem fim!][1+2][]01cadeia\n");
+                  "LE #2 d", "CHECA s2", "ESCREVE \"[\" a \"][\" b \"][\" c \"][\" d \"]\" s1 s2 TIPO(b)" }),
+        "[a\xE7\xE3o 5][sem fim!][1+2][]01cadeia\n");
 }
 
-TEST(DescriptorCommands, IntegersCapitalsAndCharactersFromAFile) {
+TEST(DescriptorCommands, IntegersCapitalsAndCharactersFromAFile)
+{
     Session s;
     s.Put("n.txt", "42\n a\xE7\xE3o\nab\r\n");
     EXPECT_EQ(s.Out({ "ABRE #1 " + s.Q("n.txt"), "LE #1 INTEIRO n", "LE #1 MAIUSC m", "LE #1 c1 &",
-                      "LE #1 c2 &", "LE #1 c3 &", "CHECA s1", "LE #1 c4 &", "CHECA s2",
-                      "ESCREVE TIPO(n) n + 1, m, c1 c2 c3 \"<\" c4 \">\" s1 s2" }),
-              "inteiro43  A\xC7\xC3O ab#10<>01\n");
+                  "LE #1 c2 &", "LE #1 c3 &", "CHECA s1", "LE #1 c4 &", "CHECA s2",
+                  "ESCREVE TIPO(n) n + 1, m, c1 c2 c3 \"<\" c4 \">\" s1 s2" }),
+        "inteiro43  A\xC7\xC3O ab#10<>01\n");
 }
 
-TEST(DescriptorCommands, ListsFromAFileStopAtTheTerminator) {
+TEST(DescriptorCommands, ListsFromAFileStopAtTheTerminator)
+{
     Session s;
     s.Put("l.txt", "a\nb\nFIM\nc\n");
     EXPECT_EQ(s.Out({ "ABRE #1 " + s.Q("l.txt"), "LE #1 LISTA l \"FIM\"", "CHECA s1", "LE #1 MAIUSC LISTA r",
-                      "CHECA s2", "LE #1 LISTA vazia", "CHECA s3", "ESCREVE l, r, vazia, s1 s2 s3" }),
-              "[a, b] [C] [] 001\n");
+                  "CHECA s2", "LE #1 LISTA vazia", "CHECA s3", "ESCREVE l, r, vazia, s1 s2 s3" }),
+        "[a, b] [C] [] 001\n");
 }
 
-TEST(DescriptorCommands, AMutedOpenFailureOnlySetsTheStatus) {
+TEST(DescriptorCommands, AMutedOpenFailureOnlySetsTheStatus)
+{
     Session s;
     EXPECT_TRUE(s.Run({ "ABRE MUDO #4 " + s.Q("missing.txt") }));
     EXPECT_EQ(s.io.written, "");
     EXPECT_EQ(s.Out({ "CHECA s", "ESCREVE s" }), "1\n");
     // Appending to a file that does not exist creates it.
     EXPECT_EQ(s.Out({ "ABRE #4 " + s.Q("novo.txt") + " &", "CHECA s", "FECHA #4", "FECHA #4", "ESCREVE s" }),
-              "0\n");
+        "0\n");
     EXPECT_TRUE(std::filesystem::exists(s.dir.Path() / "novo.txt"));
 }
 
-TEST(DescriptorCommands, AFileOpenedTheWrongWayIsNeverSilentlyUsed) {
+TEST(DescriptorCommands, AFileOpenedTheWrongWayIsNeverSilentlyUsed)
+{
     Session s;
     s.Put("r.txt", "keep\n");
     EXPECT_EQ(s.Out({ "ABRE #1 " + s.Q("r.txt"), "ESCREVE #1 \"x\"", "CHECA s", "ESCREVE s <> 0" }), "1\n");
@@ -189,27 +200,34 @@ TEST(DescriptorCommands, AFileOpenedTheWrongWayIsNeverSilentlyUsed) {
     EXPECT_EQ(s.io.written, "Erro no processamento do arquivo #2\n");
 }
 
-TEST(DescriptorCommands, JsonWrittenByEscreveReadsBackEqual) {
+TEST(DescriptorCommands, JsonWrittenByEscreveReadsBackEqual)
+{
     Session s;
-    EXPECT_EQ(s.Out({ "d = {\"nome\" : \"Jo\xE3o\", \"q\" : 'diz \"oi\"', \"n\" : -3, \"sub\" : {\"k\" : \"v\"}}",
-                      "ABRE #1 " + s.Q("d.json") + " &", "ESCREVE #1 d", "FECHA #1", "ABRE #1 " + s.Q("d.json"),
-                      "LE #1 JSON e", "ESCREVE d = e, e" }),
-              "1 {\"nome\" : \"Jo\xE3o\", \"q\" : \"diz \"\"oi\"\"\", \"n\" : -3, \"sub\" : {\"k\" : \"v\"}}\n");
+    EXPECT_EQ(
+        s.Out({ "d = {\"nome\" : \"Jo\xE3o\", \"q\" : 'diz \"oi\"', \"n\" : -3, \"sub\" : {\"k\" : \"v\"}}",
+            "ABRE #1 " + s.Q("d.json") + " &", "ESCREVE #1 d", "FECHA #1", "ABRE #1 " + s.Q("d.json"),
+            "LE #1 JSON e", "ESCREVE d = e, e" }),
+        "1 {\"nome\" : \"Jo\xE3o\", \"q\" : \"diz \"\"oi\"\"\", \"n\" : -3, \"sub\" : {\"k\" : \"v\"}}\n");
     s.Put("vazio.json", "");
     s.io.written.clear();
     EXPECT_FALSE(s.Run({ "ABRE #2 " + s.Q("vazio.json"), "LE #2 JSON v" }));
     EXPECT_EQ(s.io.written, "Erro de leitura; a vari\xE1vel \"V\" n\xE3o foi alterada\n");
 }
 
-TEST(Le, LinesFromTheKeyboard) {
+TEST(Le, LinesFromTheKeyboard)
+{
     Session s;
-    s.io.input_lines = { "Maria", "ignorada", "12", "a\xE7\xFA" "car" };
+    s.io.input_lines = { "Maria", "ignorada", "12",
+        "a\xE7\xFA"
+        "car" };
     EXPECT_EQ(s.Out({ "LE \"Nome: \" x", "LE", "LE INTEIRO n", "LE MAIUSC m", "ESCREVE x n + 1 m" }),
-              "Nome: \n\n\n\nMaria13A\xC7\xDA" "CAR\n");
+        "Nome: \n\n\n\nMaria13A\xC7\xDA"
+        "CAR\n");
     EXPECT_EQ(s.io.spoken.front(), "Nome: ");
 }
 
-TEST(Le, QuietAndPasswordReadsNeverSpeakWhatWasTyped) {
+TEST(Le, QuietAndPasswordReadsNeverSpeakWhatWasTyped)
+{
     Session s;
     s.io.keys = { 's', '3', 8, 'c', 13, 'a', 'b', 13 };
     EXPECT_TRUE(s.Run({ "LE \"Senha:\" SENHA p", "LE MUDO q" }));
@@ -218,12 +236,14 @@ TEST(Le, QuietAndPasswordReadsNeverSpeakWhatWasTyped) {
     EXPECT_EQ(s.Out({ "ESCREVE MUDO p q" }), "scab\n");
 }
 
-TEST(Le, OneKeyFromTheKeyboard) {
+TEST(Le, OneKeyFromTheKeyboard)
+{
     struct Case {
         std::vector<int> keys;
         std::string text;
     };
-    const Case cases[] = { { { 13 }, "#13" }, { { 0, 59 }, "#0#59" }, { { 'x' }, "x" }, { { 0xE7 }, "\xE7" } };
+    const Case cases[]
+        = { { { 13 }, "#13" }, { { 0, 59 }, "#0#59" }, { { 'x' }, "x" }, { { 0xE7 }, "\xE7" } };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         Session s;
@@ -232,7 +252,8 @@ TEST(Le, OneKeyFromTheKeyboard) {
     }
 }
 
-TEST(Le, JsonFromTheKeyboardJoinsLinesUntilAnEmptyOne) {
+TEST(Le, JsonFromTheKeyboardJoinsLinesUntilAnEmptyOne)
+{
     struct Case {
         std::deque<std::string> lines;
         std::string shown;
@@ -247,12 +268,13 @@ TEST(Le, JsonFromTheKeyboardJoinsLinesUntilAnEmptyOne) {
         Session s;
         s.io.input_lines = c.lines;
         EXPECT_EQ(s.Out({ "LE JSON d", "ESCREVE d" }),
-                  "Leitura de JSON. Termine com uma linha em branco.\n" + std::string(c.lines.size(), '\n')
-                      + (c.lines.back().empty() ? "" : "\n") + "Fim da leitura de JSON.\n" + c.shown + "\n");
+            "Leitura de JSON. Termine com uma linha em branco.\n" + std::string(c.lines.size(), '\n')
+                + (c.lines.back().empty() ? "" : "\n") + "Fim da leitura de JSON.\n" + c.shown + "\n");
     }
 }
 
-TEST(Le, TheKeyboardListDialogue) {
+TEST(Le, TheKeyboardListDialogue)
+{
     struct Case {
         std::string line;
         std::deque<std::string> input;
@@ -262,9 +284,9 @@ TEST(Le, TheKeyboardListDialogue) {
     };
     const Case cases[] = {
         { "LE LISTA l \"FIM\"", { "um", "", "FIM", "depois" }, {}, "[um, ]",
-          "Leitura de lista pelo teclado. Termine com uma linha contendo FIM\n" },
+            "Leitura de lista pelo teclado. Termine com uma linha contendo FIM\n" },
         { "LE MAIUSC LISTA l", { "um", "dois", "" }, {}, "[UM, DOIS]",
-          "Leitura de lista pelo teclado. Termine com uma linha vazia.\n" },
+            "Leitura de lista pelo teclado. Termine com uma linha vazia.\n" },
         // Escape (or input that runs out) ends the list even without its terminator.
         { "LE LISTA l \"FIM\"", { "so um" }, {}, "[so um]", "Leitura de lista pelo teclado. " },
         { "LE MUDO LISTA l", {}, { 'x', 13, 13 }, "[x]", "x\n\n" },
@@ -277,40 +299,45 @@ TEST(Le, TheKeyboardListDialogue) {
         std::string out = s.Out({ c.line, "ESCREVE l" });
         EXPECT_EQ(out.substr(0, c.written_start.size()), c.written_start);
         EXPECT_NE(out.find(c.shown + "\n"), std::string::npos) << out;
-        EXPECT_EQ(out.find("Fim da leitura da lista") != std::string::npos, c.line.find("MUDO") == std::string::npos);
+        EXPECT_EQ(out.find("Fim da leitura da lista") != std::string::npos,
+            c.line.find("MUDO") == std::string::npos);
     }
 }
 
-TEST(Observa, KeyboardAndFiles) {
+TEST(Observa, KeyboardAndFiles)
+{
     Session s;
     s.Put("o.txt", "dados\n");
     s.io.keys = { 65 };
     EXPECT_EQ(s.Out({ "OBSERVA TECLADO t", "ABRE #1 " + s.Q("o.txt"), "OBSERVA #1 f", "OBSERVA #9 z",
-                      "ESCREVE t f z" }),
-              "100\n");
+                  "ESCREVE t f z" }),
+        "100\n");
     s.io.keys.clear();
     EXPECT_EQ(s.Out({ "OBSERVA TECLADO t", "ESCREVE t" }), "0\n");
 }
 
-TEST(Abrearq, OpensInThreeModesAndReportsThroughTheStatus) {
+TEST(Abrearq, OpensInThreeModesAndReportsThroughTheStatus)
+{
     Session s;
     s.Put("a.txt", "velho\n");
     EXPECT_EQ(s.Out({ "x = ABREARQ(#3, " + s.Q("a.txt") + ", \"l\")", "CHECA s1",
-                      "y = ABREARQ(3, " + s.Q("b.txt") + ", \"L\")", "CHECA s2", "LE #3 linha",
-                      "ESCREVE x y s1 s2 linha" }),
-              "1001velho\n");
-    EXPECT_EQ(s.Out({ "ESCREVE TIPO(ABREARQ(4, " + s.Q("a.txt") + ", \"x\")), TIPO(ABREARQ(16, \"f\", \"l\")),"
-                      " TIPO(ABREARQ(\"4\", \"f\", \"l\"))" }),
-              "indefinido indefinido indefinido\n");
+                  "y = ABREARQ(3, " + s.Q("b.txt") + ", \"L\")", "CHECA s2", "LE #3 linha",
+                  "ESCREVE x y s1 s2 linha" }),
+        "1001velho\n");
+    EXPECT_EQ(s.Out({ "ESCREVE TIPO(ABREARQ(4, " + s.Q("a.txt")
+                  + ", \"x\")), TIPO(ABREARQ(16, \"f\", \"l\")),"
+                    " TIPO(ABREARQ(\"4\", \"f\", \"l\"))" }),
+        "indefinido indefinido indefinido\n");
     EXPECT_EQ(s.Out({ "x = ABREARQ(5, " + s.Q("a.txt") + ", \"a\")", "ESCREVE #5 \"mais\"", "FECHA #5",
-                      "y = ABREARQ(6, " + s.Q("c.txt") + ", \"E\")", "ESCREVE #6 \"novo\"", "FECHA #6",
-                      "z = ABREARQ(7, " + s.Q("nada.txt") + ", \"l\")", "CHECA s", "ESCREVE x y z s" }),
-              "1101\n");
+                  "y = ABREARQ(6, " + s.Q("c.txt") + ", \"E\")", "ESCREVE #6 \"novo\"", "FECHA #6",
+                  "z = ABREARQ(7, " + s.Q("nada.txt") + ", \"l\")", "CHECA s", "ESCREVE x y z s" }),
+        "1101\n");
     EXPECT_EQ(s.File("a.txt"), "velho\nmais\n");
     EXPECT_EQ(s.File("c.txt"), "novo\n");
 }
 
-TEST(Fimarq, EndsAReadLoop) {
+TEST(Fimarq, EndsAReadLoop)
+{
     for (const char* fn : { "FIMARQ", "FDA" }) {
         SCOPED_TRACE(fn);
         Session s;

@@ -1,10 +1,10 @@
 // The descriptor table on its own: the #0..#15 limits, opening on an open
 // slot, closing, the end-of-file test of FIMARQ, and CONTEUDO's JSON reader.
-#include <gtest/gtest.h>
-
 #include "devices/descriptors.h"
 #include "tests/fakes/temp_dir.h"
 #include "tests/unit/core/test_machine.h"
+
+#include <gtest/gtest.h>
 
 using namespace palavrino::devices;
 using palavrino::core::HeapStatsScope;
@@ -12,7 +12,8 @@ using palavrino::core::Value;
 using palavrino::core::ValueKind;
 using palavrino::fakes::TempDir;
 
-TEST(DescriptorTable, ScriptsNameOnlyZeroToFifteen) {
+TEST(DescriptorTable, ScriptsNameOnlyZeroToFifteen)
+{
     const struct {
         int32_t n;
         bool valid;
@@ -23,7 +24,8 @@ TEST(DescriptorTable, ScriptsNameOnlyZeroToFifteen) {
     }
 }
 
-TEST(DescriptorTable, EveryScriptSlotOpensAFileAndClosesIt) {
+TEST(DescriptorTable, EveryScriptSlotOpensAFileAndClosesIt)
+{
     TempDir dir;
     auto path = dir.Write("a.txt", "um\ndois\n").string();
     DescriptorTable table;
@@ -51,7 +53,8 @@ TEST(DescriptorTable, EveryScriptSlotOpensAFileAndClosesIt) {
         EXPECT_FALSE(table.IsOpen(n));
 }
 
-TEST(DescriptorTable, AnOpenSlotIsNeverReplaced) {
+TEST(DescriptorTable, AnOpenSlotIsNeverReplaced)
+{
     TempDir dir;
     auto first = dir.Write("first.txt", "primeiro\n").string();
     auto second = (dir.Path() / "second.txt").string();
@@ -64,7 +67,8 @@ TEST(DescriptorTable, AnOpenSlotIsNeverReplaced) {
     EXPECT_EQ(line, "primeiro");
 }
 
-TEST(DescriptorTable, AFailedOpenLeavesTheSlotClosed) {
+TEST(DescriptorTable, AFailedOpenLeavesTheSlotClosed)
+{
     TempDir dir;
     DescriptorTable table;
     EXPECT_NE(table.OpenFile(2, (dir.Path() / "missing.txt").string(), FileMode::Read), 0);
@@ -72,7 +76,8 @@ TEST(DescriptorTable, AFailedOpenLeavesTheSlotClosed) {
     EXPECT_EQ(table.KindOf(2), DescriptorKind::Console);
 }
 
-TEST(DescriptorTable, FileEndIsTrueOnlyForAnOpenFileWithNothingLeft) {
+TEST(DescriptorTable, FileEndIsTrueOnlyForAnOpenFileWithNothingLeft)
+{
     TempDir dir;
     auto path = dir.Write("e.txt", "a\r\nb\r\n").string();
     DescriptorTable table;
@@ -93,7 +98,8 @@ TEST(DescriptorTable, FileEndIsTrueOnlyForAnOpenFileWithNothingLeft) {
     EXPECT_TRUE(table.AtFileEnd(1));
 }
 
-TEST(DescriptorTable, WrittenLinesAreInTheFileWhenTheTableGoes) {
+TEST(DescriptorTable, WrittenLinesAreInTheFileWhenTheTableGoes)
+{
     TempDir dir;
     auto path = dir.Path() / "w.txt";
     {
@@ -104,7 +110,8 @@ TEST(DescriptorTable, WrittenLinesAreInTheFileWhenTheTableGoes) {
     EXPECT_EQ(TempDir::Read(path), "fim\n");
 }
 
-TEST(ReadJsonFile, ReadsAWholeFileWithoutTakingADescriptor) {
+TEST(ReadJsonFile, ReadsAWholeFileWithoutTakingADescriptor)
+{
     struct Case {
         std::string contents;
         std::string shown;
@@ -112,7 +119,7 @@ TEST(ReadJsonFile, ReadsAWholeFileWithoutTakingADescriptor) {
     const Case cases[] = {
         { "[1, 2]\njunk\n", "[1, 2]" },
         { "{\r\n  \"nome\": \"Jos\xC3\xA9\",\r\n  \"ativo\": true\r\n}\r\n",
-          "{\"nome\" : \"Jos\xE9\", \"ativo\" : 1}" },
+            "{\"nome\" : \"Jos\xE9\", \"ativo\" : 1}" },
         { "{\"v\": 1.5}\x1A{\"w\": 2}", "{\"v\" : \"1.5\"}" },
         { "", "inv\xE1lido" },
     };

@@ -2,19 +2,18 @@
 // their attribute masks, CONTEUDO and DIRETORIO, and the commands BUSCA,
 // RENOMEIA, REPLICA, REMOVE and DIR run through an interpreter, with their
 // failures with and without the final "&".
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <set>
-
 #include "devices/cmd_fs.h"
 #include "devices/text_file.h"
 #include "interp/cmd_admin.h"
 #include "interp/runtime.h"
 #include "tests/fakes/temp_dir.h"
 #include "tests/support/memory_host_io.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <set>
 
 namespace fs = std::filesystem;
 using palavrino::core::Value;
@@ -38,7 +37,8 @@ struct Session {
 
     bool Run(const std::string& line) { return rt.RunInteractiveLine(line); }
     // What an expression gives, in its display form; strings in quotes.
-    std::string Show(const std::string& expr) {
+    std::string Show(const std::string& expr)
+    {
         io.written.clear();
         if (!Run("v = " + expr))
             return "<falhou: " + io.written + ">";
@@ -50,7 +50,8 @@ struct Session {
         return out;
     }
     // What a failing line wrote, or "" when it succeeded.
-    std::string Failure(const std::string& line) {
+    std::string Failure(const std::string& line)
+    {
         io.written.clear();
         if (Run(line))
             return "";
@@ -62,7 +63,11 @@ struct Session {
 // Runs a test in a folder of its own and puts the process's folder back.
 class InFolder {
 public:
-    explicit InFolder(const fs::path& p) : m_previous(fs::current_path()) { fs::current_path(p); }
+    explicit InFolder(const fs::path& p)
+        : m_previous(fs::current_path())
+    {
+        fs::current_path(p);
+    }
     ~InFolder() { fs::current_path(m_previous); }
     InFolder(const InFolder&) = delete;
     InFolder& operator=(const InFolder&) = delete;
@@ -71,28 +76,44 @@ private:
     fs::path m_previous;
 };
 
-std::string Names(const std::vector<DirEntry>& entries) {
+std::string Names(const std::vector<DirEntry>& entries)
+{
     std::string s;
     for (const DirEntry& e : entries)
         s += e.name + ",";
     return s;
 }
 
-}  // namespace
+} // namespace
 
-TEST(Wildcards, StarAndQuestionMark) {
+TEST(Wildcards, StarAndQuestionMark)
+{
     struct Case {
         const char* pattern;
         const char* name;
         bool matches;
     };
     const Case cases[] = {
-        { "*", "abc", true }, { "*", "", true }, { "*.*", "semponto", true }, { "*.txt", "a.txt", true },
-        { "*.txt", "a.txt.bak", false }, { "*.txt", "a.TXT", false }, { "a?c", "abc", true },
-        { "a?c", "ac", false }, { "a*c", "ac", true }, { "a*c", "abcbc", true }, { "a*c", "abcb", false },
-        { "*a*a*a*b", "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", false }, { "??", "ab", true },
-        { "??", "a", false }, { "", "", true }, { "", "a", false }, { "dados", "dados", true },
-        { "a**b", "ab", true }, { "*\xE7\xE3o", "a\xE7\xE3o", true }, { "?", "\xE9", true },
+        { "*", "abc", true },
+        { "*", "", true },
+        { "*.*", "semponto", true },
+        { "*.txt", "a.txt", true },
+        { "*.txt", "a.txt.bak", false },
+        { "*.txt", "a.TXT", false },
+        { "a?c", "abc", true },
+        { "a?c", "ac", false },
+        { "a*c", "ac", true },
+        { "a*c", "abcbc", true },
+        { "a*c", "abcb", false },
+        { "*a*a*a*b", "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", false },
+        { "??", "ab", true },
+        { "??", "a", false },
+        { "", "", true },
+        { "", "a", false },
+        { "dados", "dados", true },
+        { "a**b", "ab", true },
+        { "*\xE7\xE3o", "a\xE7\xE3o", true },
+        { "?", "\xE9", true },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.pattern) + " ~ " + c.name);
@@ -100,7 +121,8 @@ TEST(Wildcards, StarAndQuestionMark) {
     }
 }
 
-TEST(FolderListing, MasksHiddenEntriesAndPatterns) {
+TEST(FolderListing, MasksHiddenEntriesAndPatterns)
+{
     TempDir dir;
     dir.Write("b.txt", "x");
     dir.Write("a.pro", "x");
@@ -152,18 +174,22 @@ TEST(FolderListing, MasksHiddenEntriesAndPatterns) {
     EXPECT_EQ(Names(ListFolder("", ATTR_DIRECTORY)), "sub,vazia,");
 }
 
-TEST(Conteudo, LinesOfAFileAndItsRefusals) {
+TEST(Conteudo, LinesOfAFileAndItsRefusals)
+{
     Session s;
     s.Put("linhas.txt", "um\r\ndois\n\na\xC3\xA7\xC3\xA3o\n\xE9\xE7\n");
     s.Put("vazio.txt", "");
     struct Case {
         std::string expr;
         std::string shown;
-        int32_t io_status;  // -1: not looked at
+        int32_t io_status; // -1: not looked at
     };
     const Case cases[] = {
         { "CONTEUDO(" + s.Q("linhas.txt") + ")", "lista:[um, dois, , a\xE7\xE3o, \xE9\xE7]", 0 },
-        { "CONTE\xDA" "DO(" + s.Q("linhas.txt") + ", \"lista\")", "lista:[um, dois, , a\xE7\xE3o, \xE9\xE7]", 0 },
+        { "CONTE\xDA"
+          "DO(" + s.Q("linhas.txt")
+                + ", \"lista\")",
+            "lista:[um, dois, , a\xE7\xE3o, \xE9\xE7]", 0 },
         { "CONTEUDO(" + s.Q("linhas.txt") + ", 5)", "lista:[um, dois, , a\xE7\xE3o, \xE9\xE7]", 0 },
         { "CONTEUDO(" + s.Q("vazio.txt") + ")", "lista:[]", 0 },
         { "CONTEUDO(" + s.Q("linhas.txt") + ", \"xml\")", "indefinido:indefinido", -1 },
@@ -182,7 +208,8 @@ TEST(Conteudo, LinesOfAFileAndItsRefusals) {
     }
 }
 
-TEST(Conteudo, JsonDocumentsFromFiles) {
+TEST(Conteudo, JsonDocumentsFromFiles)
+{
     Session s;
     struct Case {
         std::string text;
@@ -192,9 +219,10 @@ TEST(Conteudo, JsonDocumentsFromFiles) {
         { "{\"nome\": \"Jos\xC3\xA9\", \"idade\": 42, \"ativo\": true, \"c\\u00f4njuge\": null,\n"
           " \"filhos\": [{\"nome\": \"Ana\"}, {\"nome\": \"Rui\", \"notas\": [10, -3]}],\n"
           " \"obs\": \"linha1\\nlinha2 \\\"aspas\\\" \\\\ fim\", \"altura\": 1.75}\n",
-          "dicion\xE1rio:{\"nome\" : \"Jos\xE9\", \"idade\" : 42, \"ativo\" : 1, \"c\xF4njuge\" : indefinido, "
-          "\"filhos\" : [{\"nome\" : \"Ana\"}, {\"nome\" : \"Rui\", \"notas\" : [10, -3]}], "
-          "\"obs\" : \"linha1\nlinha2 \"\"aspas\"\" \\ fim\", \"altura\" : \"1.75\"}" },
+            "dicion\xE1rio:{\"nome\" : \"Jos\xE9\", \"idade\" : 42, \"ativo\" : 1, \"c\xF4njuge\" : "
+            "indefinido, "
+            "\"filhos\" : [{\"nome\" : \"Ana\"}, {\"nome\" : \"Rui\", \"notas\" : [10, -3]}], "
+            "\"obs\" : \"linha1\nlinha2 \"\"aspas\"\" \\ fim\", \"altura\" : \"1.75\"}" },
         { "[1, 2]\nlixo depois\n", "lista:[1, 2]" },
         { "\"s\\u00f3 texto\"", "cadeia:s\xF3 texto" },
         { "{\"a\": false, \"b\": [true, false]}", "dicion\xE1rio:{\"a\" : 0, \"b\" : [1, 0]}" },
@@ -213,7 +241,8 @@ TEST(Conteudo, JsonDocumentsFromFiles) {
     EXPECT_EQ(s.io.written, "inv\xE1lido\n");
 }
 
-TEST(Conteudo, JsonLeavesTheScriptsDescriptorsAlone) {
+TEST(Conteudo, JsonLeavesTheScriptsDescriptorsAlone)
+{
     Session s;
     s.Put("doc.json", "{\"a\": 1}");
     ASSERT_TRUE(s.Run("ABRE #15 " + s.Q("meu.txt") + " &"));
@@ -226,23 +255,26 @@ TEST(Conteudo, JsonLeavesTheScriptsDescriptorsAlone) {
     EXPECT_TRUE(s.Run("ABRE #15 " + s.Q("doc.json")));
 }
 
-TEST(Conteudo, WhatTheLanguageWritesReadsBackAsJson) {
+TEST(Conteudo, WhatTheLanguageWritesReadsBackAsJson)
+{
     Session s;
-    ASSERT_TRUE(s.Run("d = {\"nome\": 'diz \"oi\"', \"n\": -5, \"sub\": {\"x\": \"a\xE7\xE3o\"}, 7: \"sete\"}"));
+    ASSERT_TRUE(
+        s.Run("d = {\"nome\": 'diz \"oi\"', \"n\": -5, \"sub\": {\"x\": \"a\xE7\xE3o\"}, 7: \"sete\"}"));
     ASSERT_TRUE(s.Run("ABRE #1 " + s.Q("d.json") + " &"));
     ASSERT_TRUE(s.Run("ESCREVE #1 d"));
     ASSERT_TRUE(s.Run("FECHA #1"));
     EXPECT_EQ(s.Show("CONTEUDO(" + s.Q("d.json") + ", \"json\") = d"), "inteiro:1");
 }
 
-TEST(Conteudo, AGeneratedDocumentOfHundredsOfKilobytes) {
+TEST(Conteudo, AGeneratedDocumentOfHundredsOfKilobytes)
+{
     Session s;
     const int count = 3000;
     std::string doc = "{\"itens\": [\n";
     for (int i = 0; i < count; ++i) {
         doc += "  {\"id\": " + std::to_string(i) + ", \"nome\": \"item \\u00e9 \\\"" + std::to_string(i)
-            + "\\\"\", \"dados\": {\"x\": [" + std::to_string(-i) + ", true, null], \"p\": 0." + std::to_string(i)
-            + "}, \"texto\": \"" + std::string(40, 'z') + "\"}";
+            + "\\\"\", \"dados\": {\"x\": [" + std::to_string(-i) + ", true, null], \"p\": 0."
+            + std::to_string(i) + "}, \"texto\": \"" + std::string(40, 'z') + "\"}";
         doc += i + 1 < count ? ",\n" : "\n";
     }
     doc += "], \"total\": " + std::to_string(count) + "}\n";
@@ -252,11 +284,14 @@ TEST(Conteudo, AGeneratedDocumentOfHundredsOfKilobytes) {
     EXPECT_EQ(s.Show("TAMANHO(g[\"itens\"])"), "inteiro:3000");
     EXPECT_EQ(s.Show("g[\"total\"]"), "inteiro:3000");
     EXPECT_EQ(s.Show("g[\"itens\"][2999]"),
-        "dicion\xE1rio:{\"id\" : 2999, \"nome\" : \"item \xE9 \"\"2999\"\"\", \"dados\" : {\"x\" : [-2999, 1, "
-        "indefinido], \"p\" : \"0.2999\"}, \"texto\" : \"" + std::string(40, 'z') + "\"}");
+        "dicion\xE1rio:{\"id\" : 2999, \"nome\" : \"item \xE9 \"\"2999\"\"\", \"dados\" : {\"x\" : [-2999, "
+        "1, "
+        "indefinido], \"p\" : \"0.2999\"}, \"texto\" : \""
+            + std::string(40, 'z') + "\"}");
 }
 
-TEST(Diretorio, KindsAndTheInvalidKindMessage) {
+TEST(Diretorio, KindsAndTheInvalidKindMessage)
+{
     Session s;
     s.Put("f1.txt", "x");
     s.Put(".h", "x");
@@ -274,7 +309,7 @@ TEST(Diretorio, KindsAndTheInvalidKindMessage) {
         { "DIRETORIO(" + f + ", \"ARQ\")", "lista:[f1.txt]", "" },
         { "DIRETORIO(" + f + ", 16)", "lista:[.h, f1.txt, pasta]", "" },
         { "DIRETORIO(" + f + ", \"pastas\")", "lista:[.h, f1.txt, pasta]",
-          "Argumento inv\xE1lido para a fun\xE7\xE3o DIRET\xD3RIO: pastas\n" },
+            "Argumento inv\xE1lido para a fun\xE7\xE3o DIRET\xD3RIO: pastas\n" },
         { "DIRETORIO(" + s.Q("nada") + ")", "lista:[]", "" },
         { "DIRETORIO(5)", "indefinido:indefinido", "" },
     };
@@ -287,7 +322,8 @@ TEST(Diretorio, KindsAndTheInvalidKindMessage) {
     }
 }
 
-TEST(Busca, SearchesFilesAndFoldersOneAtATime) {
+TEST(Busca, SearchesFilesAndFoldersOneAtATime)
+{
     Session s;
     s.Put("b.txt", "x");
     s.Put("a.txt", "x");
@@ -315,7 +351,8 @@ TEST(Busca, SearchesFilesAndFoldersOneAtATime) {
     }
 }
 
-TEST(Busca, MisusesStopWithTheirMessage) {
+TEST(Busca, MisusesStopWithTheirMessage)
+{
     const std::string misuse = "Uso indevido do modificador PR\xD3XIMO\n";
     Session s;
     EXPECT_EQ(s.Failure("BUSCA x PROXIMO"), misuse);
@@ -332,18 +369,27 @@ TEST(Busca, MisusesStopWithTheirMessage) {
     EXPECT_EQ(other.Failure("BUSCA x PROXIMO"), misuse);
 }
 
-TEST(FileCommands, RenameCopyAndRemove) {
+TEST(FileCommands, RenameCopyAndRemove)
+{
     Session s;
-    s.Put("a.txt", "conte\xC3\xBA" "do\n");
+    s.Put("a.txt",
+        "conte\xC3\xBA"
+        "do\n");
     EXPECT_EQ(s.Failure("RENOMEIA " + s.Q("a.txt") + " " + s.Q("b.txt")), "");
     EXPECT_FALSE(fs::exists(s.P("a.txt")));
-    EXPECT_EQ(s.File("b.txt"), "conte\xC3\xBA" "do\n");
+    EXPECT_EQ(s.File("b.txt"),
+        "conte\xC3\xBA"
+        "do\n");
     EXPECT_EQ(s.Failure("REPLICA " + s.Q("b.txt") + " " + s.Q("c.txt")), "");
-    EXPECT_EQ(s.File("c.txt"), "conte\xC3\xBA" "do\n");
+    EXPECT_EQ(s.File("c.txt"),
+        "conte\xC3\xBA"
+        "do\n");
     // A destination that exists is replaced.
     s.Put("d.txt", std::string(100, 'x'));
     EXPECT_EQ(s.Failure("REPLICA " + s.Q("b.txt") + " " + s.Q("d.txt")), "");
-    EXPECT_EQ(s.File("d.txt"), "conte\xC3\xBA" "do\n");
+    EXPECT_EQ(s.File("d.txt"),
+        "conte\xC3\xBA"
+        "do\n");
     EXPECT_EQ(s.Failure("REMOVE " + s.Q("c.txt")), "");
     EXPECT_FALSE(fs::exists(s.P("c.txt")));
     // Names in Windows-1252 reach the disk in UTF-8.
@@ -351,9 +397,11 @@ TEST(FileCommands, RenameCopyAndRemove) {
     EXPECT_TRUE(fs::exists(s.P("a\xC3\xA7\xC3\xA3o.txt")));
 }
 
-TEST(FileCommands, ReplicaCopiesInBlocksAndKeepsEveryByte) {
+TEST(FileCommands, ReplicaCopiesInBlocksAndKeepsEveryByte)
+{
     Session s;
-    for (size_t size : { size_t { 0 }, size_t { 1 }, COPY_BLOCK_BYTES, COPY_BLOCK_BYTES + 1, size_t { 70000 } }) {
+    for (size_t size :
+        { size_t { 0 }, size_t { 1 }, COPY_BLOCK_BYTES, COPY_BLOCK_BYTES + 1, size_t { 70000 } }) {
         SCOPED_TRACE(size);
         std::string bytes(size, '\0');
         for (size_t i = 0; i < size; ++i)
@@ -364,10 +412,11 @@ TEST(FileCommands, ReplicaCopiesInBlocksAndKeepsEveryByte) {
     }
 }
 
-TEST(FileCommands, FailuresWithAndWithoutTheAmpersand) {
+TEST(FileCommands, FailuresWithAndWithoutTheAmpersand)
+{
     struct Case {
-        std::string line;        // $ stands for the session's folder
-        std::string message;     // without "&"
+        std::string line; // $ stands for the session's folder
+        std::string message; // without "&"
     };
     const Case cases[] = {
         { "RENOMEIA \"$/falta\" \"$/novo\"", "Erro na renomea\xE7\xE3o do arquivo $/falta" },
@@ -410,7 +459,8 @@ TEST(FileCommands, FailuresWithAndWithoutTheAmpersand) {
     }
 }
 
-TEST(FileCommands, MissingOperandsStopEvenWithTheAmpersand) {
+TEST(FileCommands, MissingOperandsStopEvenWithTheAmpersand)
+{
     struct Case {
         const char* line;
         const char* message;
@@ -438,7 +488,8 @@ TEST(FileCommands, MissingOperandsStopEvenWithTheAmpersand) {
     }
 }
 
-TEST(FileCommands, DirMakesRemovesAndChangesFolders) {
+TEST(FileCommands, DirMakesRemovesAndChangesFolders)
+{
     Session s;
     InFolder here(s.dir.Path());
     EXPECT_EQ(s.Failure("DIR CRIA \"nova\""), "");
@@ -458,7 +509,8 @@ TEST(FileCommands, DirMakesRemovesAndChangesFolders) {
 
 // The manual AJUDA reads lives in the source tree; its sections must name
 // real commands and functions, and every built-in function needs one.
-TEST(Manual, SectionsNameRealWordsAndCoverEveryFunction) {
+TEST(Manual, SectionsNameRealWordsAndCoverEveryFunction)
+{
     const std::string manual = std::string(PL_SOURCE_DIR) + "/data/manual/pl.txt";
     std::vector<std::string> lines;
     ASSERT_EQ(ReadFileLines(manual, lines), 0) << manual;

@@ -1,10 +1,10 @@
 // The JSON reader: real JSON (escapes, \u, fractions, true/false/null), the
 // language's own display forms read back, mismatched brackets, limits, and
 // data that names code never running it.
-#include <gtest/gtest.h>
-
 #include "core/json.h"
 #include "tests/unit/core/test_machine.h"
+
+#include <gtest/gtest.h>
 
 using namespace palavrino::core;
 using palavrino::testing::TestMachine;
@@ -12,13 +12,19 @@ using palavrino::testing::TestMachine;
 namespace {
 
 // A structural picture of a value: strings quoted, so "1" and 1 differ.
-std::string Dump(const Value& v) {
+std::string Dump(const Value& v)
+{
     switch (v.kind()) {
-    case ValueKind::Invalid: return "inval";
-    case ValueKind::Undefined: return "indef";
-    case ValueKind::Integer: return std::to_string(v.AsInt());
-    case ValueKind::Range: return std::to_string(v.RangeFirst()) + ".." + std::to_string(v.RangeSecond());
-    case ValueKind::String: return "'" + v.Text() + "'";
+    case ValueKind::Invalid:
+        return "inval";
+    case ValueKind::Undefined:
+        return "indef";
+    case ValueKind::Integer:
+        return std::to_string(v.AsInt());
+    case ValueKind::Range:
+        return std::to_string(v.RangeFirst()) + ".." + std::to_string(v.RangeSecond());
+    case ValueKind::String:
+        return "'" + v.Text() + "'";
     case ValueKind::List: {
         std::string s = "[";
         for (int32_t i = 0; i < v.List().Count(); ++i)
@@ -38,28 +44,32 @@ std::string Dump(const Value& v) {
     return "?";
 }
 
-CharSource FromText(const std::string& text) {
+CharSource FromText(const std::string& text)
+{
     auto pos = std::make_shared<size_t>(0);
     return [text, pos] { return *pos < text.size() ? static_cast<unsigned char>(text[(*pos)++]) : -1; };
 }
 
-Value Read(TestMachine& m, const std::string& text) {
+Value Read(TestMachine& m, const std::string& text)
+{
     HeapStatsScope scope(m.heap);
     Value v;
     ReadJsonValue(m, FromText(text), false, v);
     return v;
 }
 
-std::string Joined(const std::vector<std::string>& lines) {
+std::string Joined(const std::vector<std::string>& lines)
+{
     std::string s;
     for (const std::string& l : lines)
         s += l + "|";
     return s;
 }
 
-}  // namespace
+} // namespace
 
-TEST(JsonPrepare, RewritesOnlyWhatIsJsonsOwn) {
+TEST(JsonPrepare, RewritesOnlyWhatIsJsonsOwn)
+{
     struct Case {
         const char* in;
         const char* out;
@@ -83,12 +93,14 @@ TEST(JsonPrepare, RewritesOnlyWhatIsJsonsOwn) {
     }
 }
 
-TEST(JsonPrepare, WordsNamingCodeBecomeTheirText) {
+TEST(JsonPrepare, WordsNamingCodeBecomeTheirText)
+{
     auto names_code = [](std::string_view w) { return w == "Apaga"; };
     EXPECT_EQ(PrepareJsonText("[Apaga, apagar, \"Apaga\"]", names_code), "[\"Apaga\", apagar, \"Apaga\"]");
 }
 
-TEST(JsonRead, RealJsonReadsAsTheSameValue) {
+TEST(JsonRead, RealJsonReadsAsTheSameValue)
+{
     struct Case {
         std::string in;
         std::string dump;
@@ -115,7 +127,7 @@ TEST(JsonRead, RealJsonReadsAsTheSameValue) {
         { "\"\\u00g1 \\q C:\\dados\"", "'\\u00g1 \\q C:\\dados'" },
         { "[1.5, -0.25, 2e10, 1E+3, 6.02e-23]", "['1.5','-0.25','2e10','1E+3','6.02e-23']" },
         { "[2147483647, -2147483648, 2147483648, -2147483649]",
-          "[2147483647,-2147483648,'2147483648','-2147483649']" },
+            "[2147483647,-2147483648,'2147483648','-2147483649']" },
         { "[12345678901234567890, 007]", "['12345678901234567890',7]" },
         { "{\"price\": 9.99}", "{price:'9.99'}" },
         { "[1, 2]\njunk\n", "[1,2]" },
@@ -133,7 +145,8 @@ TEST(JsonRead, RealJsonReadsAsTheSameValue) {
     }
 }
 
-TEST(JsonRead, DisplayFormsOfTheLanguageReadBack) {
+TEST(JsonRead, DisplayFormsOfTheLanguageReadBack)
+{
     const char* literals[] = {
         "{\"a\" : 1, \"b\" : \"x\"}",
         "{\"q\" : 'say \"hi\"', \"r\" : \"\"\"\"}",
@@ -158,7 +171,8 @@ TEST(JsonRead, DisplayFormsOfTheLanguageReadBack) {
     EXPECT_EQ(Dump(Read(m, "['it''s', 'a\"b']")), "['it's','a\"b']");
 }
 
-TEST(JsonRead, MismatchesStopReadingWithTheirMessage) {
+TEST(JsonRead, MismatchesStopReadingWithTheirMessage)
+{
     struct Case {
         std::string in;
         std::string dump;
@@ -167,7 +181,7 @@ TEST(JsonRead, MismatchesStopReadingWithTheirMessage) {
     };
     const Case cases[] = {
         { "{\"a\": 1]", "{a:1}", "Esperava } em vez de ]|",
-          "0: EOL \xE9 um token inv\xE1lido neste contexto|" },
+            "0: EOL \xE9 um token inv\xE1lido neste contexto|" },
         { "[1}", "[1]", "Esperava ] em vez de }|", "0: EOL n\xE3o era esperado|" },
         { "]", "inval", "Caractere ] inesperado|", "" },
         { "[1] }", "[1]", "Caractere } inesperado|", "" },
@@ -189,20 +203,24 @@ TEST(JsonRead, MismatchesStopReadingWithTheirMessage) {
     }
 }
 
-TEST(JsonRead, AZeroByteEndsTheInput) {
+TEST(JsonRead, AZeroByteEndsTheInput)
+{
     TestMachine m;
     EXPECT_EQ(Dump(Read(m, std::string("[1, 2]\0[3]", 10))), "[1,2]");
 }
 
-TEST(JsonRead, TheConsoleIsToldWhenReadingStartsAndEnds) {
+TEST(JsonRead, TheConsoleIsToldWhenReadingStartsAndEnds)
+{
     TestMachine m;
     HeapStatsScope scope(m.heap);
     Value v;
     ReadJsonValue(m, FromText("[1"), true, v);
-    EXPECT_EQ(Joined(m.console), "Leitura de JSON. Termine com uma linha em branco.|Fim da leitura de JSON.|");
+    EXPECT_EQ(
+        Joined(m.console), "Leitura de JSON. Termine com uma linha em branco.|Fim da leitura de JSON.|");
 }
 
-TEST(JsonRead, DataThatNamesCodeNeverRunsIt) {
+TEST(JsonRead, DataThatNamesCodeNeverRunsIt)
+{
     TestMachine m;
     int calls = 0;
     m.body = [&calls](SymtbEntry&) {
@@ -218,7 +236,8 @@ TEST(JsonRead, DataThatNamesCodeNeverRunsIt) {
     EXPECT_EQ(calls, 0);
 }
 
-TEST(JsonRead, TheAskingLineResumesWhereItWas) {
+TEST(JsonRead, TheAskingLineResumesWhereItWas)
+{
     TestMachine m;
     m.Start("LE JSON x resto");
     m.lexer.NextToken();
@@ -231,7 +250,8 @@ TEST(JsonRead, TheAskingLineResumesWhereItWas) {
     EXPECT_EQ(m.lexer.tok.text, "RESTO");
 }
 
-TEST(JsonRead, NestingIsAllowedToTheDepthOfValuesAndRefusedPastIt) {
+TEST(JsonRead, NestingIsAllowedToTheDepthOfValuesAndRefusedPastIt)
+{
     TestMachine m;
     const size_t depth = MAX_JSON_DEPTH;
     Value v = Read(m, std::string(depth, '[') + std::string(depth, ']'));
@@ -250,7 +270,8 @@ TEST(JsonRead, NestingIsAllowedToTheDepthOfValuesAndRefusedPastIt) {
     EXPECT_EQ(Joined(m.errors), "");
 }
 
-TEST(JsonRead, ALargeDocumentReadsWhole) {
+TEST(JsonRead, ALargeDocumentReadsWhole)
+{
     const int count = 4000;
     std::string doc = "[\n";
     for (int i = 0; i < count; ++i) {
@@ -265,17 +286,19 @@ TEST(JsonRead, ALargeDocumentReadsWhole) {
     ASSERT_TRUE(v.is(ValueKind::List));
     ASSERT_EQ(v.List().Count(), count);
     EXPECT_EQ(Dump(v.List().At(count - 1)),
-              "{id:3999,name:'item \"3999\"',tags:['a','b'],ok:1,score:'1.25',none:indef}");
+        "{id:3999,name:'item \"3999\"',tags:['a','b'],ok:1,score:'1.25',none:indef}");
     EXPECT_EQ(Joined(m.errors), "");
 }
 
-TEST(JsonRead, AnEndlessStreamStopsAtTheLimit) {
+TEST(JsonRead, AnEndlessStreamStopsAtTheLimit)
+{
     TestMachine m;
     size_t produced = 0;
     Value v;
     {
         HeapStatsScope scope(m.heap);
-        ReadJsonValue(m, [&produced] { return ++produced > MAX_JSON_TEXT + 10 ? -1 : '1'; }, false, v);
+        ReadJsonValue(
+            m, [&produced] { return ++produced > MAX_JSON_TEXT + 10 ? -1 : '1'; }, false, v);
     }
     EXPECT_TRUE(v.is(ValueKind::Invalid));
     EXPECT_EQ(Joined(m.console), "Mem\xF3ria insuficiente|");

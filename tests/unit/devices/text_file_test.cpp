@@ -1,26 +1,27 @@
 // Text files at the edge: line ends, UTF-8 and Windows-1252 lines, Ctrl+Z,
 // the three open modes, and failures that must reach the script.
-#include <gtest/gtest.h>
+#include "devices/text_file.h"
+#include "tests/fakes/temp_dir.h"
 
 #include <cerrno>
 #include <filesystem>
-
-#include "devices/text_file.h"
-#include "tests/fakes/temp_dir.h"
+#include <gtest/gtest.h>
 
 using namespace palavrino::devices;
 using palavrino::fakes::TempDir;
 
 namespace {
 
-std::string Joined(const std::vector<std::string>& lines) {
+std::string Joined(const std::vector<std::string>& lines)
+{
     std::string s;
     for (const std::string& l : lines)
         s += l + "|";
     return s;
 }
 
-std::unique_ptr<TextFile> OpenOk(const std::filesystem::path& path, FileMode mode) {
+std::unique_ptr<TextFile> OpenOk(const std::filesystem::path& path, FileMode mode)
+{
     int error = -1;
     std::unique_ptr<TextFile> f = TextFile::Open(path.string(), mode, error);
     EXPECT_TRUE(f != nullptr);
@@ -28,9 +29,10 @@ std::unique_ptr<TextFile> OpenOk(const std::filesystem::path& path, FileMode mod
     return f;
 }
 
-}  // namespace
+} // namespace
 
-TEST(TextFile, LinesReadAcrossLineEndsEncodingsAndCtrlZ) {
+TEST(TextFile, LinesReadAcrossLineEndsEncodingsAndCtrlZ)
+{
     struct Case {
         std::string contents;
         std::string lines;
@@ -42,7 +44,9 @@ TEST(TextFile, LinesReadAcrossLineEndsEncodingsAndCtrlZ) {
         { "\n\n", "||" },
         { "", "" },
         { "x\r", "x|" },
-        { "a\x1A" "b\n", "a|" },
+        { "a\x1A"
+          "b\n",
+            "a|" },
         { "a\r\n\x1Ajunk\n", "a|" },
         { "a\xC3\xA7\xC3\xA3o \xE2\x82\xAC\n", "a\xE7\xE3o \x80|" },
         { "a\xE7\xE3o\n", "a\xE7\xE3o|" },
@@ -59,9 +63,13 @@ TEST(TextFile, LinesReadAcrossLineEndsEncodingsAndCtrlZ) {
     }
 }
 
-TEST(TextFile, CharactersComeFromTheDecodedLineWithItsEnd) {
+TEST(TextFile, CharactersComeFromTheDecodedLineWithItsEnd)
+{
     TempDir dir;
-    auto f = OpenOk(dir.Write("c.txt", "\xC3\xA7" "b\r\ncd\nlast"), FileMode::Read);
+    auto f = OpenOk(dir.Write("c.txt",
+                        "\xC3\xA7"
+                        "b\r\ncd\nlast"),
+        FileMode::Read);
     EXPECT_EQ(f->ReadChar(), 0xE7);
     EXPECT_EQ(f->ReadChar(), 'b');
     EXPECT_EQ(f->ReadChar(), '\n');
@@ -79,12 +87,14 @@ TEST(TextFile, CharactersComeFromTheDecodedLineWithItsEnd) {
     EXPECT_EQ(line, "");
 }
 
-TEST(TextFile, AtEndBeforeAndAfterTheLastLine) {
+TEST(TextFile, AtEndBeforeAndAfterTheLastLine)
+{
     struct Case {
         std::string contents;
         int lines_before_end;
     };
-    const Case cases[] = { { "", 0 }, { "a", 1 }, { "a\n", 1 }, { "a\n\n", 2 }, { "a\n\x1A\n", 1 }, { "\x1A", 0 } };
+    const Case cases[]
+        = { { "", 0 }, { "a", 1 }, { "a\n", 1 }, { "a\n\n", 2 }, { "a\n\x1A\n", 1 }, { "\x1A", 0 } };
     TempDir dir;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.contents);
@@ -100,7 +110,8 @@ TEST(TextFile, AtEndBeforeAndAfterTheLastLine) {
     }
 }
 
-TEST(TextFile, WritesUtf8LinesEndingWithLf) {
+TEST(TextFile, WritesUtf8LinesEndingWithLf)
+{
     TempDir dir;
     auto path = dir.Path() / "out.txt";
     auto f = OpenOk(path, FileMode::Create);
@@ -114,7 +125,8 @@ TEST(TextFile, WritesUtf8LinesEndingWithLf) {
     EXPECT_TRUE(f->AtEnd());
 }
 
-TEST(TextFile, AppendKeepsWhatWasThereAndCreateStartsAnew) {
+TEST(TextFile, AppendKeepsWhatWasThereAndCreateStartsAnew)
+{
     struct Case {
         FileMode mode;
         bool exists;
@@ -139,7 +151,8 @@ TEST(TextFile, AppendKeepsWhatWasThereAndCreateStartsAnew) {
     }
 }
 
-TEST(TextFile, NamesAreOpenedByTheirUtf8Spelling) {
+TEST(TextFile, NamesAreOpenedByTheirUtf8Spelling)
+{
     TempDir dir;
     std::string name = (dir.Path() / "a").string() + "\xE7\xE3o.txt";
     int error = 0;
@@ -149,7 +162,8 @@ TEST(TextFile, NamesAreOpenedByTheirUtf8Spelling) {
     EXPECT_TRUE(std::filesystem::exists(dir.Path() / "a\xC3\xA7\xC3\xA3o.txt"));
 }
 
-TEST(TextFile, FailuresGiveACodeAndNeverAFile) {
+TEST(TextFile, FailuresGiveACodeAndNeverAFile)
+{
     TempDir dir;
     struct Case {
         std::string name;
@@ -173,7 +187,8 @@ TEST(TextFile, FailuresGiveACodeAndNeverAFile) {
     EXPECT_TRUE(lines.empty());
 }
 
-TEST(TextFile, ReadingAFileBeingWrittenAndWritingOneBeingReadAreRefused) {
+TEST(TextFile, ReadingAFileBeingWrittenAndWritingOneBeingReadAreRefused)
+{
     TempDir dir;
     auto path = dir.Write("rw.txt", "line\n");
     auto reader = OpenOk(path, FileMode::Read);
@@ -186,7 +201,8 @@ TEST(TextFile, ReadingAFileBeingWrittenAndWritingOneBeingReadAreRefused) {
     EXPECT_EQ(writer->ReadChar(), -1);
 }
 
-TEST(TextFile, AFullDiskIsToldAtTheWriteThatMetIt) {
+TEST(TextFile, AFullDiskIsToldAtTheWriteThatMetIt)
+{
     if (!std::filesystem::exists("/dev/full"))
         GTEST_SKIP() << "no /dev/full on this system";
     auto f = OpenOk("/dev/full", FileMode::Append);

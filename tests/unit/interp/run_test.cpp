@@ -1,10 +1,10 @@
 // The run loop and the control-flow commands, driven through scripts made
 // from lists of lines: what runs, in which order, what is reported.
-#include <gtest/gtest.h>
-
 #include "core/machine.h"
 #include "interp/runtime.h"
 #include "tests/support/memory_host_io.h"
+
+#include <gtest/gtest.h>
 
 using namespace palavrino::interp;
 using palavrino::core::Value;
@@ -18,13 +18,15 @@ public:
     Runtime rt { io };
 
     // Runs the lines as a script; returns the run's result.
-    bool Script(const std::vector<std::string>& lines) {
+    bool Script(const std::vector<std::string>& lines)
+    {
         int32_t slot = rt.LoadScriptList(lines);
         if (!rt.CompileSlot(slot))
             return false;
         return rt.RunSlot(slot, 1);
     }
-    std::string Global(const std::string& name) {
+    std::string Global(const std::string& name)
+    {
         for (int32_t s = 0; s < MAX_SLOTS; ++s) {
             palavrino::core::SymtbEntry* e = rt.symbols.FindSymbol(s, nullptr, name);
             if (e && e->kind == palavrino::core::SymbolKind::Variable)
@@ -34,30 +36,34 @@ public:
     }
 };
 
-}  // namespace
+} // namespace
 
-TEST(RunLoop, LabelsAloneRunAsEmptyLinesAndLabelsBeforeCommandsRunThem) {
+TEST(RunLoop, LabelsAloneRunAsEmptyLinesAndLabelsBeforeCommandsRunThem)
+{
     ScriptRun r;
     EXPECT_TRUE(r.Script({ "@a", "@b:", "@c: x = 4", "@d y = 5" }));
     EXPECT_EQ(r.Global("X"), "4");
     EXPECT_EQ(r.Global("Y"), "5");
 }
 
-TEST(RunLoop, TokensLeftAfterAHandlerAreReportedButDoNotFail) {
+TEST(RunLoop, TokensLeftAfterAHandlerAreReportedButDoNotFail)
+{
     ScriptRun r;
     EXPECT_TRUE(r.Script({ "TERMINA MUDO extra" }));
     ASSERT_FALSE(r.io.spoken.empty());
     EXPECT_EQ(r.io.spoken.back(), "A linha deveria terminar onde aparece \"extra\"");
 }
 
-TEST(RunLoop, ErrorsHaveNoHeaderInTheInteractiveSlot) {
+TEST(RunLoop, ErrorsHaveNoHeaderInTheInteractiveSlot)
+{
     ScriptRun r;
     r.rt.RunInteractiveLine("x = 1 / 0");
     ASSERT_EQ(r.io.spoken.size(), 1u);
     EXPECT_EQ(r.io.spoken[0], "Divis\xE3o por ZERO evitada");
 }
 
-TEST(RunLoop, BlockCommandsAreRefusedInInteractiveMode) {
+TEST(RunLoop, BlockCommandsAreRefusedInInteractiveMode)
+{
     ScriptRun r;
     EXPECT_FALSE(r.rt.RunInteractiveLine("ENQUANTO 1"));
     EXPECT_EQ(r.io.spoken.back(), "O comando \"ENQUANTO\" n\xE3o \xE9 v\xE1lido no modo interativo");
@@ -66,7 +72,8 @@ TEST(RunLoop, BlockCommandsAreRefusedInInteractiveMode) {
     EXPECT_EQ(r.Global("Z"), "9");
 }
 
-TEST(RunLoop, TheInterruptStopsAnEndlessLoopWithItsLine) {
+TEST(RunLoop, TheInterruptStopsAnEndlessLoopWithItsLine)
+{
     ScriptRun r;
     r.io.interrupts = 1;
     int32_t slot = r.rt.LoadScriptList({ "ENQUANTO 1", "FIM ENQUANTO" });
@@ -79,14 +86,17 @@ TEST(RunLoop, TheInterruptStopsAnEndlessLoopWithItsLine) {
     }
 }
 
-TEST(RunLoop, TracingWritesAndSpeaksEachLine) {
+TEST(RunLoop, TracingWritesAndSpeaksEachLine)
+{
     ScriptRun r;
     EXPECT_TRUE(r.Script({ "DEBUG", "x = 1", "DEBUG N" }));
-    std::vector<std::string> expected = { "Depura\xE7\xE3o ligada", "x = 1", "DEBUG N", "Depura\xE7\xE3o desligada" };
+    std::vector<std::string> expected
+        = { "Depura\xE7\xE3o ligada", "x = 1", "DEBUG N", "Depura\xE7\xE3o desligada" };
     EXPECT_EQ(r.io.spoken, expected);
 }
 
-TEST(ControlFlow, TerminaInsideAFunctionEndsTheWholeScript) {
+TEST(ControlFlow, TerminaInsideAFunctionEndsTheWholeScript)
+{
     ScriptRun r;
     int32_t slot = r.rt.LoadScriptList({ "FUNCAO F()", "  TERMINA", "FIM FUNCAO", "x = F()", "y = 1" });
     ASSERT_TRUE(r.rt.CompileSlot(slot));
@@ -96,27 +106,31 @@ TEST(ControlFlow, TerminaInsideAFunctionEndsTheWholeScript) {
     EXPECT_EQ(r.rt.stack_top, 0);
 }
 
-TEST(ControlFlow, RetornaInTheMainScriptEndsItSilently) {
+TEST(ControlFlow, RetornaInTheMainScriptEndsItSilently)
+{
     ScriptRun r;
     EXPECT_TRUE(r.Script({ "x = 1", "RETORNA", "x = 2" }));
     EXPECT_EQ(r.Global("X"), "1");
     EXPECT_TRUE(r.rt.Slot().mute);
 }
 
-TEST(ControlFlow, DesviaIntoAFunctionFromOutsideIsOutOfScope) {
+TEST(ControlFlow, DesviaIntoAFunctionFromOutsideIsOutOfScope)
+{
     ScriptRun r;
     EXPECT_FALSE(r.Script({ "FUNCAO F()", "@dentro", "FIM FUNCAO", "DESVIA @dentro" }));
     EXPECT_EQ(r.io.spoken.back(), "R\xF3tulo @DENTRO n\xE3o foi definido ou n\xE3o tem o escopo correto");
 }
 
-TEST(ControlFlow, ChamaAndRetornaComeBackAfterTheCall) {
+TEST(ControlFlow, ChamaAndRetornaComeBackAfterTheCall)
+{
     ScriptRun r;
     EXPECT_TRUE(r.Script({ "CHAMA @s", "x = x + 1", "TERMINA MUDO", "@s: x = 10", "RETORNA" }));
     EXPECT_EQ(r.Global("X"), "11");
     EXPECT_EQ(r.rt.stack_top, 0);
 }
 
-TEST(ControlFlow, ChamaUntilTheExecutionStackIsFull) {
+TEST(ControlFlow, ChamaUntilTheExecutionStackIsFull)
+{
     ScriptRun r;
     // Every CHAMA leaves a return record; the 2049th does not fit.
     EXPECT_FALSE(r.Script({ "@a: CHAMA @a" }));
@@ -124,32 +138,39 @@ TEST(ControlFlow, ChamaUntilTheExecutionStackIsFull) {
     EXPECT_EQ(r.rt.stack_top, palavrino::core::EXEC_STACK_SIZE);
 }
 
-TEST(ControlFlow, RepeteAndParaLeaveTheirVariablesAsSpecified) {
+TEST(ControlFlow, RepeteAndParaLeaveTheirVariablesAsSpecified)
+{
     ScriptRun r;
     EXPECT_TRUE(r.Script({ "REPETE r 0", "FIM REPETE", "REPETE q 3", "  SE q = 2 ENTAO QUEBRA", "FIM REPETE",
-        "PARA p EM [1, 2]", "  SE p = 2 ENTAO QUEBRA", "FIM PARA", "REPETE c 2", "  CONTINUA", "FIM REPETE" }));
+        "PARA p EM [1, 2]", "  SE p = 2 ENTAO QUEBRA", "FIM PARA", "REPETE c 2", "  CONTINUA",
+        "FIM REPETE" }));
     EXPECT_EQ(r.Global("R"), "1");
     EXPECT_EQ(r.Global("Q"), "2");
     EXPECT_EQ(r.Global("P"), "indefinido");
     EXPECT_EQ(r.Global("C"), "2");
 }
 
-TEST(ControlFlow, AssigningToTheIteratorIsRefused) {
+TEST(ControlFlow, AssigningToTheIteratorIsRefused)
+{
     ScriptRun r;
     EXPECT_FALSE(r.Script({ "PARA i EM [1, 2]", "  i = 3", "FIM PARA" }));
     EXPECT_EQ(r.io.spoken.back(), "Tentativa de modificar o iterador I");
 }
 
-TEST(ControlFlow, LoopLimitsMustBeIntegers) {
+TEST(ControlFlow, LoopLimitsMustBeIntegers)
+{
     struct Case {
         std::vector<std::string> lines;
         const char* message;
     };
     const Case cases[] = {
         { { "REPETE r 'x'", "FIM REPETE" }, "Limite superior para o comando REPETE deve ser inteiro" },
-        { { "PARA i DE 'a' ATE 2", "FIM PARA" }, "Limites para a vari\xE1vel de controle devem ser INTEIROS" },
-        { { "PARA i[1] EM [1]", "FIM PARA" }, "Um iterador deve ser uma v\xE1ri\xE1vel simples, sem \xEDndices" },
-        { { "FUNCAO F(a", "FIM FUNCAO", "x = F(1)", "TERMINA MUDO" }, "J\xE1 que abriu, favor fechar o par\xEAnteses" },
+        { { "PARA i DE 'a' ATE 2", "FIM PARA" },
+            "Limites para a vari\xE1vel de controle devem ser INTEIROS" },
+        { { "PARA i[1] EM [1]", "FIM PARA" },
+            "Um iterador deve ser uma v\xE1ri\xE1vel simples, sem \xEDndices" },
+        { { "FUNCAO F(a", "FIM FUNCAO", "x = F(1)", "TERMINA MUDO" },
+            "J\xE1 que abriu, favor fechar o par\xEAnteses" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
@@ -159,14 +180,16 @@ TEST(ControlFlow, LoopLimitsMustBeIntegers) {
         EXPECT_NE(std::find(r.io.spoken.begin(), r.io.spoken.end(), c.message), r.io.spoken.end());
     }
     ScriptRun r;
-    EXPECT_TRUE(r.Script({ "PARA i EM 5", "  x = i", "FIM PARA", "PARA j EM INDEFINIDO()", "FIM PARA", "y = 1" }));
+    EXPECT_TRUE(
+        r.Script({ "PARA i EM 5", "  x = i", "FIM PARA", "PARA j EM INDEFINIDO()", "FIM PARA", "y = 1" }));
     EXPECT_EQ(r.Global("X"), "5");
     EXPECT_EQ(r.Global("Y"), "1");
     EXPECT_NE(std::find(r.io.spoken.begin(), r.io.spoken.end(), "Dom\xEDnio inv\xE1lido para um iterador"),
         r.io.spoken.end());
 }
 
-TEST(ControlFlow, LocalsAreReleasedWhenTheCallReturns) {
+TEST(ControlFlow, LocalsAreReleasedWhenTheCallReturns)
+{
     ScriptRun r;
     EXPECT_TRUE(r.Script({ "FUNCAO F(n) : a = [1, 2, 3]", "  LOCAL b = {\"k\": a}", "  RETORNA n + |a|",
         "FIM FUNCAO", "PARA i DE 1 ATE 50", "  x = F(i)", "FIM PARA" }));
