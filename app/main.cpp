@@ -5,7 +5,7 @@
 #include "app/console_host.h"
 #include "console/config.h"
 #include "console/console.h"
-#include "console/encoding.h"
+#include "encoding/encoding.h"
 #include "interp/driver.h"
 #include "interp/runtime.h"
 #include "platform/audio_sink.h"
@@ -42,7 +42,7 @@ void* RunInterpreter(void* arg)
     // The sound output: the sound card, "nulo", or "arquivo:" and a WAV
     // file; silence when the choice cannot be opened (no sound card).
     auto audio
-        = platform::OpenAudioSink(console::Cp1252ToUtf8(config.ReadConfig("TRADUTOR", "SAIDADEAUDIO")));
+        = platform::OpenAudioSink(encoding::Cp1252ToUtf8(config.ReadConfig("TRADUTOR", "SAIDADEAUDIO")));
     console::Console con(platform::OpenStdioTerminal(), std::move(config), std::move(audio));
     con.StartSpeech(con.Config().ReadConfig("PALAVRIN", "DIRPALAVRIN"));
     app::ConsoleHost host(con);
@@ -62,7 +62,7 @@ int main(int argc, char** argv)
     // The argument arrives in the terminal's UTF-8; inside, text is
     // Windows-1252 (file names go back to UTF-8 when files are opened).
     if (argc > 1)
-        job.args.emplace_back(palavrino::console::DecodeTextLine(argv[1]));
+        job.args.emplace_back(palavrino::encoding::DecodeTextLine(argv[1]));
     pthread_attr_t attr;
     pthread_attr_init(&attr);
     pthread_attr_setstacksize(&attr, INTERPRETER_STACK_BYTES);

@@ -1,7 +1,7 @@
 // Locating and parsing "Talira.ini", and the "@" shorthands.
 #include "console/config.h"
 
-#include "console/encoding.h"
+#include "encoding/encoding.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -154,7 +154,7 @@ bool ConfigFile::Parse(const std::filesystem::path& file)
         first_line = false;
         // A file written on Linux is usually UTF-8; values are used inside
         // the program as Windows-1252 like everything else.
-        const std::string line = DecodeTextLine(TrimBlanks(view));
+        const std::string line = encoding::DecodeTextLine(TrimBlanks(view));
         if (line.empty() || line.front() == ';')
             continue;
         if (line.front() == '[') {

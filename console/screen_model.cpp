@@ -2,7 +2,7 @@
 #include "console/screen_model.h"
 
 #include "console/config.h"
-#include "console/encoding.h"
+#include "encoding/encoding.h"
 
 #include <algorithm>
 #include <chrono>
@@ -541,7 +541,7 @@ bool ScreenModel::ToggleScreenRecording()
     if (m_recording) {
         m_transcript.close();
         m_recording = false;
-        ConsoleWriteLine("Tela Gravada em: " + Utf8ToCp1252(m_transcript_path.string()));
+        ConsoleWriteLine("Tela Gravada em: " + encoding::Utf8ToCp1252(m_transcript_path.string()));
         return false;
     }
     std::filesystem::path path = m_transcript_path;
@@ -561,7 +561,7 @@ bool ScreenModel::ToggleScreenRecording()
         return false;
     m_transcript_path = path;
     m_recording = true;
-    ConsoleWriteLine("Gravando tela em " + Utf8ToCp1252(m_transcript_path.string()));
+    ConsoleWriteLine("Gravando tela em " + encoding::Utf8ToCp1252(m_transcript_path.string()));
     return true;
 }
 
@@ -569,7 +569,7 @@ void ScreenModel::WriteTranscript(std::string_view text)
 {
     if (!m_recording)
         return;
-    m_transcript << Cp1252ToUtf8(text);
+    m_transcript << encoding::Cp1252ToUtf8(text);
     m_transcript.flush();
 }
 

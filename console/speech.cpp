@@ -3,9 +3,9 @@
 #include "console/speech.h"
 
 #include "console/config.h"
-#include "console/encoding.h"
 #include "console/keyboard.h"
 #include "console/screen_model.h"
+#include "encoding/encoding.h"
 
 #include <algorithm>
 #include <chrono>
@@ -69,12 +69,12 @@ namespace {
 
     std::filesystem::path ToPath(const std::string& cp1252)
     {
-        return std::filesystem::path(Cp1252ToUtf8(cp1252));
+        return std::filesystem::path(encoding::Cp1252ToUtf8(cp1252));
     }
 
     std::string DataDir(std::string_view relative)
     {
-        return Utf8ToCp1252(DefaultDataPath(relative).string());
+        return encoding::Utf8ToCp1252(DefaultDataPath(relative).string());
     }
 
     std::string ReadSmallFile(const std::filesystem::path& file)

@@ -5,8 +5,8 @@
 //
 // Without a running daemon (and no way to start one) Start fails at once,
 // before libspeechd is asked to connect.
-#include "console/encoding.h"
 #include "console/synthesizer.h"
+#include "encoding/encoding.h"
 
 #include <algorithm>
 #include <atomic>
@@ -104,7 +104,7 @@ namespace {
         {
             if (m_connection == nullptr)
                 return;
-            const std::string utf8 = Cp1252ToUtf8(text.empty() ? std::string_view(" ") : text);
+            const std::string utf8 = encoding::Cp1252ToUtf8(text.empty() ? std::string_view(" ") : text);
             Track(spd_say(m_connection, SPD_TEXT, utf8.c_str()));
         }
 
@@ -112,7 +112,7 @@ namespace {
         {
             if (m_connection == nullptr)
                 return;
-            const std::string utf8 = Cp1252ToUtf8(std::string(1, static_cast<char>(c)));
+            const std::string utf8 = encoding::Cp1252ToUtf8(std::string(1, static_cast<char>(c)));
             // A character gets no message number, so it is not waited for.
             (void)spd_char(m_connection, SPD_TEXT, utf8.c_str());
         }

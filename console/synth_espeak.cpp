@@ -6,8 +6,8 @@
 //
 // The library is one per process; engines share it, and the voice settings
 // are put back whenever another engine spoke in between.
-#include "console/encoding.h"
 #include "console/synthesizer.h"
+#include "encoding/encoding.h"
 
 #include <algorithm>
 #include <espeak-ng/speak_lib.h>
@@ -91,7 +91,7 @@ namespace {
         {
             if (!m_started)
                 return;
-            const std::string utf8 = Cp1252ToUtf8(text);
+            const std::string utf8 = encoding::Cp1252ToUtf8(text);
             Synthesize([&] {
                 espeak_Synth(
                     utf8.c_str(), utf8.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr, nullptr);
@@ -103,8 +103,8 @@ namespace {
             if (!m_started)
                 return;
             // The character's Unicode value, which espeak-ng names ("ponto").
-            const std::string utf8 = Cp1252ToUtf8(std::string(1, static_cast<char>(c)));
-            const auto decoded = DecodeUtf8Char(utf8);
+            const std::string utf8 = encoding::Cp1252ToUtf8(std::string(1, static_cast<char>(c)));
+            const auto decoded = encoding::DecodeUtf8Char(utf8);
             if (!decoded)
                 return;
             Synthesize([&] { espeak_Char(static_cast<wchar_t>(decoded->code_point)); });

@@ -6,8 +6,8 @@
 //   SpeakChar('x')      ->  x
 // Line breaks and other control bytes inside a text would split or garble
 // the line; they are written as blanks, as an engine would read them.
-#include "console/encoding.h"
 #include "console/synthesizer.h"
+#include "encoding/encoding.h"
 
 #include <fstream>
 #include <string>
@@ -61,7 +61,7 @@ namespace {
                 if (static_cast<std::uint8_t>(c) < 32)
                     c = ' ';
             }
-            m_out << Cp1252ToUtf8(line) << '\n';
+            m_out << encoding::Cp1252ToUtf8(line) << '\n';
             m_out.flush();
         }
 

@@ -5,7 +5,7 @@
 // status alone.
 #include "devices/cmd_fs.h"
 
-#include "console/encoding.h"
+#include "encoding/encoding.h"
 #include "interp/command_helpers.h"
 #include "interp/runtime.h"
 
@@ -28,7 +28,7 @@ namespace {
 
     fs::path NativePath(const std::string& name)
     {
-        return fs::path(console::Cp1252ToUtf8(name));
+        return fs::path(encoding::Cp1252ToUtf8(name));
     }
 
     bool IsHiddenName(std::string_view name)
@@ -55,7 +55,7 @@ namespace {
         fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, ec);
         for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
             DirEntry e;
-            e.name = console::DecodeTextLine(it->path().filename().string());
+            e.name = encoding::DecodeTextLine(it->path().filename().string());
             e.attributes = AttributesOf(*it);
             if (IsHiddenName(e.name))
                 e.attributes |= ATTR_HIDDEN;
@@ -162,7 +162,7 @@ namespace {
             // first PROXIMO after it is still answered (empty) before the end.
         } else if (rt.lexer.AtEnd()) {
             std::error_code ec;
-            found = console::DecodeTextLine(fs::current_path(ec).string());
+            found = encoding::DecodeTextLine(fs::current_path(ec).string());
         } else {
             bool directories = rt.lexer.TokenIsWord("DIR");
             if (directories)

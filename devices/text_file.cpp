@@ -3,7 +3,7 @@
 // line; character reads are served from the decoded line.
 #include "devices/text_file.h"
 
-#include "console/encoding.h"
+#include "encoding/encoding.h"
 
 #include <cerrno>
 #include <filesystem>
@@ -23,7 +23,7 @@ namespace {
 std::unique_ptr<TextFile> TextFile::Open(const std::string& name, FileMode mode, int& error)
 {
     error = 0;
-    std::string path = console::Cp1252ToUtf8(name);
+    std::string path = encoding::Cp1252ToUtf8(name);
     if (path.empty()) {
         error = ENOENT;
         return nullptr;
@@ -129,7 +129,7 @@ int TextFile::ReadLine(std::string& line)
     int status = ReadRawLine(raw, lf);
     if (status != 0)
         return status;
-    line = console::DecodeTextLine(raw);
+    line = encoding::DecodeTextLine(raw);
     return 0;
 }
 
@@ -140,7 +140,7 @@ int TextFile::ReadChar()
         bool lf = false;
         if (ReadRawLine(raw, lf) != 0)
             return -1;
-        m_pending = console::DecodeTextLine(raw);
+        m_pending = encoding::DecodeTextLine(raw);
         if (lf)
             m_pending += '\n';
         m_pending_pos = 0;
@@ -154,7 +154,7 @@ int TextFile::Write(std::string_view text, bool line_end)
 {
     if (!m_file || readable())
         return EBADF;
-    std::string out = console::Cp1252ToUtf8(text);
+    std::string out = encoding::Cp1252ToUtf8(text);
     if (line_end)
         out += '\n';
     errno = 0;

@@ -5,9 +5,9 @@
 #include "interp/cmd_admin.h"
 
 #include "console/config.h"
-#include "console/encoding.h"
 #include "core/char_tables.h"
 #include "devices/text_file.h"
+#include "encoding/encoding.h"
 #include "interp/command_helpers.h"
 #include "interp/runtime.h"
 
@@ -106,7 +106,7 @@ namespace {
     {
         std::string folder = rt.io.ReadConfig("TALIRA", "PGMTALIRA");
         if (folder.empty())
-            return console::DecodeTextLine(console::DefaultDataPath("manual/pl.txt").string());
+            return encoding::DecodeTextLine(console::DefaultDataPath("manual/pl.txt").string());
         if (folder.back() != '/')
             folder += '/';
         return folder + "manual/pl.txt";

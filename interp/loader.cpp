@@ -2,8 +2,8 @@
 // continuation lines joined to their head, and freeing slots again. A script
 // file that is valid UTF-8 is converted to Windows-1252 as it is read; any
 // other file is taken as Windows-1252 bytes already.
-#include "console/encoding.h"
 #include "core/char_tables.h"
+#include "encoding/encoding.h"
 #include "interp/runtime.h"
 
 #include <filesystem>
@@ -125,7 +125,7 @@ namespace {
     std::string FullPathOf(const std::string& name)
     {
         std::error_code ec;
-        std::string utf8 = console::Cp1252ToUtf8(name);
+        std::string utf8 = encoding::Cp1252ToUtf8(name);
         std::filesystem::path p = std::filesystem::weakly_canonical(std::filesystem::absolute(utf8, ec), ec);
         if (ec)
             return utf8;
@@ -155,12 +155,12 @@ int32_t Runtime::LoadScriptFile(const std::string& name)
     buffer << in.rdbuf();
     if (in.bad())
         return -1;
-    std::string text = console::DecodeTextLine(buffer.str());
+    std::string text = encoding::DecodeTextLine(buffer.str());
     bool cmd_script = core::UpperText(name.size() >= 4 ? name.substr(name.size() - 4) : name) == ".CMD";
     ScriptRec& s = SlotAt(free_slot);
     FillSlot(s, SplitLines(text), cmd_script);
     s.full_path = full;
-    s.file_name = console::DecodeTextLine(std::filesystem::path(full).filename().string());
+    s.file_name = encoding::DecodeTextLine(std::filesystem::path(full).filename().string());
     return free_slot;
 }
 

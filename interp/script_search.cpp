@@ -1,7 +1,7 @@
 // Script file search; see script_search.h.
 #include "interp/script_search.h"
 
-#include "console/encoding.h"
+#include "encoding/encoding.h"
 
 #include <filesystem>
 
@@ -12,7 +12,7 @@ namespace {
     bool IsFile(const std::string& path)
     {
         std::error_code ec;
-        return !path.empty() && std::filesystem::is_regular_file(console::Cp1252ToUtf8(path), ec);
+        return !path.empty() && std::filesystem::is_regular_file(encoding::Cp1252ToUtf8(path), ec);
     }
 
     std::string TryWithExtensions(const std::string& name)

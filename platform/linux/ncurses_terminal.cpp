@@ -2,8 +2,8 @@
 #define NCURSES_NOMACROS
 #include "platform/linux/ncurses_terminal.h"
 
-#include "console/encoding.h"
 #include "console/keyboard.h"
+#include "encoding/encoding.h"
 #include "platform/interrupt.h"
 
 #include <algorithm>
@@ -296,7 +296,7 @@ void TerminalKeyDecoder::EmitUnicode(char32_t code_point, std::uint8_t modifiers
             EmitChar(c, modifiers);
         return;
     }
-    const auto byte = console::CodePointToCp1252(code_point);
+    const auto byte = encoding::CodePointToCp1252(code_point);
     EmitChar(byte ? *byte : static_cast<std::uint8_t>('?'), modifiers);
 }
 
@@ -487,10 +487,10 @@ void TerminalKeyDecoder::Decode(bool timed_out)
                 pos += 2;
                 continue;
             }
-            const auto decoded = console::DecodeUtf8Char(rest.substr(1));
-            if (!decoded && !timed_out && rest.size() - 1 < console::Utf8SequenceLength(lead))
+            const auto decoded = encoding::DecodeUtf8Char(rest.substr(1));
+            if (!decoded && !timed_out && rest.size() - 1 < encoding::Utf8SequenceLength(lead))
                 break;
-            EmitUnicode(decoded ? decoded->code_point : console::Cp1252ToCodePoint(lead), MOD_ALT);
+            EmitUnicode(decoded ? decoded->code_point : encoding::Cp1252ToCodePoint(lead), MOD_ALT);
             pos += 1 + (decoded ? decoded->length : 1);
             continue;
         }
@@ -499,11 +499,11 @@ void TerminalKeyDecoder::Decode(bool timed_out)
             ++pos;
             continue;
         }
-        const auto decoded = console::DecodeUtf8Char(rest);
-        if (!decoded && !timed_out && rest.size() < console::Utf8SequenceLength(byte)) {
+        const auto decoded = encoding::DecodeUtf8Char(rest);
+        if (!decoded && !timed_out && rest.size() < encoding::Utf8SequenceLength(byte)) {
             // Perhaps a character split across reads: wait for the rest,
             // unless what came cannot be its beginning.
-            bool could_continue = console::Utf8SequenceLength(byte) != 0;
+            bool could_continue = encoding::Utf8SequenceLength(byte) != 0;
             for (std::size_t i = 1; i < rest.size(); ++i)
                 could_continue = could_continue && (static_cast<std::uint8_t>(rest[i]) & 0xC0) == 0x80;
             if (could_continue)
@@ -728,7 +728,7 @@ NcursesTerminal::~NcursesTerminal()
     for (int row = 0; row <= last_row; ++row) {
         std::string line(m_chars.begin() + row * COLUMNS, m_chars.begin() + (row + 1) * COLUMNS);
         line.erase(line.find_last_not_of(' ') + 1);
-        text += console::Cp1252ToUtf8(line) + "\n";
+        text += encoding::Cp1252ToUtf8(line) + "\n";
     }
     std::string_view rest = text;
     while (!rest.empty()) {
@@ -782,7 +782,7 @@ void NcursesTerminal::Draw(int row, int first_column, int end_column)
     for (int column = first_column; column < end_column; ++column) {
         const auto at = static_cast<std::size_t>(row * COLUMNS + column);
         const std::uint8_t attr = m_attrs[at];
-        char32_t code_point = console::Cp1252ToCodePoint(m_chars[at]);
+        char32_t code_point = encoding::Cp1252ToCodePoint(m_chars[at]);
         // Control and undefined code points would upset the terminal.
         if (code_point < 0x20 || (code_point >= 0x7F && code_point < 0xA0))
             code_point = code_point == 0x7F ? U' ' : U'?';
@@ -878,10 +878,10 @@ void NcursesTerminal::TitleChanged(std::string_view title)
     auto* out = static_cast<FILE*>(m_stream_out);
     if (start && start != reinterpret_cast<char*>(-1) && end && end != reinterpret_cast<char*>(-1)) {
         std::fputs(::tiparm(start, 0), out);
-        std::fputs(console::Cp1252ToUtf8(clean).c_str(), out);
+        std::fputs(encoding::Cp1252ToUtf8(clean).c_str(), out);
         std::fputs(end, out);
     } else if (m_title_by_osc) {
-        std::fputs(("\x1B]0;" + console::Cp1252ToUtf8(clean) + "\x07").c_str(), out);
+        std::fputs(("\x1B]0;" + encoding::Cp1252ToUtf8(clean) + "\x07").c_str(), out);
     }
     std::fflush(out);
 }

@@ -1,7 +1,7 @@
 // Stream front end: UTF-8 out, key bytes in, end of input as Escape.
 #include "platform/linux/stream_terminal.h"
 
-#include "console/encoding.h"
+#include "encoding/encoding.h"
 #include "platform/interrupt.h"
 #include "platform/linux/ncurses_terminal.h"
 
@@ -37,7 +37,7 @@ void StreamTerminal::TextWritten(std::string_view text)
         if (byte == '\n' || byte >= 32)
             printable.push_back(c);
     }
-    WriteAll(console::Cp1252ToUtf8(printable));
+    WriteAll(encoding::Cp1252ToUtf8(printable));
 }
 
 void StreamTerminal::WriteAll(std::string_view bytes)
@@ -131,7 +131,7 @@ void StreamTerminal::DecodeRaw()
             continue;
         }
         const std::string_view rest(m_raw.data() + pos, m_raw.size() - pos);
-        const std::size_t length = console::Utf8SequenceLength(byte);
+        const std::size_t length = encoding::Utf8SequenceLength(byte);
         if (length > rest.size() && !m_eof) {
             // Maybe a sequence split across reads: wait for the rest, unless
             // what has come already cannot be its beginning.
@@ -141,8 +141,8 @@ void StreamTerminal::DecodeRaw()
             if (could_continue)
                 break;
         }
-        if (const auto decoded = console::DecodeUtf8Char(rest)) {
-            const auto cp1252 = console::CodePointToCp1252(decoded->code_point);
+        if (const auto decoded = encoding::DecodeUtf8Char(rest)) {
+            const auto cp1252 = encoding::CodePointToCp1252(decoded->code_point);
             PushKey(cp1252 ? *cp1252 : static_cast<std::uint8_t>('?'));
             pos += decoded->length;
         } else {

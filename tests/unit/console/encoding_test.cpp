@@ -1,5 +1,5 @@
 // Windows-1252 <-> UTF-8 conversion at the program's edges.
-#include "console/encoding.h"
+#include "encoding/encoding.h"
 
 #include <gtest/gtest.h>
 
@@ -11,9 +11,9 @@ namespace {
         std::string all;
         for (int b = 0; b < 256; ++b)
             all.push_back(static_cast<char>(b));
-        const std::string utf8 = Cp1252ToUtf8(all);
-        EXPECT_TRUE(IsValidUtf8(utf8));
-        EXPECT_EQ(Utf8ToCp1252(utf8), all);
+        const std::string utf8 = encoding::Cp1252ToUtf8(all);
+        EXPECT_TRUE(encoding::IsValidUtf8(utf8));
+        EXPECT_EQ(encoding::Utf8ToCp1252(utf8), all);
     }
 
     TEST(Encoding, Cp1252CharactersMapToTheirUnicodeForms)
@@ -34,8 +34,8 @@ namespace {
         };
         for (const Case& c : cases) {
             SCOPED_TRACE(c.cp1252);
-            EXPECT_EQ(Cp1252ToUtf8(c.cp1252), c.utf8);
-            EXPECT_EQ(Utf8ToCp1252(c.utf8), c.cp1252);
+            EXPECT_EQ(encoding::Cp1252ToUtf8(c.cp1252), c.utf8);
+            EXPECT_EQ(encoding::Utf8ToCp1252(c.utf8), c.cp1252);
         }
     }
 
@@ -57,7 +57,7 @@ namespace {
         };
         for (const Case& c : cases) {
             SCOPED_TRACE(c.utf8);
-            EXPECT_EQ(Utf8ToCp1252(c.utf8), c.cp1252);
+            EXPECT_EQ(encoding::Utf8ToCp1252(c.utf8), c.cp1252);
         }
     }
 
@@ -81,7 +81,7 @@ namespace {
         };
         for (const Case& c : cases) {
             SCOPED_TRACE(c.text);
-            EXPECT_EQ(IsValidUtf8(c.text), c.valid);
+            EXPECT_EQ(encoding::IsValidUtf8(c.text), c.valid);
         }
     }
 
@@ -101,7 +101,7 @@ namespace {
         };
         for (const Case& c : cases) {
             SCOPED_TRACE(c.line);
-            EXPECT_EQ(DecodeTextLine(c.line), c.result);
+            EXPECT_EQ(encoding::DecodeTextLine(c.line), c.result);
         }
     }
 

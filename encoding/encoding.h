@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-namespace palavrino::console {
+namespace palavrino::encoding {
 
 // The Unicode code point a Windows-1252 byte stands for.
 char32_t Cp1252ToCodePoint(std::uint8_t byte);
@@ -44,4 +44,4 @@ std::optional<Utf8Char> DecodeUtf8Char(std::string_view text);
 // ASCII), or 0 when the byte cannot start a sequence.
 std::size_t Utf8SequenceLength(std::uint8_t lead);
 
-} // namespace palavrino::console
+} // namespace palavrino::encoding

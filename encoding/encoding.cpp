@@ -1,10 +1,10 @@
 // The Windows-1252 codepage table and the UTF-8 coder built on it. Only the
 // 0x80-0x9F row differs from Latin-1; the rest of the table is the identity.
-#include "console/encoding.h"
+#include "encoding/encoding.h"
 
 #include <array>
 
-namespace palavrino::console {
+namespace palavrino::encoding {
 
 namespace {
 
@@ -149,4 +149,4 @@ std::string DecodeTextLine(std::string_view line)
     return std::string(line);
 }
 
-} // namespace palavrino::console
+} // namespace palavrino::encoding
