@@ -3,6 +3,7 @@
 // large stack (deep recursion in scripts is bounded by the interpreter's
 // own limits, not by the native stack), and exits with the run's outcome.
 #include "app/console_host.h"
+#include "commands/standard.h"
 #include "console/config.h"
 #include "console/console.h"
 #include "encoding/encoding.h"
@@ -46,7 +47,7 @@ void* RunInterpreter(void* arg)
     console::Console con(platform::OpenStdioTerminal(), std::move(config), std::move(audio));
     con.StartSpeech(con.Config().ReadConfig("PALAVRIN", "DIRPALAVRIN"));
     app::ConsoleHost host(con);
-    interp::Runtime runtime(host);
+    interp::Runtime runtime(host, commands::StandardCommands());
     job->status = interp::RunProgram(runtime, job->args);
     con.Close();
     return nullptr;

@@ -4,19 +4,20 @@
 #include "interp/runtime.h"
 
 #include "core/value.h"
-#include "devices/cmd_fs.h"
-#include "devices/cmd_io.h"
+
+#include <cassert>
 
 namespace palavrino::interp {
 
-Runtime::Runtime(HostIo& host)
+Runtime::Runtime(HostIo& host, const CommandSet& command_set)
     : io(host)
+    , commands(command_set)
 {
-    natives[static_cast<size_t>(core::BuiltinId::Abrearq)] = devices::FnAbrearq;
-    natives[static_cast<size_t>(core::BuiltinId::Fimarq)] = devices::FnFimarq;
-    natives[static_cast<size_t>(core::BuiltinId::Fda)] = devices::FnFimarq;
-    natives[static_cast<size_t>(core::BuiltinId::Conteudo)] = devices::FnConteudo;
-    natives[static_cast<size_t>(core::BuiltinId::Diretorio)] = devices::FnDiretorio;
+    assert(commands.Finished());
+    for (size_t i = 0; i < natives.size(); ++i) {
+        if (commands.Natives()[i])
+            natives[i] = commands.Natives()[i];
+    }
     symbols.Reset();
     EnterBuiltins();
     EnterCommands();
@@ -33,7 +34,7 @@ Runtime::~Runtime()
 
 void Runtime::EnterCommands()
 {
-    for (const CommandRow& row : CommandTable()) {
+    for (const CommandRow& row : commands.Rows()) {
         SymtbEntry& e = symbols.EnterBuiltin(row.word, row.kind);
         e.command = &row;
         if (row.word == "RETORNA")

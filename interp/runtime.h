@@ -7,6 +7,7 @@
 
 #include "core/machine.h"
 #include "devices/descriptors.h"
+#include "interp/command_set.h"
 #include "interp/host_io.h"
 
 #include <array>
@@ -59,15 +60,6 @@ struct ScriptRec {
     bool mute { false };
 };
 
-class Runtime;
-using CommandHandler = bool (*)(Runtime&);
-
-struct CommandRow {
-    std::string_view word;
-    CommandHandler handler;
-    SymbolKind kind;
-};
-
 // Outcome of running a script file; also the process exit status.
 enum class Outcome : int {
     Finished = 0, // ran to its end, or to TERMINA
@@ -79,7 +71,8 @@ enum class Outcome : int {
 
 class Runtime final : public core::Machine {
 public:
-    explicit Runtime(HostIo& io);
+    // The command set must be finished and outlive the runtime.
+    Runtime(HostIo& io, const CommandSet& commands);
     ~Runtime() override;
 
 private:
@@ -88,6 +81,7 @@ private:
 
 public:
     HostIo& io;
+    const CommandSet& commands;
     std::array<ScriptRec, MAX_SLOTS> slots;
     devices::DescriptorTable descriptors;
     // The special command entries that are never found by name.
@@ -159,11 +153,5 @@ private:
     bool RunLines(SymtbEntry* returning_from);
     std::deque<SymtbEntry> m_special_entries;
 };
-
-// The command table, in alphabetical order, and the special entries.
-const std::vector<CommandRow>& CommandTable();
-const CommandRow& OneLineIfRow();
-const CommandRow& AssignmentRow();
-const CommandRow& ExpressionRow();
 
 } // namespace palavrino::interp

@@ -1,6 +1,7 @@
 // The data commands as the user types them, with their messages, and the
 // pure pieces under them: the counter arithmetic on trailing digits and the
 // comparison and quicksort of ORDENA.
+#include "commands/standard.h"
 #include "interp/data_ops.h"
 #include "interp/runtime.h"
 #include "tests/support/memory_host_io.h"
@@ -19,7 +20,7 @@ namespace {
     // One interpreter in interactive mode.
     struct Session {
         palavrino::testing::MemoryHostIo io;
-        Runtime rt { io };
+        Runtime rt { io, palavrino::commands::StandardCommands() };
 
         // What the line wrote, without its final line break.
         std::string Output(const std::string& line)

@@ -1,6 +1,7 @@
 // The links the compile pass writes: block chains of SE/SENAO, loop heads
 // and their FIM, QUEBRA and CONTINUA, functions, and the compile errors
 // with the line where the pass stopped.
+#include "commands/standard.h"
 #include "interp/runtime.h"
 #include "tests/support/memory_host_io.h"
 
@@ -13,7 +14,7 @@ namespace {
 
 struct Compiled {
     MemoryHostIo io;
-    Runtime rt { io };
+    Runtime rt { io, palavrino::commands::StandardCommands() };
     int32_t slot { -1 };
     bool ok { false };
 

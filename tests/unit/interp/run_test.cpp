@@ -1,5 +1,6 @@
 // The run loop and the control-flow commands, driven through scripts made
 // from lists of lines: what runs, in which order, what is reported.
+#include "commands/standard.h"
 #include "core/machine.h"
 #include "interp/runtime.h"
 #include "tests/support/memory_host_io.h"
@@ -15,7 +16,7 @@ namespace {
 class ScriptRun {
 public:
     MemoryHostIo io;
-    Runtime rt { io };
+    Runtime rt { io, palavrino::commands::StandardCommands() };
 
     // Runs the lines as a script; returns the run's result.
     bool Script(const std::vector<std::string>& lines)

@@ -3,7 +3,7 @@
 // cmd_io.h. The console is slot -1: ESCREVE and LE without "#" write to it
 // and read from it through the Runtime's HostIo. Each command leaves the
 // running script's I/O status for CHECA as described beside it.
-#include "devices/cmd_io.h"
+#include "commands/files/cmd_io.h"
 
 #include "core/machine.h"
 #include "devices/descriptors.h"

@@ -1,6 +1,6 @@
 // COR, FUNDO, TELA, CURSOR and SINTSOM. Coordinates are 1-based, columns
 // first, relative to the console's text window; the screen is 80 x 25.
-#include "interp/cmd_screen.h"
+#include "commands/screen/cmd_screen.h"
 
 #include "core/char_tables.h"
 #include "interp/command_helpers.h"

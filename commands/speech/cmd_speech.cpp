@@ -1,7 +1,7 @@
 // FALA and SOLETRA gather their expressions into one text and speak or
 // spell it, waiting for the end of speech unless the line ends with ";";
 // BIPA ticks or beeps; TITULO sets the console's caption.
-#include "interp/cmd_speech.h"
+#include "commands/speech/cmd_speech.h"
 
 #include "interp/runtime.h"
 

@@ -2,9 +2,10 @@
 // their attribute masks, CONTEUDO and DIRETORIO, and the commands BUSCA,
 // RENOMEIA, REPLICA, REMOVE and DIR run through an interpreter, with their
 // failures with and without the final "&".
-#include "devices/cmd_fs.h"
+#include "commands/admin/cmd_admin.h"
+#include "commands/files/cmd_fs.h"
+#include "commands/standard.h"
 #include "devices/text_file.h"
-#include "interp/cmd_admin.h"
 #include "interp/runtime.h"
 #include "tests/fakes/temp_dir.h"
 #include "tests/support/memory_host_io.h"
@@ -26,7 +27,7 @@ namespace {
 
 struct Session {
     palavrino::testing::MemoryHostIo io;
-    Runtime rt { io };
+    Runtime rt { io, palavrino::commands::StandardCommands() };
     TempDir dir;
 
     std::string P(const std::string& name) const { return (dir.Path() / name).string(); }
@@ -516,7 +517,7 @@ TEST(Manual, SectionsNameRealWordsAndCoverEveryFunction)
     ASSERT_EQ(ReadFileLines(manual, lines), 0) << manual;
     std::vector<std::string> topics = palavrino::interp::ManualTopics(lines);
     std::set<std::string> known;
-    for (const auto& row : palavrino::interp::CommandTable())
+    for (const auto& row : palavrino::commands::StandardCommands().Rows())
         known.insert(std::string(row.word));
     for (const auto& row : palavrino::core::BuiltinTable())
         known.insert(std::string(row.name));

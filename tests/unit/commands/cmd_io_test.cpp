@@ -1,6 +1,7 @@
 // The descriptor commands run through an interpreter over an in-memory
 // console: ESCREVE's forms, LE from files and the keyboard, ABRE, FECHA,
 // OBSERVA, CHECA, ABREARQ and FIMARQ, and their messages.
+#include "commands/standard.h"
 #include "interp/runtime.h"
 #include "tests/fakes/temp_dir.h"
 #include "tests/support/memory_host_io.h"
@@ -14,7 +15,7 @@ namespace {
 
 struct Session {
     palavrino::testing::MemoryHostIo io;
-    Runtime rt { io };
+    Runtime rt { io, palavrino::commands::StandardCommands() };
     TempDir dir;
 
     // The path of a file in the session's folder, as a string literal.

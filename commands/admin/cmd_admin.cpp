@@ -2,7 +2,7 @@
 // interpreter itself, all allowed in interactive mode. AJUDA reads the
 // language manual from the environment's data folder (or the folder named
 // by PGMTALIRA) and shows one section, or the list of topics.
-#include "interp/cmd_admin.h"
+#include "commands/admin/cmd_admin.h"
 
 #include "console/config.h"
 #include "core/char_tables.h"

@@ -1,8 +1,8 @@
 // The built-ins that read files and folders whole: CONTEUDO, a file's lines
 // or the JSON value it holds, and DIRETORIO, the names in a folder. Both
 // leave the script's descriptors alone.
+#include "commands/files/cmd_fs.h"
 #include "core/char_tables.h"
-#include "devices/cmd_fs.h"
 #include "devices/descriptors.h"
 #include "devices/text_file.h"
 #include "interp/runtime.h"

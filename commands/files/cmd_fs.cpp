@@ -3,7 +3,7 @@
 // process's current folder, which DIR TROCA changes. A final "&" makes a
 // failure quiet and lets the script go on; these commands leave the I/O
 // status alone.
-#include "devices/cmd_fs.h"
+#include "commands/files/cmd_fs.h"
 
 #include "encoding/encoding.h"
 #include "interp/command_helpers.h"
