@@ -1,5 +1,5 @@
-// The silent sink, and the choice among the sinks this machine offers: the
-// chooser lives here because silence is where every failed choice ends.
+// The choice among the sinks this machine offers (the silent sink itself is
+// platform-free, in audio_sink.h): silence is where every failed choice ends.
 #include "platform/audio_sink.h"
 
 #include <string>
@@ -34,18 +34,6 @@ namespace {
     }
 
 } // namespace
-
-AudioStatus NullAudioSink::Play(const PcmFormat& format, std::span<const std::uint8_t>)
-{
-    return format.Valid() ? AudioStatus::Ok : AudioStatus::BadFormat;
-}
-
-bool NullAudioSink::IsPlaying()
-{
-    return false;
-}
-
-void NullAudioSink::Stop() { }
 
 std::unique_ptr<AudioSink> OpenAudioSink(std::string_view choice)
 {
