@@ -22,6 +22,7 @@ Machine::~Machine()
 
 void Machine::ReportError(int32_t line, std::string_view message)
 {
+    ++reports_made;
     if (!error_reporting || expr_nesting_overflow)
         return;
     EmitError(line, message);
@@ -29,6 +30,7 @@ void Machine::ReportError(int32_t line, std::string_view message)
 
 void Machine::LexMessage(std::string_view line)
 {
+    ++reports_made;
     ConsoleLine(line);
 }
 

@@ -133,6 +133,10 @@ public:
     int32_t stack_top { 0 };
     int32_t frame_base { 0 };
     bool error_reporting { true };
+    // Counts every error reported or lexer complaint made, even while
+    // reporting is switched off, so the run loop can check in debug builds
+    // that a command never fails without telling the user.
+    uint32_t reports_made { 0 };
     bool check_only { false };
     int expr_nesting { 0 };
     // Set when MAX_EXPR_NESTING was passed; silences the errors that follow

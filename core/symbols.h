@@ -29,7 +29,9 @@ enum class SymbolKind : uint8_t {
     If = 2,
     IfOneLine = 3,
     Else = 4,
-    Unused5 = 5,
+    // Never a symbol's kind: the compile pass marks an open SENAO SE block
+    // with it, so FIM and SENAO know the IF chain they close.
+    ElseIf = 5,
     FunctionDef = 6,
     Loop = 7,
     Break = 8,

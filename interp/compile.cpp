@@ -179,7 +179,7 @@ namespace {
     bool Compiler::ElseLine(int32_t g)
     {
         if (blocks.empty()
-            || (blocks.back().kind != SymbolKind::If && blocks.back().kind != SymbolKind::Unused5))
+            || (blocks.back().kind != SymbolKind::If && blocks.back().kind != SymbolKind::ElseIf))
             return Fail(g, "Comando SEN\xC3O sobrando");
         if (!Push(SymbolKind::Else, "SEN\xC3O", g))
             return false;
@@ -194,7 +194,7 @@ namespace {
             rt.lexer.NextToken();
         if (!rt.lexer.AtEnd())
             return Fail(g, "O comando SE de uma linha n\xE3o \xE9 permitido ap\xF3s SEN\xC3O");
-        blocks.back() = { SymbolKind::Unused5, "SEN\xC3O SE", g };
+        blocks.back() = { SymbolKind::ElseIf, "SEN\xC3O SE", g };
         return true;
     }
 
@@ -254,7 +254,7 @@ namespace {
         if (what->kind == SymbolKind::If) {
             int32_t target = g;
             while (!blocks.empty()
-                && (blocks.back().kind == SymbolKind::Else || blocks.back().kind == SymbolKind::Unused5)) {
+                && (blocks.back().kind == SymbolKind::Else || blocks.back().kind == SymbolKind::ElseIf)) {
                 int32_t line = blocks.back().line;
                 Rec(line).jump = target;
                 Rec(line - 1).next = g;

@@ -4,6 +4,8 @@
 #include "core/messages.h"
 #include "interp/runtime.h"
 
+#include <cassert>
+
 namespace palavrino::interp {
 
 bool Runtime::RunLine(int32_t slot, int32_t line)
@@ -55,7 +57,11 @@ bool Runtime::RunLine(int32_t slot, int32_t line)
     lexer.MarkToken();
     lexer.NextToken();
     current_command = entry;
+    [[maybe_unused]] const uint32_t reports_before = reports_made;
     bool ok = RowOf(*entry).handler(*this);
+    // A command that fails has told the user why, or left the reason in the
+    // I/O status for CHECA: it never fails silently.
+    assert(ok || reports_made != reports_before || s.io_status != 0);
     if (!lexer.AtEnd())
         ReportErrorHere("A linha deveria terminar onde aparece \"" + std::string(t.raw) + "\"");
     s.failed = !ok;

@@ -7,6 +7,7 @@
 
 #include "core/machine.h"
 #include "devices/descriptors.h"
+#include "interp/command_helpers.h"
 #include "interp/runtime.h"
 
 #include <string>
@@ -52,12 +53,6 @@ namespace {
     std::string Numbered(std::string_view message, int32_t n)
     {
         return std::string(message) + core::IntToText(n);
-    }
-
-    bool Fail(Runtime& rt, std::string_view message)
-    {
-        rt.ReportErrorHere(message);
-        return false;
     }
 
     // ---- Keyboard ----
