@@ -3,6 +3,7 @@
 // large stack (deep recursion in scripts is bounded by the interpreter's
 // own limits, not by the native stack), and exits with the run's outcome.
 #include "app/console_host.h"
+#include "app/orvan_pho.h"
 #include "console/config.h"
 #include "console/console.h"
 #include "console/encoding.h"
@@ -13,9 +14,11 @@
 #include "platform/terminal.h"
 
 #include <filesystem>
+#include <iostream>
 #include <memory>
 #include <pthread.h>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -56,6 +59,10 @@ void* RunInterpreter(void* arg)
 
 int main(int argc, char** argv)
 {
+    // "--orvan-pho texto...": the Orvan voice's phoneme lines, no sound.
+    if (argc > 1 && std::string_view(argv[1]) == "--orvan-pho")
+        return palavrino::app::RunOrvanPho(
+            std::vector<std::string>(argv + 2, argv + argc), std::cin, std::cout, std::cerr);
     palavrino::platform::InstallInterruptHandler();
     Job job;
     // Only the first parameter counts: the script name and its label.

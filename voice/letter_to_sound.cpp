@@ -240,8 +240,13 @@ std::size_t FindStress(std::string_view word)
         return 0;
     std::size_t mark = 0;
     StressState state = StressState::Start;
-    for (std::size_t i = lower.size(); i-- > 0 && state != StressState::Stop;)
-        state = StressStep(state, lower[i], i + 1, mark);
+    for (std::size_t i = lower.size(); i-- > 0 && state != StressState::Stop;) {
+        // "-ens" and "-ins" are plurals of "-em" and "-im": stressed alike
+        // (HOmens, JOvens, jarDINS).
+        const bool plural_n
+            = state == StressState::Start && lower[i] == 'n' && i + 1 < lower.size() && lower[i + 1] == 's';
+        state = plural_n ? StressState::AfterFinalM : StressStep(state, lower[i], i + 1, mark);
+    }
     return std::min(mark, lower.size());
 }
 

@@ -566,6 +566,9 @@ namespace {
             return false;
         const bool has_year = month_end + 1 < text.size() && text[month_end] == '/'
             && field(month_end + 1, 4, year_end) && year_end - month_end - 1 >= 2;
+        // Without a year only "dd/mm" is a date: "1/2" is a fraction.
+        if (!has_year && (day_end - pos != 2 || month_end - day_end != 3))
+            return false;
         end = has_year ? year_end : month_end;
         if (end < text.size() && (text[end] == '/' || IsLetter(text[end])))
             return false;
@@ -720,7 +723,8 @@ std::string Normaliser::normalise_text(std::string_view original) const
         } else if (IsDigit(c)) {
             pos = AppendNumber(text, pos, out);
             // "1,5" and "3.50": the parts of a decimal number.
-            while (pos + 1 < text.size() && (text[pos] == ',' || text[pos] == '.') && IsDigit(text[pos + 1])) {
+            while (
+                pos + 1 < text.size() && (text[pos] == ',' || text[pos] == '.') && IsDigit(text[pos + 1])) {
                 out += text[pos] == ',' ? WORD_VIRGULA : "ponto ";
                 pos = AppendNumber(text, pos + 1, out);
             }

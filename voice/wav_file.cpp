@@ -57,6 +57,7 @@ bool WavFileWriter::Create(const std::string& path, int sample_rate_hz)
         return false;
     const auto header = MakeWavHeader(m_rate_hz, 0);
     m_file.write(reinterpret_cast<const char*>(header.data()), static_cast<std::streamsize>(header.size()));
+    m_file.flush();
     return static_cast<bool>(m_file);
 }
 
