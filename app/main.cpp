@@ -63,6 +63,10 @@ int main(int argc, char** argv)
     if (argc > 1 && std::string_view(argv[1]) == "--orvan-pho")
         return palavrino::app::RunOrvanPho(
             std::vector<std::string>(argv + 2, argv + argc), std::cin, std::cout, std::cerr);
+    // "--orvan-wav arquivo texto...": the same text said into a WAV file.
+    if (argc > 2 && std::string_view(argv[1]) == "--orvan-wav")
+        return palavrino::app::RunOrvanWav(
+            argv[2], std::vector<std::string>(argv + 3, argv + argc), std::cin, std::cerr);
     palavrino::platform::InstallInterruptHandler();
     Job job;
     // Only the first parameter counts: the script name and its label.

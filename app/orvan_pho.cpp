@@ -56,4 +56,24 @@ int RunOrvanPho(const std::vector<std::string>& texts, std::istream& in, std::os
     return 0;
 }
 
+int RunOrvanWav(
+    const std::string& path, const std::vector<std::string>& texts, std::istream& in, std::ostream& err)
+{
+    const console::ConfigFile config
+        = console::ConfigFile::Open(console::DefaultConfigLocations(ProgramDir()));
+    std::string text;
+    for (const std::string& part : texts)
+        text += (text.empty() ? "" : " ") + console::DecodeTextLine(part);
+    if (texts.empty()) {
+        for (std::string line; std::getline(in, line);)
+            text += (text.empty() ? "" : " ") + console::DecodeTextLine(line);
+    }
+    std::string error;
+    if (!console::WriteOrvanWav(console::ReadOrvanSettings(config), text, path, error)) {
+        err << console::Cp1252ToUtf8(error) << "\n";
+        return 2;
+    }
+    return 0;
+}
+
 } // namespace palavrino::app

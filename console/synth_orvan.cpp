@@ -190,4 +190,63 @@ void OrvanSynthesizer::SpeakCharacter(std::uint8_t c)
     Speak(std::string(1, static_cast<char>(c)));
 }
 
+namespace {
+
+    // Where WriteOrvanWav's samples go: the file, created at the rate of
+    // the first block.
+    class WavAudio final : public SynthAudio {
+    public:
+        explicit WavAudio(std::string path)
+            : m_path(std::move(path))
+        {
+        }
+        bool DeliverPcm(const platform::PcmFormat& format, std::span<const std::uint8_t> samples) override
+        {
+            if (!m_writer.IsOpen() && !Open(format.sample_rate_hz))
+                return false;
+            m_ok = m_writer.Append(samples) && m_ok;
+            return m_ok;
+        }
+        bool Finish()
+        {
+            if (!m_writer.IsOpen() && !Open(voice::VOICE_SAMPLE_RATE_HZ))
+                return false;
+            return m_writer.Finish() && m_ok;
+        }
+
+    private:
+        bool Open(int rate_hz)
+        {
+            m_ok = m_writer.Create(m_path, rate_hz);
+            return m_ok;
+        }
+        std::string m_path;
+        voice::WavFileWriter m_writer;
+        bool m_ok { true };
+    };
+
+} // namespace
+
+bool WriteOrvanWav(
+    const OrvanSettings& settings, std::string_view text, const std::string& path, std::string& error)
+{
+    WavAudio file(path);
+    OrvanSynthesizer orvan(file, settings);
+    if (!orvan.Start(0, 0, 0)) {
+        error = orvan.Failure();
+        return false;
+    }
+    orvan.Speak(text);
+    const bool written = file.Finish();
+    if (!orvan.LastRunOk()) {
+        error = Message(msg::MSG_ORVAN_FAILED, orvan.LastError());
+        return false;
+    }
+    if (!written) {
+        error = msg::MSG_VOICE_OUTPUT_FILE;
+        return false;
+    }
+    return true;
+}
+
 } // namespace palavrino::console

@@ -29,6 +29,12 @@ OrvanSettings ReadOrvanSettings(const ConfigFile& config);
 // user's message in error when one cannot be read.
 bool ReadVoiceFiles(const OrvanSettings& settings, voice::VoiceFiles& files, std::string& error);
 
+// Says the text with the Orvan voice into a WAV file (16-bit mono at the
+// database's rate) instead of the sound card. False with the user's message
+// in error when the voice cannot start or the file cannot be written.
+bool WriteOrvanWav(
+    const OrvanSettings& settings, std::string_view text, const std::string& path, std::string& error);
+
 class OrvanSynthesizer final : public Synthesizer {
 public:
     OrvanSynthesizer(SynthAudio& audio, OrvanSettings settings);

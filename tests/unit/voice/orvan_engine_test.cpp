@@ -286,3 +286,33 @@ namespace {
 
 } // namespace
 } // namespace palavrino::console
+
+namespace palavrino::console {
+namespace {
+
+    TEST(OrvanWavFile, HoldsEverySampleWithAHeaderThatSaysSo)
+    {
+        fakes::TempDir dir;
+        const std::string database = dir.Write("br4", "base").string();
+        const OrvanSettings settings { PL_FAKE_MBROLA, database, std::string(PL_SOURCE_DIR) + "/data/orvan/",
+            "portug" };
+        const std::string path = (dir.Path() / "fala.wav").string();
+        std::string error;
+        ASSERT_TRUE(WriteOrvanWav(settings, "Bom dia.", path, error)) << voice::testing::U(error);
+        const std::string sent = fakes::TempDir::Read(database + ".entrada");
+        const long ms = LoggedMs(sent);
+        const std::string file = fakes::TempDir::Read(path);
+        ASSERT_EQ(file.size(), voice::WAV_HEADER_BYTES + static_cast<std::size_t>(ms) * 32);
+        const auto header = voice::MakeWavHeader(16000, static_cast<std::uint32_t>(ms * 32));
+        EXPECT_EQ(file.substr(0, voice::WAV_HEADER_BYTES), std::string(header.begin(), header.end()));
+        // A file that cannot be created, and a voice that cannot start.
+        EXPECT_FALSE(WriteOrvanWav(settings, "Bom dia.", (dir.Path() / "no" / "x.wav").string(), error));
+        EXPECT_EQ(voice::testing::U(error), "Arquivo de saída não pode ser criado");
+        OrvanSettings missing = settings;
+        missing.program = (dir.Path() / "nenhum").string();
+        EXPECT_FALSE(WriteOrvanWav(missing, "Bom dia.", path, error));
+        EXPECT_EQ(voice::testing::U(error), "o programa mbrola não foi encontrado");
+    }
+
+} // namespace
+} // namespace palavrino::console
