@@ -23,8 +23,9 @@ namespace {
     // Blocks of about 100 ms reach the player: short enough that speech
     // starts soon, long enough not to flood its queue.
     constexpr std::size_t DELIVERY_BYTES = 3200;
-    // A remainder shorter than this is padded with silence: some sound
-    // cards drop a tiny last block.
+    // An utterance shorter than this is padded with silence: some sound
+    // cards drop a tiny block. (A short last block of a longer one is not,
+    // so a WAV file holds exactly what mbrola made.)
     constexpr std::size_t SMALLEST_BLOCK_BYTES = 256;
     constexpr double PITCH_STEPS = 11.0;
     constexpr double NORMAL_DURATION_RATIO = 0.8;
@@ -139,6 +140,7 @@ void OrvanSynthesizer::Speak(std::string_view text)
     for (const std::string& line : utterance.lines)
         pho += line + "\n";
     std::vector<std::uint8_t> gathered;
+    bool delivered_any = false;
     platform::MbrolaAudio audio;
     auto play = [&](std::span<const std::uint8_t> block) {
         return m_audio.DeliverPcm(platform::PcmFormat { audio.sample_rate_hz, 16, 1 }, block);
@@ -148,6 +150,7 @@ void OrvanSynthesizer::Speak(std::string_view text)
         if (gathered.size() < DELIVERY_BYTES)
             return !m_stop;
         const bool go_on = play(gathered) && !m_stop;
+        delivered_any = true;
         gathered.clear();
         return go_on;
     };
@@ -161,7 +164,7 @@ void OrvanSynthesizer::Speak(std::string_view text)
     }
     if (status != platform::MbrolaStatus::Ok || gathered.empty())
         return;
-    if (gathered.size() < SMALLEST_BLOCK_BYTES)
+    if (!delivered_any && gathered.size() < SMALLEST_BLOCK_BYTES)
         gathered.resize(SMALLEST_BLOCK_BYTES, 0);
     (void)play(gathered);
 }
