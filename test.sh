@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds Palavrino and runs the whole test suite: the unit and script tests,
 # the same again under AddressSanitizer and UndefinedBehaviorSanitizer, a
-# short fuzzing run, and the checks that keep the tree in shape (format,
-# no operating-system headers in the platform-free folders, the layers).
+# short fuzzing run (lexer, expressions, the Orvan voice), and the checks
+# that keep the tree in shape (format, no operating-system headers in the
+# platform-free folders, the layers).
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 jobs="$(nproc)"
@@ -43,8 +44,8 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print
 echo "== Fuzzing (tempo limitado)"
 cmake -S "$here" -B "$here/build/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_COMPILER=clang++ -DPL_FUZZ=ON -DPL_SANITIZE=ON -DPL_TESTS=OFF
-cmake --build "$here/build/fuzz" --target fuzz_lexer fuzz_expr -j "$jobs"
-for target in lexer expr; do
+cmake --build "$here/build/fuzz" --target fuzz_lexer fuzz_expr fuzz_voice -j "$jobs"
+for target in lexer expr voice; do
   work="$here/build/fuzz/corpus-$target"
   mkdir -p "$work"
   "$here/build/fuzz/fuzz/fuzz_$target" -max_total_time="${PL_FUZZ_SECONDS:-45}" -timeout=60 -rss_limit_mb=6144 \

@@ -3,6 +3,7 @@
 // large stack (deep recursion in scripts is bounded by the interpreter's
 // own limits, not by the native stack), and exits with the run's outcome.
 #include "app/console_host.h"
+#include "app/orvan_pho.h"
 #include "commands/standard.h"
 #include "console/config.h"
 #include "console/console.h"
@@ -14,9 +15,11 @@
 #include "platform/terminal.h"
 
 #include <filesystem>
+#include <iostream>
 #include <memory>
 #include <pthread.h>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -57,6 +60,14 @@ void* RunInterpreter(void* arg)
 
 int main(int argc, char** argv)
 {
+    // "--orvan-pho texto...": the Orvan voice's phoneme lines, no sound.
+    if (argc > 1 && std::string_view(argv[1]) == "--orvan-pho")
+        return palavrino::app::RunOrvanPho(
+            std::vector<std::string>(argv + 2, argv + argc), std::cin, std::cout, std::cerr);
+    // "--orvan-wav arquivo texto...": the same text said into a WAV file.
+    if (argc > 2 && std::string_view(argv[1]) == "--orvan-wav")
+        return palavrino::app::RunOrvanWav(
+            argv[2], std::vector<std::string>(argv + 3, argv + argc), std::cin, std::cerr);
     palavrino::platform::InstallInterruptHandler();
     Job job;
     // Only the first parameter counts: the script name and its label.

@@ -5,7 +5,9 @@
 #include "console/config.h"
 #include "console/keyboard.h"
 #include "console/screen_model.h"
+#include "console/synth_orvan.h"
 #include "encoding/encoding.h"
+#include "messages/voice.h"
 
 #include <algorithm>
 #include <chrono>
@@ -44,6 +46,7 @@ namespace {
     constexpr int DEFAULT_CUT_SAMPLES = 400;
     constexpr int MAX_ENGINE_RATE = 10;
     constexpr int SAPI4_KIND = 4;
+    constexpr int ORVAN_KIND = 3;
 
     std::string WithTrailingSlash(std::string dir)
     {
@@ -238,18 +241,49 @@ void Speech::StartEngine(ConfigFile& config)
     if (rate > MAX_ENGINE_RATE && kind_number != SAPI4_KIND)
         rate = 0;
     const bool dispatcher = kind == "SPEECHD";
-    const std::string key = std::string(dispatcher ? "SPEECHD" : "ESPEAK") + '\n' + std::to_string(voice)
-        + '\n' + std::to_string(rate) + '\n' + std::to_string(pitch);
+    const bool orvan = kind_number == ORVAN_KIND;
+    const std::string key = std::string(orvan    ? "ORVAN"
+                                    : dispatcher ? "SPEECHD"
+                                                 : "ESPEAK")
+        + '\n' + std::to_string(voice) + '\n' + std::to_string(rate) + '\n' + std::to_string(pitch);
     if (m_engine_active && key == m_engine_key)
         return;
     EndEngine();
-    // FIXME: kind 3 is the Orvan voice, a back end of its own still to come;
-    // until then espeak-ng, the other Portuguese voice, speaks for it.
+    if (orvan) {
+        StartOrvan(config, key, voice, rate, pitch);
+        return;
+    }
     bool started = dispatcher && TryEngine(MakeDispatcherSynthesizer(), voice, rate, pitch);
     if (!started)
         started = TryEngine(MakeEspeakSynthesizer(*this), voice, rate, pitch);
     if (started)
         m_engine_key = key;
+}
+
+void Speech::StartOrvan(ConfigFile& config, const std::string& key, int voice, int rate, int pitch)
+{
+    auto orvan
+        = std::make_unique<OrvanSynthesizer>(static_cast<SynthAudio&>(*this), ReadOrvanSettings(config));
+    OrvanSynthesizer& engine = *orvan;
+    if (engine.Start(voice, rate, pitch)) {
+        auto fallback = MakeEspeakSynthesizer(*this);
+        if (fallback->Start(voice, rate, pitch))
+            engine.SetFallback(std::move(fallback));
+        const std::vector<std::string> warnings = engine.Warnings();
+        m_synth = std::move(orvan);
+        m_engine_active = true;
+        m_engine_key = key;
+        for (const std::string& warning : warnings)
+            WriteLineAndSpeak(warning);
+        return;
+    }
+    // Without mbrola, its database or the voice's files the user still
+    // hears every text, through espeak-ng, and is told once why.
+    const std::string why
+        = std::string(msg::MSG_ORVAN_UNAVAILABLE) + engine.Failure() + std::string(msg::MSG_ORVAN_FALLBACK);
+    if (TryEngine(MakeEspeakSynthesizer(*this), voice, rate, pitch))
+        m_engine_key = key;
+    WriteLineAndSpeak(why);
 }
 
 bool Speech::TryEngine(std::unique_ptr<Synthesizer> engine, int voice, int rate, int pitch)

@@ -136,6 +136,8 @@ private:
     void ReadVoiceSettings(ConfigFile& config, int speed);
     void StartEngine(ConfigFile& config);
     bool TryEngine(std::unique_ptr<Synthesizer> engine, int voice, int rate, int pitch);
+    // TIPOSAPI 3: the Orvan voice, or espeak-ng and a message saying why not.
+    void StartOrvan(ConfigFile& config, const std::string& key, int voice, int rate, int pitch);
     void EndEngine();
     // Plays recorded words joined without gaps; a missing recording is
     // synthesized from its text when an engine is active.

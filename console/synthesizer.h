@@ -47,6 +47,9 @@ public:
     // Queues samples of speech. False when speech was stopped (a key was
     // pressed): the engine must abandon the rest of the text.
     virtual bool DeliverPcm(const platform::PcmFormat& format, std::span<const std::uint8_t> samples) = 0;
+    // Whether speech was stopped (a key was pressed), for engines that wait
+    // for their samples and must give up at once.
+    virtual bool StopRequested() { return false; }
 };
 
 // Says nothing; used when no engine is configured or the engine failed.
