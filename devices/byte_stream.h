@@ -29,8 +29,9 @@ enum class ReadStatus : uint8_t {
 
 class ByteStream : public DescriptorStream {
 public:
-    // Writes the text, then CR LF when asked: 0 when sent, else 1.
-    // Interrupted when the user stopped a write that could not go out.
+    // Writes the text, then CR LF when asked: Ok when it went out, Failed
+    // when it did not (the I/O status 1), Interrupted when the user stopped
+    // a write the peer was slow to take.
     [[nodiscard]] virtual ReadStatus Write(std::string_view text, bool line_end, const Cancel& cancel) = 0;
     // One line, without its LF and a CR before it. On failure `line` holds
     // what arrived.
