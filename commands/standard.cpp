@@ -4,7 +4,9 @@
 
 #include "commands/admin/family.h"
 #include "commands/files/family.h"
+#include "commands/net/family.h"
 #include "commands/screen/family.h"
+#include "commands/serial/family.h"
 #include "commands/speech/family.h"
 
 namespace palavrino::commands {
@@ -18,6 +20,8 @@ const interp::CommandSet& StandardCommands()
         RegisterAdminCommands(s);
         RegisterScreenCommands(s);
         RegisterSpeechCommands(s);
+        RegisterNetCommands(s);
+        RegisterSerialCommands(s);
         s.Finish();
         return s;
     }();

@@ -43,6 +43,15 @@ struct Descriptor {
     std::unique_ptr<DescriptorStream> stream;
 };
 
+// What the connections of one interpreter share: whether the script started
+// the network (INTERNET), and how long OBSERVA waits for a connection's
+// input, in microseconds (0 until the first client connection reads it from
+// the configuration).
+struct NetworkState {
+    bool started { false };
+    int poll_timeout_us { 0 };
+};
+
 class DescriptorTable {
 public:
     DescriptorTable();
@@ -72,6 +81,8 @@ public:
     int Close(int32_t n);
     // Closes every descriptor (interpreter reset and shut-down).
     void CloseAll();
+
+    NetworkState network;
 
 private:
     static size_t Index(int32_t n) { return static_cast<size_t>(n - CONSOLE_DESCRIPTOR); }

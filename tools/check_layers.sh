@@ -6,15 +6,16 @@
 #
 #   messages (0)                       texts only
 #   core, encoding, voice (1)          the standard library only
-#   devices, platform (2)              descriptor streams; OS interfaces and back ends
-#   console, interp (3)                screen, keys, speech; loading and running scripts
-#   commands (4)                       command families, above the interpreter
-#   app (5)                            the program, which picks the back ends
+#   platform (2)                       OS interfaces and their Linux back ends
+#   devices, console (3)               descriptor streams; screen, keys, speech
+#   interp (4)                         loading and running scripts
+#   commands (5)                       command families, above the interpreter
+#   app (6)                            the program, which picks the back ends
 set -euo pipefail
 src="$1"
 build="$2"
-declare -A rank=([messages]=0 [core]=1 [encoding]=1 [voice]=1 [devices]=2 [platform]=2 [console]=3 [interp]=3
-  [commands]=4 [app]=5)
+declare -A rank=([messages]=0 [core]=1 [encoding]=1 [voice]=1 [platform]=2 [devices]=3 [console]=3 [interp]=4
+  [commands]=5 [app]=6)
 failed=0
 
 # Includes of project headers, folder by folder.

@@ -6,6 +6,7 @@
 #include "commands/files/cmd_io.h"
 
 #include "core/machine.h"
+#include "devices/byte_stream.h"
 #include "devices/descriptors.h"
 #include "interp/command_helpers.h"
 #include "interp/runtime.h"
@@ -53,6 +54,30 @@ namespace {
     std::string Numbered(std::string_view message, int32_t n)
     {
         return std::string(message) + core::IntToText(n);
+    }
+
+    // ---- Byte streams (connections and serial ports) ----
+
+    // The connection or serial port open on n, or nullptr.
+    ByteStream* StreamAt(Runtime& rt, int32_t n)
+    {
+        const Descriptor& d = rt.descriptors.At(n);
+        return d.open ? dynamic_cast<ByteStream*>(d.stream.get()) : nullptr;
+    }
+
+    Cancel CancelOf(Runtime& rt)
+    {
+        return [&rt] { return rt.io.TakeInterrupt(); };
+    }
+
+    // A wait the user ended stops the run, as between lines.
+    bool Succeeded(Runtime& rt, ReadStatus s)
+    {
+        if (s == ReadStatus::Interrupted) {
+            IoStatus(rt) = 1;
+            ThrowInterrupted(rt);
+        }
+        return s == ReadStatus::Ok;
     }
 
     // ---- Keyboard ----
@@ -393,6 +418,47 @@ namespace {
         return true;
     }
 
+    // Lines, a byte or a list from a connection or serial port. The I/O status
+    // is 1 when a read failed: a time-out, the peer's end, an error.
+    bool ReadFromStream(Runtime& rt, ByteStream& stream, const ReadRequest& req, Value& value)
+    {
+        std::string text;
+        switch (req.State()) {
+        case ReadState::Line:
+            IoStatus(rt) = Succeeded(rt, stream.ReadLine(text, CancelOf(rt))) ? 0 : 1;
+            break;
+        case ReadState::Character: {
+            int byte = 0;
+            bool ok = Succeeded(rt, stream.ReadByte(byte, CancelOf(rt)));
+            IoStatus(rt) = ok ? 0 : 1;
+            if (ok)
+                text = CharText(byte);
+            break;
+        }
+        case ReadState::List: {
+            // Lines up to the terminator, or up to a failed read; the
+            // status tells when a terminator that was asked for never came.
+            std::vector<std::string> lines;
+            std::string line;
+            bool ended = false;
+            while (Succeeded(rt, stream.ReadLine(line, CancelOf(rt)))) {
+                if (req.has_terminator && line == req.terminator) {
+                    ended = true;
+                    break;
+                }
+                lines.push_back(req.upper ? core::UpperText(line) : line);
+            }
+            IoStatus(rt) = ended || (!req.has_terminator && !lines.empty()) ? 0 : 1;
+            value = core::ListFromLines(lines);
+            return true;
+        }
+        case ReadState::Json:
+            break;
+        }
+        value = Value::String(std::move(text));
+        return true;
+    }
+
     bool ReadFromConsole(Runtime& rt, const ReadRequest& req, Value& value)
     {
         switch (req.State()) {
@@ -424,7 +490,7 @@ namespace {
             source = ConsoleCharSource(rt.io, req.Quiet(), !req.password);
         } else {
             TextFile* file = rt.descriptors.FileAt(req.slot);
-            if (!file || !file->readable())
+            if (!StreamAt(rt, req.slot) && (!file || !file->readable()))
                 return Fail(rt, Numbered(MSG_PROCESSING_FAILED, req.slot));
             source = DescriptorCharSource(rt, req.slot);
         }
@@ -490,6 +556,10 @@ bool WriteToDescriptor(Runtime& rt, int32_t n, std::string_view text, bool line_
             rt.io.NewLine();
         return true;
     }
+    if (ByteStream* stream = StreamAt(rt, n)) {
+        IoStatus(rt) = Succeeded(rt, stream->Write(text, line_end, CancelOf(rt))) ? 0 : 1;
+        return true;
+    }
     TextFile* file = rt.descriptors.FileAt(n);
     if (!file)
         return Fail(rt, Numbered(MSG_PROCESSING_FAILED, n));
@@ -501,6 +571,16 @@ core::CharSource DescriptorCharSource(Runtime& rt, int32_t n)
 {
     if (n == CONSOLE_DESCRIPTOR)
         return ConsoleCharSource(rt.io, false, true);
+    if (StreamAt(rt, n)) {
+        // Each byte as it comes; the end when a read fails.
+        return [&rt, n] {
+            ByteStream* stream = StreamAt(rt, n);
+            int byte = -1;
+            if (!stream || !Succeeded(rt, stream->ReadByte(byte, CancelOf(rt))))
+                return -1;
+            return byte;
+        };
+    }
     DescriptorTable& table = rt.descriptors;
     return [&table, n] {
         TextFile* file = table.FileAt(n);
@@ -595,6 +675,8 @@ namespace {
             ok = ReadJson(rt, req, value);
         else if (req.slot == CONSOLE_DESCRIPTOR)
             ok = ReadFromConsole(rt, req, value);
+        else if (ByteStream* stream = StreamAt(rt, req.slot))
+            ok = ReadFromStream(rt, *stream, req, value);
         else
             ok = ReadFromFile(rt, req, value);
         if (!ok)
@@ -621,7 +703,11 @@ namespace {
             return false;
         // A file never has input waiting: what it holds is read at once. A
         // slot that is not open has nothing either.
-        bool waiting = n == CONSOLE_DESCRIPTOR && rt.io.KeyPressed();
+        bool waiting = false;
+        if (n == CONSOLE_DESCRIPTOR)
+            waiting = rt.io.KeyPressed();
+        else if (ByteStream* stream = StreamAt(rt, n))
+            waiting = stream->HasInput();
         return core::AssignTarget(rt, target, Value::Int(waiting ? 1 : 0));
     }
 

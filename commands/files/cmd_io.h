@@ -43,7 +43,8 @@ bool CheckDescriptorFree(interp::Runtime& rt, int32_t n);
 bool WriteToDescriptor(interp::Runtime& rt, int32_t n, std::string_view text, bool line_end, bool mute);
 // The characters of slot n one at a time, -1 at the end: for the console,
 // the lines typed, one after the other with nothing between them, until an
-// empty line; for a file, its characters with line ends.
+// empty line; for a file, its characters with line ends; for a connection
+// or a serial port, its bytes until a read fails (Ctrl+C unwinds the run).
 core::CharSource DescriptorCharSource(interp::Runtime& rt, int32_t n);
 
 } // namespace palavrino::devices
