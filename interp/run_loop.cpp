@@ -25,6 +25,12 @@ bool Runtime::RunLine(int32_t slot, int32_t line)
         lexer.NextToken();
         if (t.kind == core::TokenKind::Colon)
             lexer.NextToken();
+        // A second label where the command belongs ("@A @B") is no command.
+        if (t.kind == core::TokenKind::LabelWord) {
+            ReportError(line, "Esperava um comando");
+            s.failed = true;
+            return false;
+        }
     }
     if (t.kind == core::TokenKind::EndOfLine)
         return true;
