@@ -4,6 +4,7 @@
 // a line. Errors are reported and parsing goes on; the command that asked
 // for the expression decides whether its line fails.
 #include "core/char_tables.h"
+#include "core/int_math.h"
 #include "core/machine.h"
 #include "core/messages.h"
 #include "core/operators.h"
@@ -261,14 +262,16 @@ namespace {
                 Value value;
                 ParseLevel(value, 1);
                 if (a.is(ValueKind::Integer))
-                    auto_index = a.AsInt() + 1;
+                    auto_index = AddInt(a.AsInt(), 1);
                 if (a.is(ValueKind::Range)
                     && RangeLength(a.RangeFirst(), a.RangeSecond()) > MAX_RANGE_ELEMENTS)
                     m.ReportErrorHere(MSG_OUT_OF_MEMORY);
                 DictSetByValue(v.Dict(), a, value);
             } else {
                 DictSetByValue(v.Dict(), Value::Int(auto_index), a);
-                ++auto_index;
+                // Wraps, as the language's integers do: {2147483647: "a", "b"}
+                // gives "b" the key -2147483648.
+                auto_index = AddInt(auto_index, 1);
             }
             if (t.kind == TokenKind::RightBrace) {
                 lx.NextToken();
