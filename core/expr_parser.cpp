@@ -478,16 +478,25 @@ OpCode Machine::OperatorOf(const Value& v) const
     return OpCode::None;
 }
 
+// An expression cut short by the nesting limit gives no value at all, as a
+// too deep parenthesis does: a truncated list or dictionary, or a NAO that
+// saw only part of its argument, must not be stored as if it were whole.
 void Machine::ParseExpression(Value& v)
 {
     v.Clear();
+    const uint32_t overflows = expr_nesting_overflows;
     Parser(*this).ParseLevel(v, 1);
+    if (expr_nesting_overflows != overflows)
+        v.Clear();
 }
 
 void Machine::ParseRangeExpression(Value& v)
 {
     v.Clear();
+    const uint32_t overflows = expr_nesting_overflows;
     Parser(*this).ParseLevel(v, 0);
+    if (expr_nesting_overflows != overflows)
+        v.Clear();
 }
 
 void Machine::ParseExpressionAs(Value& v, ValueKind kind)
@@ -548,8 +557,15 @@ bool ParseTarget(Machine& m, TargetRec& t, bool allow_function)
     }
     t.entry = e;
     m.lexer.NextToken();
+    const uint32_t overflows = m.expr_nesting_overflows;
     while (tok.kind == TokenKind::Dot || tok.kind == TokenKind::LeftBracket)
         t.selectors.push_back(parser.Selector());
+    if (m.expr_nesting_overflows != overflows) {
+        // A selector cut short would name another element than the one written.
+        t.entry = nullptr;
+        t.selectors.clear();
+        return false;
+    }
     return true;
 }
 

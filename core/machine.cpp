@@ -143,6 +143,7 @@ NestingGuard::NestingGuard(Machine& m)
         // Everything the unwinding levels would add is a consequence of
         // this one error; stay quiet until the outermost level returns.
         m.expr_nesting_overflow = true;
+        ++m.expr_nesting_overflows;
         m.lexer.SkipRestOfLine();
     }
 }

@@ -138,6 +138,11 @@ public:
     // Set when MAX_EXPR_NESTING was passed; silences the errors that follow
     // from it until the outermost expression level has returned.
     bool expr_nesting_overflow { false };
+    // Counts the times MAX_EXPR_NESTING was passed. An expression during
+    // whose parse it moved was cut short, and has no value.
+    uint32_t expr_nesting_overflows { 0 };
+    // How many user-function bodies are running, one inside the other.
+    int user_call_depth { 0 };
     // Entries 1..EXEC_STACK_SIZE; entry 0 is never used. Fixed in size so
     // that cells inside it can be pointed at.
     std::vector<ExecRec> stack;
