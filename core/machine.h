@@ -67,6 +67,15 @@ class TerminateAbort final : public ScriptAbort {
 public:
     using ScriptAbort::ScriptAbort;
 };
+// The stack overflowed inside a user function. Every pending user-function
+// call ends at once, without running another line, so a runaway recursion
+// that calls itself again after a failed call (RETORNA f(n) + f(n)) reports
+// once instead of retrying at every level. The outermost call catches it and
+// gives "indefinido"; it never reaches the driver.
+class CallChainUnwind final : public ScriptAbort {
+public:
+    using ScriptAbort::ScriptAbort;
+};
 
 enum class BuiltinId : uint8_t {
     Abrearq = 0,
@@ -198,6 +207,9 @@ public:
     void SkipExpression();
     OpCode OperatorOf(const Value& v) const;
     bool CallFunction(std::string_view name, SymtbEntry* entry, Value& result, int argc, Value* args);
+    // After a stack overflow has been reported: ends every pending
+    // user-function call (see CallChainUnwind); returns when there is none.
+    void UnwindPendingCalls();
 
     // Resets stack, flags and counters (not the symbol table).
     void ResetRunState();
