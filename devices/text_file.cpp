@@ -3,6 +3,7 @@
 // line; character reads are served from the decoded line.
 #include "devices/text_file.h"
 
+#include "devices/file_safety.h"
 #include "encoding/encoding.h"
 
 #include <cerrno>
@@ -23,6 +24,10 @@ namespace {
 std::unique_ptr<TextFile> TextFile::Open(const std::string& name, FileMode mode, int& error)
 {
     error = 0;
+    if (NameHoldsNul(name)) {
+        error = EINVAL;
+        return nullptr;
+    }
     std::string path = encoding::Cp1252ToUtf8(name);
     if (path.empty()) {
         error = ENOENT;
