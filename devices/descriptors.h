@@ -73,6 +73,10 @@ public:
     // Closes every descriptor (interpreter reset and shut-down).
     void CloseAll();
 
+    // The script read the I/O status `status`: failed writes it reported
+    // count as seen (TextFile::AcknowledgeWriteFailure).
+    void AcknowledgeWriteFailures(int status);
+
 private:
     static size_t Index(int32_t n) { return static_cast<size_t>(n - CONSOLE_DESCRIPTOR); }
     Descriptor& Slot(int32_t n) { return m_slots[Index(n)]; }

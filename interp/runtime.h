@@ -145,6 +145,10 @@ public:
         std::string text;
     };
     RunResult RunScriptFile(const std::string& name, const std::string& label);
+    // At the end of a run: reports and closes every file whose writes
+    // failed without the script reading the failure (CHECA). False when
+    // there was one: data was lost, and the run must not end as a success.
+    bool CloseFilesThatLostData();
 
     // ---- core::Machine ----
     int32_t CurrentLine() const override;
