@@ -3,6 +3,7 @@
 // frame base - k and leaves its result in the return record. The caller's
 // lexer cursor is saved around the call, because a user function's body
 // re-positions the one cursor on its own lines.
+#include "core/invariants.h"
 #include "core/machine.h"
 #include "core/messages.h"
 
@@ -54,6 +55,7 @@ bool Machine::CallFunction(std::string_view name, SymtbEntry* entry, Value& resu
     result = Value::Undefined();
     if (check_only)
         return true;
+    CheckStackDiscipline(*this);
     if (!entry) {
         ReportErrorHere("A fun\xE7\xE3o \"" + std::string(name) + "\" n\xE3o foi definida");
         return false;
@@ -115,6 +117,9 @@ bool Machine::CallFunction(std::string_view name, SymtbEntry* entry, Value& resu
                     ReportErrorHere(MSG_STACK_CORRUPT);
                 PopTo(stack_top - 1);
             }
+            PL_INVARIANT(stack_top == t0 && frame_base == caller_frame);
+            CheckStackDiscipline(*this);
+            CheckTokenCursor(lexer.tok);
             return true;
         }
     }
@@ -126,6 +131,8 @@ bool Machine::CallFunction(std::string_view name, SymtbEntry* entry, Value& resu
     RestoreNextLine(call_line);
     lexer.tok = saved_token;
     result = Value::Undefined();
+    CheckStackDiscipline(*this);
+    CheckTokenCursor(lexer.tok);
     return false;
 }
 
