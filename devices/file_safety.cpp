@@ -71,6 +71,18 @@ ReplaceStep ReplaceWholeFile(const fs::path& target, const std::function<int(std
         error = EISDIR;
         return ReplaceStep::Open;
     }
+    // A file we may not write stays refused, as writing it in place was: the
+    // rename would otherwise replace it all the same. Opening it to append
+    // changes nothing in it.
+    if (fs::exists(real, ec)) {
+        errno = 0;
+        std::FILE* probe = std::fopen(real.c_str(), "ab");
+        if (!probe) {
+            error = ErrorOr(EACCES);
+            return ReplaceStep::Open;
+        }
+        std::fclose(probe);
+    }
     fs::path temp;
     std::FILE* f = CreateBeside(real, temp, error);
     if (!f)

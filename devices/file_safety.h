@@ -35,8 +35,9 @@ enum class ReplaceStep : uint8_t {
 // or an error code) and renames it over `target`, which then holds the new
 // data whole. On any failure the target keeps its old contents and the
 // temporary file is removed; `error` holds the error code. A target that is
-// a symbolic link has the file it points at replaced, and an existing
-// target's permissions carry over to its replacement.
+// a symbolic link has the file it points at replaced, an existing target's
+// permissions carry over to its replacement, and a target we may not write
+// is refused (Open). Other hard links to the target keep the old data.
 [[nodiscard]] ReplaceStep ReplaceWholeFile(
     const std::filesystem::path& target, const std::function<int(std::FILE*)>& write, int& error);
 

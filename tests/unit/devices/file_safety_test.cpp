@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <set>
 #include <string>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace palavrino::devices;
@@ -89,6 +90,22 @@ TEST(ReplaceWholeFile, AFolderOrAMissingFolderCannotBeReplaced)
     EXPECT_EQ(ReplaceWholeFile(dir.Path() / "falta" / "x.txt", never, error), ReplaceStep::Open);
     EXPECT_EQ(error, ENOENT);
     EXPECT_EQ(Names(dir.Path()), (std::set<std::string> { "pasta" }));
+}
+
+TEST(ReplaceWholeFile, AFileWeMayNotWriteIsRefused)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "the superuser may write any file";
+    TempDir dir;
+    const fs::path target = dir.Write("leitura.txt", "protegido");
+    fs::permissions(target, fs::perms::owner_read);
+    int error = 0;
+    EXPECT_EQ(ReplaceWholeFile(
+                  target, [](std::FILE* f) { return WriteText(f, "x"); }, error),
+        ReplaceStep::Open);
+    EXPECT_EQ(error, EACCES);
+    EXPECT_EQ(TempDir::Read(target), "protegido");
+    EXPECT_EQ(Names(dir.Path()), (std::set<std::string> { "leitura.txt" }));
 }
 
 TEST(FileNames, ANameHoldingANulByteOpensNothing)
