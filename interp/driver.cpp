@@ -135,7 +135,7 @@ namespace {
             io.Write("> ");
             HostIo::LineRead in = io.ReadLine(255);
             if (in.key == KEY_ESCAPE || Trim(in.text).empty())
-                return 0;
+                return rt.CloseFilesThatLostData() ? 0 : static_cast<int>(Outcome::Failed);
             try {
                 rt.RunInteractiveLine(in.text);
             } catch (const core::ScriptAbort& abort) {
