@@ -2,22 +2,23 @@
 // it for the keys the program reads, with and without the "@" shorthands
 // and the legacy fallback, and converts every value as a number.
 #include "console/config.h"
+#include "fuzz/scratch_file.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 #include <utility>
 
 namespace {
 
+using namespace palavrino;
+
 const std::filesystem::path& ScratchFile()
 {
-    static const std::filesystem::path file = std::filesystem::temp_directory_path()
-        / ("palavrino-fuzz-" + std::to_string(std::random_device {}()) + ".ini");
-    return file;
+    static const fuzz::ScratchFile file(".ini");
+    return file.Path();
 }
 
 // Section and key pairs the program asks for, and a few odd ones.

@@ -5,6 +5,7 @@
 // the machine (or read devices forever) are made inert first: the fuzzer
 // runs with the rights of whoever starts it.
 #include "fuzz/fuzz_host_io.h"
+#include "fuzz/scratch_file.h"
 #include "interp/runtime.h"
 
 #include <cstddef>
@@ -12,7 +13,6 @@
 #include <filesystem>
 #include <fstream>
 #include <pthread.h>
-#include <random>
 #include <string>
 
 namespace {
@@ -27,9 +27,8 @@ constexpr size_t SCRIPT_STACK_BYTES = size_t { 1 } << 30;
 
 const std::filesystem::path& ScratchFile()
 {
-    static const std::filesystem::path file = std::filesystem::temp_directory_path()
-        / ("palavrino-fuzz-" + std::to_string(std::random_device {}()) + ".pro");
-    return file;
+    static const fuzz::ScratchFile file(".pro");
+    return file.Path();
 }
 
 bool SkipLine(interp::Runtime& rt)
