@@ -10,4 +10,6 @@ endif()
 # libFuzzer's own main.
 if(PL_FUZZ)
   add_compile_options(-fsanitize=fuzzer-no-link)
+  # The fuzzers check the interpreter's internal invariants too.
+  add_compile_definitions(PL_CHECK_INVARIANTS)
 endif()

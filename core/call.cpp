@@ -3,16 +3,59 @@
 // frame base - k and leaves its result in the return record. The caller's
 // lexer cursor is saved around the call, because a user function's body
 // re-positions the one cursor on its own lines.
+#include "core/invariants.h"
 #include "core/machine.h"
 #include "core/messages.h"
 
 namespace palavrino::core {
+
+namespace {
+
+    // Counts a running user-function body for as long as it runs, however it
+    // ends.
+    class CallDepthGuard {
+    public:
+        explicit CallDepthGuard(Machine& m)
+            : m_machine(m)
+        {
+            ++m.user_call_depth;
+        }
+        ~CallDepthGuard() { --m_machine.user_call_depth; }
+        CallDepthGuard(const CallDepthGuard&) = delete;
+        CallDepthGuard& operator=(const CallDepthGuard&) = delete;
+
+    private:
+        Machine& m_machine;
+    };
+
+    // Runs a user function's body. The outermost call ends the chain that a
+    // stack overflow unwinds; the call's failure path then restores the
+    // caller, as for any failed call. The switches a handler may have turned
+    // while the chain ran come back as the caller had them.
+    bool RunUserFunction(Machine& m, SymtbEntry& entry)
+    {
+        CallDepthGuard depth(m);
+        if (m.user_call_depth > 1)
+            return m.RunFunctionBody(entry);
+        const bool reporting = m.error_reporting;
+        const bool check_only = m.check_only;
+        try {
+            return m.RunFunctionBody(entry);
+        } catch (const CallChainUnwind&) {
+            m.error_reporting = reporting;
+            m.check_only = check_only;
+            return false;
+        }
+    }
+
+} // namespace
 
 bool Machine::CallFunction(std::string_view name, SymtbEntry* entry, Value& result, int argc, Value* args)
 {
     result = Value::Undefined();
     if (check_only)
         return true;
+    CheckStackDiscipline(*this);
     if (!entry) {
         ReportErrorHere("A fun\xE7\xE3o \"" + std::string(name) + "\" n\xE3o foi definida");
         return false;
@@ -20,6 +63,7 @@ bool Machine::CallFunction(std::string_view name, SymtbEntry* entry, Value& resu
     const int32_t t0 = stack_top;
     if (t0 + argc + 1 > EXEC_STACK_SIZE) {
         ReportErrorHere(MSG_CALL_STACK_OVERFLOW);
+        UnwindPendingCalls();
         return false;
     }
     const int32_t caller_slot = current_slot;
@@ -49,7 +93,7 @@ bool Machine::CallFunction(std::string_view name, SymtbEntry* entry, Value& resu
     current_function = entry;
     bool ok;
     if (entry->kind == SymbolKind::UserFunction)
-        ok = RunFunctionBody(*entry);
+        ok = RunUserFunction(*this, *entry);
     else
         ok = entry->native && entry->native(*this);
 
@@ -73,6 +117,9 @@ bool Machine::CallFunction(std::string_view name, SymtbEntry* entry, Value& resu
                     ReportErrorHere(MSG_STACK_CORRUPT);
                 PopTo(stack_top - 1);
             }
+            PL_INVARIANT(stack_top == t0 && frame_base == caller_frame);
+            CheckStackDiscipline(*this);
+            CheckTokenCursor(lexer.tok);
             return true;
         }
     }
@@ -84,6 +131,8 @@ bool Machine::CallFunction(std::string_view name, SymtbEntry* entry, Value& resu
     RestoreNextLine(call_line);
     lexer.tok = saved_token;
     result = Value::Undefined();
+    CheckStackDiscipline(*this);
+    CheckTokenCursor(lexer.tok);
     return false;
 }
 

@@ -4,6 +4,7 @@
 // a line. Errors are reported and parsing goes on; the command that asked
 // for the expression decides whether its line fails.
 #include "core/char_tables.h"
+#include "core/int_math.h"
 #include "core/machine.h"
 #include "core/messages.h"
 #include "core/operators.h"
@@ -261,14 +262,16 @@ namespace {
                 Value value;
                 ParseLevel(value, 1);
                 if (a.is(ValueKind::Integer))
-                    auto_index = a.AsInt() + 1;
+                    auto_index = AddInt(a.AsInt(), 1);
                 if (a.is(ValueKind::Range)
                     && RangeLength(a.RangeFirst(), a.RangeSecond()) > MAX_RANGE_ELEMENTS)
                     m.ReportErrorHere(MSG_OUT_OF_MEMORY);
                 DictSetByValue(v.Dict(), a, value);
             } else {
                 DictSetByValue(v.Dict(), Value::Int(auto_index), a);
-                ++auto_index;
+                // Wraps, as the language's integers do: {2147483647: "a", "b"}
+                // gives "b" the key -2147483648.
+                auto_index = AddInt(auto_index, 1);
             }
             if (t.kind == TokenKind::RightBrace) {
                 lx.NextToken();
@@ -475,16 +478,25 @@ OpCode Machine::OperatorOf(const Value& v) const
     return OpCode::None;
 }
 
+// An expression cut short by the nesting limit gives no value at all, as a
+// too deep parenthesis does: a truncated list or dictionary, or a NAO that
+// saw only part of its argument, must not be stored as if it were whole.
 void Machine::ParseExpression(Value& v)
 {
     v.Clear();
+    const uint32_t overflows = expr_nesting_overflows;
     Parser(*this).ParseLevel(v, 1);
+    if (expr_nesting_overflows != overflows)
+        v.Clear();
 }
 
 void Machine::ParseRangeExpression(Value& v)
 {
     v.Clear();
+    const uint32_t overflows = expr_nesting_overflows;
     Parser(*this).ParseLevel(v, 0);
+    if (expr_nesting_overflows != overflows)
+        v.Clear();
 }
 
 void Machine::ParseExpressionAs(Value& v, ValueKind kind)
@@ -545,8 +557,15 @@ bool ParseTarget(Machine& m, TargetRec& t, bool allow_function)
     }
     t.entry = e;
     m.lexer.NextToken();
+    const uint32_t overflows = m.expr_nesting_overflows;
     while (tok.kind == TokenKind::Dot || tok.kind == TokenKind::LeftBracket)
         t.selectors.push_back(parser.Selector());
+    if (m.expr_nesting_overflows != overflows) {
+        // A selector cut short would name another element than the one written.
+        t.entry = nullptr;
+        t.selectors.clear();
+        return false;
+    }
     return true;
 }
 

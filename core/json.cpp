@@ -6,6 +6,7 @@
 #include "core/char_tables.h"
 #include "core/machine.h"
 #include "core/messages.h"
+#include "messages/json.h"
 
 #include <array>
 #include <cstdint>
@@ -401,7 +402,11 @@ namespace {
                 if (code <= 0)
                     break;
                 if (buffer.size() >= MAX_JSON_TEXT) {
-                    m.ConsoleLine(MSG_OUT_OF_MEMORY);
+                    // Not a lack of memory: the reader's own limit, named so
+                    // the user knows what to change.
+                    m.ConsoleLine(std::string(msg::MSG_JSON_TOO_LONG)
+                        + IntToText(static_cast<int32_t>(MAX_JSON_TEXT / (1024u * 1024u)))
+                        + std::string(msg::MSG_JSON_TOO_LONG_UNIT));
                     return false;
                 }
                 char c = code == '\n' ? ' ' : static_cast<char>(code);

@@ -27,6 +27,8 @@ using CodeNamePredicate = std::function<bool(std::string_view word)>;
 
 // A JSON value this large is no document a script handles; stopping here
 // keeps an endless stream from taking all memory before anything is parsed.
+// The message that refuses a longer text names this limit, in whole
+// megabytes.
 constexpr size_t MAX_JSON_TEXT = 16u * 1024u * 1024u;
 // Brackets nest at most as deep as values can be shown and compared; the
 // parser recurses once per level, so deeper text is refused before parsing.

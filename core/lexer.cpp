@@ -3,6 +3,7 @@
 #include "core/lexer.h"
 
 #include "core/char_tables.h"
+#include "core/invariants.h"
 #include "core/messages.h"
 #include "core/value.h"
 
@@ -10,6 +11,7 @@ namespace palavrino::core {
 
 void Lexer::StartLine(int32_t line_number, const char* text, size_t length)
 {
+    PL_INVARIANT(text[length] == '\n');
     tok.line_number = line_number;
     tok.line_start = text;
     tok.position = text;

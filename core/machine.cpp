@@ -101,11 +101,18 @@ bool Machine::PushExec()
 {
     if (stack_top >= EXEC_STACK_SIZE) {
         ReportErrorHere(MSG_EXEC_STACK_OVERFLOW);
+        UnwindPendingCalls();
         return false;
     }
     ++stack_top;
     stack[stack_top] = ExecRec {};
     return true;
+}
+
+void Machine::UnwindPendingCalls()
+{
+    if (user_call_depth > 0)
+        throw CallChainUnwind(std::string(MSG_CALL_STACK_OVERFLOW));
 }
 
 void Machine::PopTo(int32_t top)
@@ -126,6 +133,7 @@ void Machine::ResetRunState()
     check_only = false;
     expr_nesting = 0;
     expr_nesting_overflow = false;
+    user_call_depth = 0;
     heap = HeapStats {};
 }
 
@@ -145,6 +153,7 @@ NestingGuard::NestingGuard(Machine& m)
         // Everything the unwinding levels would add is a consequence of
         // this one error; stay quiet until the outermost level returns.
         m.expr_nesting_overflow = true;
+        ++m.expr_nesting_overflows;
         m.lexer.SkipRestOfLine();
     }
 }

@@ -67,6 +67,15 @@ class TerminateAbort final : public ScriptAbort {
 public:
     using ScriptAbort::ScriptAbort;
 };
+// The stack overflowed inside a user function. Every pending user-function
+// call ends at once, without running another line, so a runaway recursion
+// that calls itself again after a failed call (RETORNA f(n) + f(n)) reports
+// once instead of retrying at every level. The outermost call catches it and
+// gives "indefinido"; it never reaches the driver.
+class CallChainUnwind final : public ScriptAbort {
+public:
+    using ScriptAbort::ScriptAbort;
+};
 
 enum class BuiltinId : uint8_t {
     Abrearq = 0,
@@ -142,6 +151,11 @@ public:
     // Set when MAX_EXPR_NESTING was passed; silences the errors that follow
     // from it until the outermost expression level has returned.
     bool expr_nesting_overflow { false };
+    // Counts the times MAX_EXPR_NESTING was passed. An expression during
+    // whose parse it moved was cut short, and has no value.
+    uint32_t expr_nesting_overflows { 0 };
+    // How many user-function bodies are running, one inside the other.
+    int user_call_depth { 0 };
     // Entries 1..EXEC_STACK_SIZE; entry 0 is never used. Fixed in size so
     // that cells inside it can be pointed at.
     std::vector<ExecRec> stack;
@@ -197,6 +211,9 @@ public:
     void SkipExpression();
     OpCode OperatorOf(const Value& v) const;
     bool CallFunction(std::string_view name, SymtbEntry* entry, Value& result, int argc, Value* args);
+    // After a stack overflow has been reported: ends every pending
+    // user-function call (see CallChainUnwind); returns when there is none.
+    void UnwindPendingCalls();
 
     // Resets stack, flags and counters (not the symbol table).
     void ResetRunState();

@@ -66,6 +66,13 @@ void DescriptorTable::CloseAll()
         static_cast<void>(Close(n));
 }
 
+void DescriptorTable::AcknowledgeWriteFailures(int status)
+{
+    for (int32_t n = FIRST_DESCRIPTOR; n <= LAST_DESCRIPTOR; ++n)
+        if (TextFile* f = FileAt(n))
+            f->AcknowledgeWriteFailure(status);
+}
+
 int ReadJsonFile(core::Machine& m, const std::string& name, core::Value& result)
 {
     result.Clear();

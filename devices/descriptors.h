@@ -82,6 +82,9 @@ public:
     // Closes every descriptor (interpreter reset and shut-down).
     void CloseAll();
 
+    // The script read the I/O status `status`: failed writes it reported
+    // count as seen (TextFile::AcknowledgeWriteFailure).
+    void AcknowledgeWriteFailures(int status);
     NetworkState network;
 
 private:

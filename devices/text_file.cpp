@@ -3,6 +3,7 @@
 // line; character reads are served from the decoded line.
 #include "devices/text_file.h"
 
+#include "devices/file_safety.h"
 #include "encoding/encoding.h"
 
 #include <cerrno>
@@ -23,6 +24,10 @@ namespace {
 std::unique_ptr<TextFile> TextFile::Open(const std::string& name, FileMode mode, int& error)
 {
     error = 0;
+    if (NameHoldsNul(name)) {
+        error = EINVAL;
+        return nullptr;
+    }
     std::string path = encoding::Cp1252ToUtf8(name);
     if (path.empty()) {
         error = ENOENT;
@@ -42,7 +47,7 @@ std::unique_ptr<TextFile> TextFile::Open(const std::string& name, FileMode mode,
         error = LastError(ENOENT);
         return nullptr;
     }
-    return std::unique_ptr<TextFile>(new TextFile(f, mode));
+    return std::unique_ptr<TextFile>(new TextFile(f, mode, name));
 }
 
 TextFile::~TextFile()
@@ -158,14 +163,11 @@ int TextFile::Write(std::string_view text, bool line_end)
     if (line_end)
         out += '\n';
     errno = 0;
-    if (!out.empty() && std::fwrite(out.data(), 1, out.size(), m_file) != out.size()) {
+    if ((!out.empty() && std::fwrite(out.data(), 1, out.size(), m_file) != out.size())
+        || std::fflush(m_file) != 0) {
         int code = LastError(EIO);
         std::clearerr(m_file);
-        return code;
-    }
-    if (std::fflush(m_file) != 0) {
-        int code = LastError(EIO);
-        std::clearerr(m_file);
+        m_unread_write_failure = code;
         return code;
     }
     return 0;

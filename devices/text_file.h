@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace palavrino::devices {
@@ -61,10 +62,24 @@ public:
     int Write(std::string_view text, bool line_end);
     int Close() override;
 
+    // The name the file was opened by, as the script gave it.
+    const std::string& name() const { return m_name; }
+    // The error code of a failed write that the script has not read yet,
+    // or 0. Data was lost then; closing the file must not pass in silence.
+    int unread_write_failure() const { return m_unread_write_failure; }
+    // The script read the I/O status `status` (CHECA): a failure with that
+    // code counts as seen.
+    void AcknowledgeWriteFailure(int status)
+    {
+        if (status != 0 && status == m_unread_write_failure)
+            m_unread_write_failure = 0;
+    }
+
 private:
-    TextFile(std::FILE* file, FileMode mode)
+    TextFile(std::FILE* file, FileMode mode, std::string name)
         : m_file(file)
         , m_mode(mode)
+        , m_name(std::move(name))
     {
     }
     // Reads the next raw line; 0, IO_END_OF_FILE or an error code.
@@ -72,6 +87,8 @@ private:
 
     std::FILE* m_file { nullptr };
     FileMode m_mode { FileMode::Read };
+    std::string m_name;
+    int m_unread_write_failure { 0 };
     // The decoded part of the current line not yet handed out, after a
     // character read.
     std::string m_pending;

@@ -7,6 +7,7 @@
 #include "core/messages.h"
 #include "interp/runtime.h"
 #include "interp/script_search.h"
+#include "messages/files.h"
 
 #include <array>
 #include <new>
@@ -134,7 +135,7 @@ namespace {
             io.Write("> ");
             HostIo::LineRead in = io.ReadLine(255);
             if (in.key == KEY_ESCAPE || Trim(in.text).empty())
-                return 0;
+                return rt.CloseFilesThatLostData() ? 0 : static_cast<int>(Outcome::Failed);
             try {
                 rt.RunInteractiveLine(in.text);
             } catch (const core::ScriptAbort& abort) {
@@ -234,7 +235,23 @@ Runtime::RunResult Runtime::RunScriptFile(const std::string& name, const std::st
     }
     r.line = Slot().current_line;
     r.text = line_text(current_slot, r.line);
+    if (!CloseFilesThatLostData())
+        r.outcome = Outcome::Failed;
     return r;
+}
+
+bool Runtime::CloseFilesThatLostData()
+{
+    bool all_written = true;
+    for (int32_t n = devices::FIRST_DESCRIPTOR; n <= devices::LAST_DESCRIPTOR; ++n) {
+        devices::TextFile* file = descriptors.FileAt(n);
+        if (!file || file->unread_write_failure() == 0)
+            continue;
+        ReportError(0, std::string(msg::MSG_FILE_WRITE_FAILED) + file->name());
+        static_cast<void>(descriptors.Close(n));
+        all_written = false;
+    }
+    return all_written;
 }
 
 int RunProgram(Runtime& rt, const std::vector<std::string>& args)

@@ -1,13 +1,16 @@
 // Loading scripts into slots: one line record per physical line, with "&"
 // continuation lines joined to their head, and freeing slots again. A script
 // file that is valid UTF-8 is converted to Windows-1252 as it is read; any
-// other file is taken as Windows-1252 bytes already.
+// other file is taken as Windows-1252 bytes already. A UTF-8 byte-order mark
+// at the start is dropped either way.
 #include "core/char_tables.h"
 #include "encoding/encoding.h"
 #include "interp/runtime.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 namespace palavrino::interp {
@@ -29,6 +32,61 @@ namespace {
                 --stop;
             lines.emplace_back(text, start, stop - start);
             start = end + 1;
+        }
+        return lines;
+    }
+
+    // Stands for a character that Windows-1252 cannot hold, outside string
+    // literals: ASCII's "substitute", a byte the lexer reports as invalid
+    // and steps over. ("?" would read as the end of the line and silently
+    // drop the rest of it.)
+    constexpr char UNREPRESENTABLE = 0x1A;
+
+    constexpr std::string_view UTF8_BOM = "\xEF\xBB\xBF";
+
+    // Converts one UTF-8 line to Windows-1252, following string literals as
+    // the lexer does (either quote opens one, the same quote closes it):
+    // inside one a character without a Windows-1252 byte becomes "?", as
+    // text read from files does; outside, UNREPRESENTABLE. `quote` carries
+    // an open literal into a continuation line, which is joined to it.
+    std::string Utf8LineToCp1252(std::string_view line, char& quote)
+    {
+        std::string out;
+        out.reserve(line.size());
+        size_t i = 0;
+        while (i < line.size()) {
+            std::optional<encoding::Utf8Char> ch = encoding::DecodeUtf8Char(line.substr(i));
+            if (!ch) {
+                // The whole file was checked to be UTF-8; keep the byte.
+                out += line[i++];
+                continue;
+            }
+            i += ch->length;
+            std::optional<std::uint8_t> byte = encoding::CodePointToCp1252(ch->code_point);
+            char c = byte ? static_cast<char>(*byte) : (quote != 0 ? '?' : UNREPRESENTABLE);
+            if (quote == 0 && (c == '"' || c == '\''))
+                quote = c;
+            else if (quote != 0 && c == quote)
+                quote = 0;
+            out += c;
+        }
+        return out;
+    }
+
+    // The file's lines in Windows-1252, a leading byte-order mark removed.
+    std::vector<std::string> DecodeScriptLines(std::string_view text)
+    {
+        if (text.substr(0, UTF8_BOM.size()) == UTF8_BOM)
+            text.remove_prefix(UTF8_BOM.size());
+        std::vector<std::string> lines = SplitLines(std::string(text));
+        bool non_ascii = std::any_of(text.begin(), text.end(), [](char c) { return (c & 0x80) != 0; });
+        if (!non_ascii || !encoding::IsValidUtf8(text))
+            return lines;
+        char quote = 0;
+        for (std::string& line : lines) {
+            if (line.empty() || line[0] != '&')
+                quote = 0;
+            line = Utf8LineToCp1252(line, quote);
         }
         return lines;
     }
@@ -136,6 +194,9 @@ namespace {
 
 int32_t Runtime::LoadScriptFile(const std::string& name)
 {
+    // The system would read the name only up to a NUL, and run another script.
+    if (name.find('\0') != std::string::npos)
+        return -1;
     std::string full = FullPathOf(name);
     int32_t free_slot = -1;
     for (int32_t i = 1; i < MAX_SLOTS; ++i) {
@@ -147,18 +208,23 @@ int32_t Runtime::LoadScriptFile(const std::string& name)
     }
     if (free_slot < 0)
         return -1;
-    std::ifstream in(full, std::ios::binary);
     std::error_code ec;
-    if (!in || std::filesystem::is_directory(full, ec))
+    // A device (/dev/zero, a terminal) is no script: reading it whole would
+    // never end. Pipes stay allowed (a script given as <(...)).
+    std::filesystem::file_status kind = std::filesystem::status(full, ec);
+    if (std::filesystem::is_directory(kind) || std::filesystem::is_character_file(kind)
+        || std::filesystem::is_block_file(kind))
+        return -1;
+    std::ifstream in(full, std::ios::binary);
+    if (!in)
         return -1;
     std::ostringstream buffer;
     buffer << in.rdbuf();
     if (in.bad())
         return -1;
-    std::string text = encoding::DecodeTextLine(buffer.str());
     bool cmd_script = core::UpperText(name.size() >= 4 ? name.substr(name.size() - 4) : name) == ".CMD";
     ScriptRec& s = SlotAt(free_slot);
-    FillSlot(s, SplitLines(text), cmd_script);
+    FillSlot(s, DecodeScriptLines(buffer.str()), cmd_script);
     s.full_path = full;
     s.file_name = encoding::DecodeTextLine(std::filesystem::path(full).filename().string());
     return free_slot;

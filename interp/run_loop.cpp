@@ -1,12 +1,25 @@
 // The run loop: takes a slot's lines in order, scans each afresh, hands it
 // to its command's handler, and follows the next-line links the handlers
 // set. The user's interrupt is polled before every line.
+#include "core/invariants.h"
 #include "core/messages.h"
 #include "interp/runtime.h"
 
 #include <cassert>
 
 namespace palavrino::interp {
+
+// The slot a line runs in is the current one and holds a script whose line
+// records keep the lexer's line-end contract.
+void Runtime::CheckRunningSlot([[maybe_unused]] int32_t slot, [[maybe_unused]] const CodeRec& rec) const
+{
+    PL_INVARIANT(slot == current_slot && slot >= 0 && slot < MAX_SLOTS);
+    PL_INVARIANT(!slots[static_cast<size_t>(slot)].free);
+    PL_INVARIANT(slots[static_cast<size_t>(slot)].lines.size()
+        == static_cast<size_t>(slots[static_cast<size_t>(slot)].last_line) + 1);
+    PL_INVARIANT(rec.length >= 0 && rec.text.size() == static_cast<size_t>(rec.length) + 1);
+    PL_INVARIANT(rec.text.back() == '\n');
+}
 
 bool Runtime::RunLine(int32_t slot, int32_t line)
 {
@@ -16,6 +29,7 @@ bool Runtime::RunLine(int32_t slot, int32_t line)
         return false;
     }
     CodeRec& rec = s.lines[static_cast<size_t>(line)];
+    CheckRunningSlot(slot, rec);
     lexer.StartLine(line, rec.text.data(), static_cast<size_t>(rec.length));
     if (line > 0)
         s.next_line = rec.next;
@@ -27,6 +41,12 @@ bool Runtime::RunLine(int32_t slot, int32_t line)
         lexer.NextToken();
         if (t.kind == core::TokenKind::Colon)
             lexer.NextToken();
+        // A second label where the command belongs ("@A @B") is no command.
+        if (t.kind == core::TokenKind::LabelWord) {
+            ReportError(line, "Esperava um comando");
+            s.failed = true;
+            return false;
+        }
     }
     if (t.kind == core::TokenKind::EndOfLine)
         return true;
@@ -65,6 +85,8 @@ bool Runtime::RunLine(int32_t slot, int32_t line)
     // the driver names it with "Erro de execução na linha N" and its text.
     assert(ok || reports_made != reports_before || s.io_status != 0 || entry == expression_entry
         || entry == assignment_entry);
+    core::CheckStackDiscipline(*this);
+    core::CheckTokenCursor(lexer.tok);
     if (!lexer.AtEnd())
         ReportErrorHere("A linha deveria terminar onde aparece \"" + std::string(t.raw) + "\"");
     s.failed = !ok;

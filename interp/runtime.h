@@ -139,6 +139,10 @@ public:
         std::string text;
     };
     RunResult RunScriptFile(const std::string& name, const std::string& label);
+    // At the end of a run: reports and closes every file whose writes
+    // failed without the script reading the failure (CHECA). False when
+    // there was one: data was lost, and the run must not end as a success.
+    bool CloseFilesThatLostData();
 
     // ---- core::Machine ----
     int32_t CurrentLine() const override;
@@ -151,6 +155,8 @@ public:
 private:
     void EnterCommands();
     bool RunLines(SymtbEntry* returning_from);
+    // Debug builds: the invariants of the slot a line is about to run in.
+    void CheckRunningSlot(int32_t slot, const CodeRec& rec) const;
     std::deque<SymtbEntry> m_special_entries;
 };
 

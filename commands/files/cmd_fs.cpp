@@ -5,14 +5,17 @@
 // status alone.
 #include "commands/files/cmd_fs.h"
 
+#include "devices/file_safety.h"
 #include "encoding/encoding.h"
 #include "interp/command_helpers.h"
 #include "interp/runtime.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 namespace palavrino::devices {
 
@@ -190,6 +193,8 @@ namespace {
         if (!IsNonEmptyString(from) || !IsNonEmptyString(to))
             return Fail(rt, "Esperava dois nomes de arquivos para o comando RENOMEIA");
         bool quiet = TakeAmpersand(rt);
+        if (NameHoldsNul(from.Text()) || NameHoldsNul(to.Text()))
+            return OperationFailed(rt, quiet, "Erro na renomea\xE7\xE3o do arquivo " + from.Text());
         fs::path source = NativePath(from.Text());
         fs::path target = NativePath(to.Text());
         std::error_code ec;
@@ -218,33 +223,49 @@ namespace {
         if (!IsNonEmptyString(from) || !IsNonEmptyString(to))
             return Fail(rt, "Esperava nomes de arquivos para o comando REPLICA");
         bool quiet = TakeAmpersand(rt);
-        fs::path source = NativePath(from.Text());
-        fs::path target = NativePath(to.Text());
+        std::optional<fs::path> source = NativeFilePath(from.Text());
+        std::optional<fs::path> target = NativeFilePath(to.Text());
         std::error_code ec;
-        // Opening the destination empties it: copying a file onto itself would
-        // lose it entirely.
-        if (fs::equivalent(source, target, ec))
+        if (source && target && fs::equivalent(*source, *target, ec))
             return OperationFailed(rt, quiet, "Origem e destino s\xE3o o mesmo arquivo: " + to.Text());
-        FilePtr in(std::fopen(source.c_str(), "rb"));
-        if (!in || fs::is_directory(source, ec))
+        FilePtr in(source ? std::fopen(source->c_str(), "rb") : nullptr);
+        if (!in || fs::is_directory(*source, ec))
             return OperationFailed(rt, quiet, "Erro na abertura do arquivo " + from.Text());
-        FilePtr out(std::fopen(target.c_str(), "wb"));
-        if (!out)
+        if (!target)
             return OperationFailed(rt, quiet, "Erro na abertura do arquivo " + to.Text());
-        std::vector<char> block(COPY_BLOCK_BYTES);
-        for (;;) {
-            size_t got = std::fread(block.data(), 1, block.size(), in.get());
-            if (got < block.size() && std::ferror(in.get()))
+        // The destination is replaced only once the copy is whole, so a
+        // failure part way (a full disk) leaves it as it was.
+        bool read_failed = false;
+        auto copy = [&in, &read_failed](std::FILE* out) {
+            std::vector<char> block(COPY_BLOCK_BYTES);
+            for (;;) {
+                errno = 0;
+                size_t got = std::fread(block.data(), 1, block.size(), in.get());
+                if (got < block.size() && std::ferror(in.get())) {
+                    read_failed = true;
+                    return errno != 0 ? errno : EIO;
+                }
+                errno = 0;
+                if (got > 0 && std::fwrite(block.data(), 1, got, out) != got)
+                    return errno != 0 ? errno : EIO;
+                if (got < block.size())
+                    return 0;
+            }
+        };
+        int error = 0;
+        switch (ReplaceWholeFile(*target, copy, error)) {
+        case ReplaceStep::Done:
+            return true;
+        case ReplaceStep::Open:
+            return OperationFailed(rt, quiet, "Erro na abertura do arquivo " + to.Text());
+        case ReplaceStep::Write:
+            if (read_failed)
                 return OperationFailed(rt, quiet, "Erro na leitura do arquivo " + from.Text());
-            if (got > 0 && std::fwrite(block.data(), 1, got, out.get()) != got)
-                return OperationFailed(rt, quiet, "Erro na escrita do arquivo " + to.Text());
-            if (got < block.size())
-                break;
-        }
-        // Data still buffered reaches the disk only now; a full disk shows here.
-        if (std::fclose(out.release()) != 0)
             return OperationFailed(rt, quiet, "Erro na escrita do arquivo " + to.Text());
-        return true;
+        case ReplaceStep::Commit:
+            break;
+        }
+        return OperationFailed(rt, quiet, "Erro na escrita do arquivo " + to.Text());
     }
 
     // REMOVE name ["&"]
@@ -257,8 +278,8 @@ namespace {
         fs::path path = NativePath(name.Text());
         std::error_code ec;
         // Only files: a folder is removed with DIR REMOVE.
-        bool removed
-            = !name.Text().empty() && !fs::is_directory(fs::symlink_status(path, ec)) && fs::remove(path, ec);
+        bool removed = !name.Text().empty() && !NameHoldsNul(name.Text())
+            && !fs::is_directory(fs::symlink_status(path, ec)) && fs::remove(path, ec);
         if (!removed)
             return OperationFailed(rt, quiet, "Erro no apagamento do arquivo " + name.Text());
         return true;
@@ -282,6 +303,8 @@ namespace {
         if (!IsNonEmptyString(name))
             return Fail(rt, "Esperava um nome");
         bool quiet = TakeAmpersand(rt);
+        if (NameHoldsNul(name.Text()))
+            return OperationFailed(rt, quiet, "Erro no processamento do diret\xF3rio " + name.Text());
         fs::path path = NativePath(name.Text());
         std::error_code ec;
         bool done = false;
@@ -345,6 +368,8 @@ bool MatchesWildcard(std::string_view pattern, std::string_view name)
 
 std::vector<DirEntry> ListFolder(const std::string& folder, uint32_t mask)
 {
+    if (NameHoldsNul(folder))
+        return {};
     std::vector<DirEntry> entries = ReadFolder(NativePath(folder));
     std::erase_if(entries, [mask](const DirEntry& e) {
         bool hidden_refused = (e.attributes & ATTR_HIDDEN) != 0 && (mask & ATTR_HIDDEN) == 0;
@@ -355,6 +380,8 @@ std::vector<DirEntry> ListFolder(const std::string& folder, uint32_t mask)
 
 std::vector<DirEntry> SearchEntries(const std::string& pattern)
 {
+    if (NameHoldsNul(pattern))
+        return {};
     size_t slash = pattern.find_last_of('/');
     std::string folder = slash == std::string::npos ? std::string() : pattern.substr(0, slash + 1);
     std::string name_pattern = slash == std::string::npos ? pattern : pattern.substr(slash + 1);

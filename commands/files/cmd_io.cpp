@@ -10,6 +10,7 @@
 #include "devices/descriptors.h"
 #include "interp/command_helpers.h"
 #include "interp/runtime.h"
+#include "messages/files.h"
 
 #include <string>
 #include <vector>
@@ -632,7 +633,15 @@ namespace {
         std::optional<int32_t> n = ParseDescriptor(rt);
         if (!n)
             return false;
-        if (rt.descriptors.Close(*n) != 0)
+        // Writes that failed while the script never asked CHECA lost data;
+        // the script stops rather than end as if all was written.
+        TextFile* file = rt.descriptors.FileAt(*n);
+        const bool lost_data = file && file->unread_write_failure() != 0;
+        const std::string name = lost_data ? file->name() : std::string();
+        const int status = rt.descriptors.Close(*n);
+        if (lost_data)
+            return Fail(rt, std::string(msg::MSG_FILE_WRITE_FAILED) + name);
+        if (status != 0)
             return Fail(rt, Numbered(MSG_CLOSE_FAILED, *n));
         return true;
     }
@@ -717,6 +726,7 @@ namespace {
         core::TargetRec target;
         if (!core::ParseTarget(rt, target, false))
             return false;
+        rt.descriptors.AcknowledgeWriteFailures(IoStatus(rt));
         return core::AssignTarget(rt, target, Value::Int(IoStatus(rt)));
     }
 

@@ -15,6 +15,10 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <set>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using palavrino::core::Value;
@@ -539,4 +543,32 @@ TEST(Manual, SectionsNameRealWordsAndCoverEveryFunction)
     ASSERT_TRUE(s.Run("AJUDA \"Diret\xF3rio\""));
     ASSERT_FALSE(s.io.spoken.empty());
     EXPECT_EQ(s.io.spoken.front(), "DIRETORIO fun\xE7\xE3o: os nomes de uma pasta");
+}
+
+// A copy that cannot be finished (here under a file-size limit, as on a
+// full disk) leaves the destination as it was, and no temporary file behind.
+TEST(FileCommands, AReplicaThatCannotFinishLeavesTheDestinationWhole)
+{
+    Session s;
+    s.Put("grande.bin", std::string(3 * COPY_BLOCK_BYTES, 'g'));
+    s.Put("destino.txt", "conteudo antigo");
+    const std::string line = "REPLICA " + s.Q("grande.bin") + " " + s.Q("destino.txt") + " &";
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Past the limit a write fails with EFBIG instead of killing us.
+        ::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit { COPY_BLOCK_BYTES, COPY_BLOCK_BYTES };
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::_exit(s.Run(line) ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0); // quiet with "&"
+    EXPECT_EQ(s.File("destino.txt"), "conteudo antigo");
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(s.dir.Path()))
+        names.insert(e.path().filename().string());
+    EXPECT_EQ(names, (std::set<std::string> { "destino.txt", "grande.bin" }));
 }

@@ -198,3 +198,39 @@ TEST(ControlFlow, LocalsAreReleasedWhenTheCallReturns)
     EXPECT_EQ(r.rt.stack_top, 0);
     EXPECT_EQ(r.rt.heap.dict_nodes, 0);
 }
+
+// An expression cut short by the nesting limit has no value, whatever kind
+// of nesting it was: the variable keeps its value and the command fails, as
+// with too many parentheses.
+TEST(Nesting, AnExpressionCutShortAssignsNothingAndFails)
+{
+    const int depth = palavrino::core::MAX_EXPR_NESTING + 1;
+    auto repeat = [](const std::string& s, int n) {
+        std::string out;
+        for (int i = 0; i < n; ++i)
+            out += s;
+        return out;
+    };
+    const std::string cases[] = {
+        repeat("(", depth) + "1" + repeat(")", depth),
+        repeat("[", depth) + "1" + repeat("]", depth),
+        repeat("{0: ", depth) + "1" + repeat("}", depth),
+        repeat("NAO(", depth) + "1" + repeat(")", depth),
+        repeat("-", depth) + "1",
+        "[1, " + repeat("[", depth) + "] + 1",
+    };
+    for (const std::string& expr : cases) {
+        SCOPED_TRACE(expr.substr(0, 12));
+        ScriptRun r;
+        ASSERT_TRUE(r.rt.RunInteractiveLine("x = 7"));
+        EXPECT_FALSE(r.rt.RunInteractiveLine("x = " + expr));
+        EXPECT_EQ(r.Global("X"), "7");
+        ASSERT_FALSE(r.io.spoken.empty());
+        EXPECT_EQ(r.io.spoken.front(), "Express\xE3o aninhada demais");
+    }
+    // A selector of the target cut short names no element at all.
+    ScriptRun r;
+    ASSERT_TRUE(r.rt.RunInteractiveLine("y = [1, 2]"));
+    EXPECT_FALSE(r.rt.RunInteractiveLine("y[" + repeat("(", depth) + "0" + repeat(")", depth) + "] = 5"));
+    EXPECT_EQ(r.Global("Y"), "[1, 2]");
+}
