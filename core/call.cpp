@@ -4,7 +4,9 @@
 // lexer cursor is saved around the call, because a user function's body
 // re-positions the one cursor on its own lines.
 #include "core/machine.h"
-#include "core/messages.h"
+#include "messages/core.h"
+
+using namespace palavrino::msg; // FIXME: qualify the messages (msg::) and drop this
 
 namespace palavrino::core {
 

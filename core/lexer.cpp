@@ -3,8 +3,10 @@
 #include "core/lexer.h"
 
 #include "core/char_tables.h"
-#include "core/messages.h"
 #include "core/value.h"
+#include "messages/core.h"
+
+using namespace palavrino::msg; // FIXME: qualify the messages (msg::) and drop this
 
 namespace palavrino::core {
 

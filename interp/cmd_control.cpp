@@ -5,7 +5,6 @@
 // line to find it.
 #include "interp/cmd_control.h"
 
-#include "core/messages.h"
 #include "interp/command_helpers.h"
 #include "interp/runtime.h"
 #include "interp/script_search.h"

@@ -4,7 +4,7 @@
 // a shell or another program can tell a failed run from a good one.
 #include "interp/driver.h"
 
-#include "core/messages.h"
+#include "messages/core.h"
 #include "interp/runtime.h"
 #include "interp/script_search.h"
 
@@ -143,7 +143,7 @@ namespace {
                     io.WriteLineAndSpeak(abort.what());
             } catch (const std::bad_alloc&) {
                 rt.RecoverFromAbort();
-                io.WriteLineAndSpeak(core::MSG_OUT_OF_MEMORY);
+                io.WriteLineAndSpeak(msg::MSG_OUT_OF_MEMORY);
             }
             rt.current_slot = 0;
         }
@@ -229,7 +229,7 @@ Runtime::RunResult Runtime::RunScriptFile(const std::string& name, const std::st
         r.outcome = Outcome::Failed;
     } catch (const std::bad_alloc&) {
         RecoverFromAbort();
-        WriteLineAndSpeak(core::MSG_OUT_OF_MEMORY);
+        WriteLineAndSpeak(msg::MSG_OUT_OF_MEMORY);
         r.outcome = Outcome::Failed;
     }
     r.line = Slot().current_line;

@@ -1,0 +1,49 @@
+// The message helpers that build text from variable parts: numbers written as
+// the interpreter writes them, and whole sentences around the parts.
+#include "core/value.h"
+#include "messages/core.h"
+#include "messages/files.h"
+
+#include <climits>
+#include <cstdint>
+#include <gtest/gtest.h>
+
+namespace palavrino::msg {
+namespace {
+
+    TEST(Messages, NumbersReadAsTheInterpreterWritesThem)
+    {
+        for (int32_t n : { 0, 1, -1, 9, 10, -10, 255, 65536, 999999999, -1000000000, INT32_MAX, INT32_MIN,
+                 INT32_MIN + 1 }) {
+            SCOPED_TRACE(n);
+            EXPECT_EQ(Num(n), core::IntToText(n));
+        }
+        // A sweep over the whole range, a few thousand values apart.
+        for (int64_t n = INT32_MIN; n <= INT32_MAX; n += 104729) {
+            ASSERT_EQ(Num(static_cast<int32_t>(n)), core::IntToText(static_cast<int32_t>(n)));
+        }
+        EXPECT_EQ(Num(INT32_MIN), "-2147483648");
+    }
+
+    TEST(Messages, SentencesWithNumbersKeepSignsAndBounds)
+    {
+        EXPECT_EQ(LabelRedefined("FIM", 3), "R\xF3tulo \"FIM\" j\xE1 foi definido na linha 3");
+        EXPECT_EQ(DescriptorAlreadyOpen(15), "O descritor #15 j\xE1 est\xE1 aberto");
+        EXPECT_EQ(DescriptorAlreadyOpen(-1), "O descritor #-1 j\xE1 est\xE1 aberto");
+        EXPECT_EQ(DescriptorAlreadyOpen(INT32_MIN), "O descritor #-2147483648 j\xE1 est\xE1 aberto");
+    }
+
+    TEST(Messages, SentencesKeepTheirPartsWhole)
+    {
+        // Parts holding quotes, accents or nothing at all are copied as they are.
+        EXPECT_EQ(
+            NotIndexable("v[1]", "inteiro"), "\"v[1]\" \xE9 do tipo \"inteiro\", n\xE3o \xE9 index\xE1vel");
+        EXPECT_EQ(BadIndex("", "\"a\""), "\xCDndice inv\xE1lido: \"\" para \"\"a\"\"");
+        EXPECT_EQ(NotExpected(")"), ") n\xE3o era esperado");
+        EXPECT_EQ(NotALocal("x", MSG_SYMBOL_FUNCTION),
+            "\"x\" \xE9 identificador de fun\xE7\xE3o, n\xE3o pode ser uma vari\xE1vel local ou "
+            "par\xE2metro");
+    }
+
+} // namespace
+} // namespace palavrino::msg
