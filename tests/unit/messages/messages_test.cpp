@@ -3,6 +3,7 @@
 #include "core/value.h"
 #include "messages/core.h"
 #include "messages/files.h"
+#include "messages/interp.h"
 
 #include <climits>
 #include <cstdint>
@@ -31,6 +32,15 @@ namespace {
         EXPECT_EQ(DescriptorAlreadyOpen(15), "O descritor #15 j\xE1 est\xE1 aberto");
         EXPECT_EQ(DescriptorAlreadyOpen(-1), "O descritor #-1 j\xE1 est\xE1 aberto");
         EXPECT_EQ(DescriptorAlreadyOpen(INT32_MIN), "O descritor #-2147483648 j\xE1 est\xE1 aberto");
+        EXPECT_EQ(UnfinishedCommand("SEN\xC3O SE", 12),
+            "Faltou finalizar o comando SEN\xC3O SE, iniciado na linha 12");
+        EXPECT_EQ(UnfinishedCommand("SE", INT32_MAX),
+            "Faltou finalizar o comando SE, iniciado na linha 2147483647");
+        EXPECT_EQ(
+            FimMismatch("PARA", "SE", 0), "Comando FIM PARA n\xE3o corresponde ao comando SE na linha 0");
+        EXPECT_EQ(TooManyOpenBlocks(64), "Mais de 64 comandos aninhados!");
+        EXPECT_EQ(ErrorInScriptLine("a b.pro", 7), "Erro no script a b.pro, linha 7:");
+        EXPECT_EQ(ErrorInLine(-5), "Erro na linha -5: ");
     }
 
     TEST(Messages, SentencesKeepTheirPartsWhole)
