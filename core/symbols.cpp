@@ -13,7 +13,7 @@ namespace palavrino::core {
 std::string_view SymbolKindName(SymbolKind kind)
 {
     static constexpr std::array<std::string_view, SYMBOL_KIND_COUNT> names = {
-        msg::MSG_SYMBOL_UNDEFINED,
+        msg::MSG_KIND_UNDEFINED,
         msg::MSG_SYMBOL_COMMAND,
         msg::MSG_SYMBOL_COMMAND,
         msg::MSG_SYMBOL_COMMAND,

@@ -13,8 +13,8 @@ constexpr std::string_view MSG_UNTERMINATED_STRING = "Faltou delimitar o fim da 
 // Symbols
 constexpr std::string_view MSG_OUT_OF_MEMORY = "Mem\xF3ria insuficiente";
 constexpr std::string_view MSG_EXPECTED_ID_AFTER_DOT = "Esperava um identificador ap\xF3s o ponto";
-// What a symbol names, as messages about a clashing name call it.
-constexpr std::string_view MSG_SYMBOL_UNDEFINED = "indefinido";
+// What a symbol names, as messages about a clashing name call it (a name not
+// yet defined is MSG_KIND_UNDEFINED, below).
 constexpr std::string_view MSG_SYMBOL_COMMAND = "comando";
 constexpr std::string_view MSG_SYMBOL_LABEL = "r\xF3tulo";
 constexpr std::string_view MSG_SYMBOL_VARIABLE = "vari\xE1vel";
