@@ -5,6 +5,7 @@
 // writes Result(); returning false makes the call's result "indefinido".
 #include "core/char_tables.h"
 #include "core/machine.h"
+#include "messages/core.h"
 
 #include <ctime>
 
@@ -299,15 +300,13 @@ namespace {
     bool FnDia(Machine& m)
     {
         static constexpr std::array<std::string_view, 7> names = {
-            "Domingo",
-            "Segunda",
-            "Ter\xE7"
-            "a",
-            "Quarta",
-            "Quinta",
-            "Sexta",
-            "S\xE1"
-            "bado",
+            msg::MSG_DAY_SUNDAY,
+            msg::MSG_DAY_MONDAY,
+            msg::MSG_DAY_TUESDAY,
+            msg::MSG_DAY_WEDNESDAY,
+            msg::MSG_DAY_THURSDAY,
+            msg::MSG_DAY_FRIDAY,
+            msg::MSG_DAY_SATURDAY,
         };
         ClockReading c = m.ReadClock();
         m.Result() = Value::String(std::string(names[static_cast<size_t>(c.weekday % 7)]));

@@ -5,7 +5,9 @@
 // re-positions the one cursor on its own lines.
 #include "core/invariants.h"
 #include "core/machine.h"
-#include "core/messages.h"
+#include "messages/core.h"
+
+using namespace palavrino::msg; // FIXME: qualify the messages (msg::) and drop this
 
 namespace palavrino::core {
 

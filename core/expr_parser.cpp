@@ -6,11 +6,13 @@
 #include "core/char_tables.h"
 #include "core/int_math.h"
 #include "core/machine.h"
-#include "core/messages.h"
 #include "core/operators.h"
 #include "core/selection.h"
+#include "messages/core.h"
 
 #include <array>
+
+using namespace palavrino::msg; // FIXME: qualify the messages (msg::) and drop this
 
 namespace palavrino::core {
 

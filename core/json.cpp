@@ -5,12 +5,14 @@
 
 #include "core/char_tables.h"
 #include "core/machine.h"
-#include "core/messages.h"
+#include "messages/core.h"
 #include "messages/json.h"
 
 #include <array>
 #include <cstdint>
 #include <new>
+
+using namespace palavrino::msg; // FIXME: qualify the messages (msg::) and drop this
 
 namespace palavrino::core {
 

@@ -4,8 +4,10 @@
 
 #include "core/char_tables.h"
 #include "core/invariants.h"
-#include "core/messages.h"
 #include "core/value.h"
+#include "messages/core.h"
+
+using namespace palavrino::msg; // FIXME: qualify the messages (msg::) and drop this
 
 namespace palavrino::core {
 

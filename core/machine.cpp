@@ -3,7 +3,7 @@
 #include "core/machine.h"
 
 #include "core/char_tables.h"
-#include "core/messages.h"
+#include "messages/core.h"
 
 namespace palavrino::core {
 
@@ -53,12 +53,7 @@ SymtbEntry* Machine::DefineLocal(int32_t script, SymtbEntry* function, std::stri
         e->value1 = slot;
         return e;
     }
-    std::string msg = "\"";
-    msg += name;
-    msg += "\" \xE9 identificador de ";
-    msg += SymbolKindName(e->kind);
-    msg += ", n\xE3o pode ser uma vari\xE1vel local ou par\xE2metro";
-    lexer.LexError(msg);
+    lexer.LexError(msg::NotALocal(name, SymbolKindName(e->kind)));
     return nullptr;
 }
 
@@ -71,11 +66,7 @@ bool Machine::DefineLabel(int32_t script, SymtbEntry* owner, std::string_view na
         return true;
     }
     if (e->kind == SymbolKind::Label) {
-        std::string msg = "R\xF3tulo \"";
-        msg += name;
-        msg += "\" j\xE1 foi definido na linha ";
-        msg += IntToText(e->line);
-        lexer.LexError(msg);
+        lexer.LexError(msg::LabelRedefined(name, e->line));
     }
     return false;
 }
@@ -100,7 +91,7 @@ VarCell& Machine::VariableCell(SymtbEntry& entry)
 bool Machine::PushExec()
 {
     if (stack_top >= EXEC_STACK_SIZE) {
-        ReportErrorHere(MSG_EXEC_STACK_OVERFLOW);
+        ReportErrorHere(msg::MSG_EXEC_STACK_OVERFLOW);
         UnwindPendingCalls();
         return false;
     }
@@ -112,7 +103,7 @@ bool Machine::PushExec()
 void Machine::UnwindPendingCalls()
 {
     if (user_call_depth > 0)
-        throw CallChainUnwind(std::string(MSG_CALL_STACK_OVERFLOW));
+        throw CallChainUnwind(std::string(msg::MSG_CALL_STACK_OVERFLOW));
 }
 
 void Machine::PopTo(int32_t top)
@@ -149,7 +140,7 @@ NestingGuard::NestingGuard(Machine& m)
     , m_ok(++m.expr_nesting <= MAX_EXPR_NESTING)
 {
     if (!m_ok && !m.expr_nesting_overflow) {
-        m.ReportErrorHere(MSG_NESTED_TOO_DEEP);
+        m.ReportErrorHere(msg::MSG_NESTED_TOO_DEEP);
         // Everything the unwinding levels would add is a consequence of
         // this one error; stay quiet until the outermost level returns.
         m.expr_nesting_overflow = true;

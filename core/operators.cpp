@@ -4,6 +4,7 @@
 #include "core/operators.h"
 
 #include "core/int_math.h"
+#include "messages/core.h"
 
 #include <algorithm>
 #include <charconv>
@@ -12,9 +13,6 @@
 namespace palavrino::core {
 
 namespace {
-
-    constexpr std::string_view MSG_DIVISION_BY_ZERO = "Divis\xE3o por ZERO evitada";
-    constexpr std::string_view MSG_POWER_OVERFLOW = "Estouro durante potencia\xE7\xE3o";
 
     bool AsNumber(const Value& v, int32_t* n)
     {
@@ -213,7 +211,7 @@ namespace {
     void Arithmetic(OpCode op, Value& left, int32_t x, int32_t y, ErrorSink& sink)
     {
         if ((op == OpCode::Divide || op == OpCode::Modulo) && y == 0) {
-            sink.ReportHere(MSG_DIVISION_BY_ZERO);
+            sink.ReportHere(msg::MSG_DIVISION_BY_ZERO);
             y = 1;
         }
         int32_t result = 0;
@@ -232,7 +230,7 @@ namespace {
             break;
         default:
             if (!Power(x, y, &result)) {
-                sink.ReportHere(MSG_POWER_OVERFLOW);
+                sink.ReportHere(msg::MSG_POWER_OVERFLOW);
                 left.Clear();
                 return;
             }

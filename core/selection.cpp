@@ -6,17 +6,13 @@
 #include "core/selection.h"
 
 #include "core/int_math.h"
+#include "messages/core.h"
 
 #include <algorithm>
 
 namespace palavrino::core {
 
 namespace {
-
-    constexpr std::string_view MSG_ITERATOR = "Tentativa de modificar o iterador ";
-    constexpr std::string_view MSG_STRING_VALUE = "Valor a ser atribu\xED"
-                                                  "do \xE9 incompat\xEDvel com uma cadeia";
-    constexpr std::string_view MSG_NOT_A_LIST = "Algo muito podre acontece aqui, sob seus olhos";
 
     // The containers of a selector currently being taken apart, in a fixed
     // array so that selection never allocates for it. A container met again is
@@ -284,18 +280,18 @@ namespace {
                 return true;
             }
             if (!slot.is(ValueKind::String) && !IsContainer(slot)) {
-                m_sink.ReportHere("\"" + TargetText(m_name, m_selectors, k) + "\" \xE9 do tipo \""
-                    + std::string(KindName(slot.kind())) + "\", n\xE3o \xE9 index\xE1vel");
+                m_sink.ReportHere(
+                    msg::NotIndexable(TargetText(m_name, m_selectors, k), KindName(slot.kind())));
                 return false;
             }
             if (slot.is(ValueKind::String) && !m_value.is(ValueKind::Integer)
                 && !m_value.is(ValueKind::String)) {
-                m_sink.ReportHere(MSG_STRING_VALUE);
+                m_sink.ReportHere(msg::MSG_STRING_VALUE);
                 return false;
             }
             const Value& selector = m_selectors[k];
             if (!selector.is(ValueKind::List)) {
-                m_sink.ReportHere(MSG_NOT_A_LIST);
+                m_sink.ReportHere(msg::MSG_NOT_A_LIST);
                 return false;
             }
             // Held here: the slot may move while the container grows or shrinks.
@@ -303,8 +299,7 @@ namespace {
             Outcome outcome = selector.List().Count() == 0 ? EmptySelector(container, k)
                                                            : Elements(container, selector, k);
             if (outcome == Outcome::Bad) {
-                m_sink.ReportHere("\xCDndice inv\xE1lido: \"" + ValueToText(selector) + "\" para \""
-                    + TargetText(m_name, m_selectors, k) + "\"");
+                m_sink.ReportHere(msg::BadIndex(ValueToText(selector), TargetText(m_name, m_selectors, k)));
             }
             return outcome == Outcome::Done;
         }
@@ -576,7 +571,7 @@ bool AssignThrough(VarCell& cell, std::string_view name, const std::vector<Value
     const Value& value, ErrorSink& sink)
 {
     if (cell.iterator != -1) {
-        sink.ReportHere(std::string(MSG_ITERATOR) + std::string(name));
+        sink.ReportHere(msg::ModifyIterator(name));
         return false;
     }
     StoreWalk walk(name, selectors, value, sink);

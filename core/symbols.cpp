@@ -3,6 +3,7 @@
 #include "core/symbols.h"
 
 #include "core/char_tables.h"
+#include "messages/core.h"
 
 #include <algorithm>
 #include <array>
@@ -12,23 +13,22 @@ namespace palavrino::core {
 std::string_view SymbolKindName(SymbolKind kind)
 {
     static constexpr std::array<std::string_view, SYMBOL_KIND_COUNT> names = {
-        "indefinido",
-        "comando",
-        "comando",
-        "comando",
-        "comando",
-        "comando",
-        "comando",
-        "comando",
-        "comando",
-        "comando",
-        "comando",
-        "r\xF3tulo",
-        "vari\xE1vel",
-        "refer\xEAncia a m\xF3"
-        "dulo",
-        "fun\xE7\xE3o nativa",
-        "fun\xE7\xE3o",
+        msg::MSG_KIND_UNDEFINED,
+        msg::MSG_SYMBOL_COMMAND,
+        msg::MSG_SYMBOL_COMMAND,
+        msg::MSG_SYMBOL_COMMAND,
+        msg::MSG_SYMBOL_COMMAND,
+        msg::MSG_SYMBOL_COMMAND,
+        msg::MSG_SYMBOL_COMMAND,
+        msg::MSG_SYMBOL_COMMAND,
+        msg::MSG_SYMBOL_COMMAND,
+        msg::MSG_SYMBOL_COMMAND,
+        msg::MSG_SYMBOL_COMMAND,
+        msg::MSG_SYMBOL_LABEL,
+        msg::MSG_SYMBOL_VARIABLE,
+        msg::MSG_SYMBOL_MODULE,
+        msg::MSG_SYMBOL_NATIVE,
+        msg::MSG_SYMBOL_FUNCTION,
     };
     return names[static_cast<size_t>(kind)];
 }

@@ -5,6 +5,7 @@
 #include "core/value.h"
 
 #include "core/int_math.h"
+#include "messages/core.h"
 
 #include <array>
 #include <charconv>
@@ -16,13 +17,13 @@ namespace palavrino::core {
 namespace {
 
     constexpr std::array<std::string_view, VALUE_KIND_COUNT> KIND_NAMES = {
-        "inv\xE1lido",
-        "indefinido",
-        "inteiro",
-        "faixa",
-        "cadeia",
-        "dicion\xE1rio",
-        "lista",
+        msg::MSG_KIND_INVALID,
+        msg::MSG_KIND_UNDEFINED,
+        msg::MSG_KIND_INTEGER,
+        msg::MSG_KIND_RANGE,
+        msg::MSG_KIND_STRING,
+        msg::MSG_KIND_DICTIONARY,
+        msg::MSG_KIND_LIST,
     };
 
     thread_local HeapStats t_fallback_stats;
@@ -92,7 +93,8 @@ HeapStatsScope::~HeapStatsScope()
 
 void Obj::RefOverflow()
 {
-    std::fputs("palavrino: erro interno: contador de refer\xEAncias esgotado\n", stderr);
+    std::fprintf(stderr, "%.*s\n", static_cast<int>(msg::MSG_REF_COUNT_EXHAUSTED.size()),
+        msg::MSG_REF_COUNT_EXHAUSTED.data());
     std::abort();
 }
 

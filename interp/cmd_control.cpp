@@ -5,10 +5,10 @@
 // line to find it.
 #include "interp/cmd_control.h"
 
-#include "core/messages.h"
 #include "interp/command_helpers.h"
 #include "interp/runtime.h"
 #include "interp/script_search.h"
+#include "messages/interp.h"
 
 #include <optional>
 
@@ -94,7 +94,7 @@ namespace {
             return false;
         rt.lexer.SkipRestOfLine();
         if (!core::TargetIsPlain(t) || rt.VariableCell(*t.entry).iterator < 0)
-            return Fail(rt, "A vari\xE1vel " + t.entry->name + " n\xE3o \xE9 um iterador");
+            return Fail(rt, msg::NotAnIterator(t.entry->name));
         core::VarCell& cell = rt.VariableCell(*t.entry);
         if (cell.iterator < DomainCount(cell.value) - 1) {
             ++cell.iterator;
@@ -105,8 +105,6 @@ namespace {
         }
         return true;
     }
-
-    constexpr std::string_view MSG_REPETE_LIMIT = "Limite superior para o comando REPETE deve ser inteiro";
 
     // The FIM of a REPETE loop: count up to the limit, evaluated again.
     bool EndOfRepete(Runtime& rt, int32_t head)
@@ -119,10 +117,10 @@ namespace {
         rt.ParseExpressionAs(limit, ValueKind::Integer);
         rt.lexer.SkipRestOfLine();
         if (!limit.is(ValueKind::Integer))
-            return Fail(rt, MSG_REPETE_LIMIT);
+            return Fail(rt, msg::MSG_REPETE_LIMIT);
         Value current = core::ReadTargetAs(rt, t, ValueKind::Integer);
         if (!current.is(ValueKind::Integer))
-            return Fail(rt, "A vari\xE1vel de controle do comando REPETE n\xE3o cont\xE9m um valor inteiro");
+            return Fail(rt, msg::MSG_REPETE_COUNTER_NOT_INTEGER);
         if (current.AsInt() < limit.AsInt()) {
             if (!core::AssignTarget(rt, t, Value::Int(current.AsInt() + 1)))
                 return false;
@@ -175,7 +173,7 @@ namespace {
             Value name;
             rt.ParseExpressionAs(name, ValueKind::String);
             if (!name.is(ValueKind::String) || name.Text().empty()) {
-                Fail(rt, "Esperava o nome de um script");
+                Fail(rt, msg::MSG_EXPECTED_A_SCRIPT_NAME);
                 return std::nullopt;
             }
             script = name.Text();
@@ -188,23 +186,23 @@ namespace {
             Value v;
             rt.ParseExpressionAs(v, ValueKind::String);
             if (!v.is(ValueKind::String) || v.Text().empty()) {
-                Fail(rt, "Esperava um r\xF3tulo");
+                Fail(rt, msg::MSG_EXPECTED_LABEL);
                 return std::nullopt;
             }
             label = v.Text();
         } else if (script.empty()) {
-            Fail(rt, "Esperava um r\xF3tulo");
+            Fail(rt, msg::MSG_EXPECTED_LABEL);
             return std::nullopt;
         }
         if (!script.empty()) {
             int32_t slot = rt.LoadScriptFile(FindScriptFile(script, ""));
             if (slot < 0) {
-                Fail(rt, "Erro na leitura do script \"" + script + "\"");
+                Fail(rt, msg::ScriptReadError(script));
                 return std::nullopt;
             }
             if (!rt.CompileSlot(slot)) {
                 rt.FreeSlot(slot);
-                Fail(rt, "O script \"" + script + "\" possui erros sint\xE1ticos");
+                Fail(rt, msg::CalledScriptHasErrors(script));
                 return std::nullopt;
             }
             target.slot = slot;
@@ -215,13 +213,13 @@ namespace {
             SymtbEntry* scope = target.slot == rt.current_slot ? rt.current_function : nullptr;
             target.line = rt.FindLabel(target.slot, scope, label);
             if (target.line < 0) {
-                Fail(rt, "R\xF3tulo " + label + " n\xE3o foi definido ou n\xE3o tem o escopo correto");
+                Fail(rt, msg::LabelNotDefined(label));
                 return std::nullopt;
             }
         } else {
             target.line = 1;
             if (s.last_line >= 1 && s.lines[1].function) {
-                Fail(rt, "N\xE3o ser\xE1 poss\xEDvel desviar remotamente para a linha, devido ao escopo");
+                Fail(rt, msg::MSG_REMOTE_JUMP_SCOPE);
                 return std::nullopt;
             }
         }
@@ -287,7 +285,7 @@ bool CmdSeOneLine(Runtime& rt)
     if (t.kind == core::TokenKind::EndOfLine)
         return true;
     if (t.kind != core::TokenKind::Word)
-        return Fail(rt, "Esperava um comando simples na mesma linha do comando SE");
+        return Fail(rt, msg::MSG_EXPECTED_SIMPLE_COMMAND_ON_IF_LINE);
     SymtbEntry* e = rt.symbols.FindOrAddSymbol(rt.current_slot, nullptr, t.text, false);
     rt.lexer.NextToken();
     if (!e || e->kind >= SymbolKind::Variable) {
@@ -298,7 +296,7 @@ bool CmdSeOneLine(Runtime& rt)
         rt.current_command = e;
         return Runtime::RowOf(*e).handler(rt);
     }
-    return Fail(rt, "Esperava um comando simples na mesma linha do comando SE");
+    return Fail(rt, msg::MSG_EXPECTED_SIMPLE_COMMAND_ON_IF_LINE);
 }
 
 bool CmdSenao(Runtime& rt)
@@ -331,7 +329,7 @@ bool CmdRepete(Runtime& rt)
     Value limit;
     rt.ParseExpressionAs(limit, ValueKind::Integer);
     if (!limit.is(ValueKind::Integer))
-        return Fail(rt, MSG_REPETE_LIMIT);
+        return Fail(rt, msg::MSG_REPETE_LIMIT);
     if (!core::AssignTarget(rt, t, Value::Int(1)))
         return false;
     if (limit.AsInt() <= 0)
@@ -346,7 +344,7 @@ bool CmdPara(Runtime& rt)
     if (!core::ParseTarget(rt, t, false))
         return false;
     if (!core::TargetIsPlain(t))
-        return Fail(rt, "Um iterador deve ser uma v\xE1ri\xE1vel simples, sem \xEDndices");
+        return Fail(rt, msg::MSG_ITERATOR_WITH_INDICES);
     Value domain;
     bool downwards = false;
     if (rt.lexer.TokenIsWord("EM")) {
@@ -364,7 +362,7 @@ bool CmdPara(Runtime& rt)
         Value second;
         rt.ParseExpressionAs(second, ValueKind::Integer);
         if (!first.is(ValueKind::Integer) || !second.is(ValueKind::Integer))
-            return Fail(rt, "Limites para a vari\xE1vel de controle devem ser INTEIROS");
+            return Fail(rt, msg::MSG_LOOP_LIMITS_NOT_INTEGER);
         if (rt.lexer.TokenIsWord("DECRESCENDO")) {
             downwards = true;
             rt.lexer.NextToken();
@@ -395,7 +393,7 @@ bool CmdPara(Runtime& rt)
         count = DomainCount(domain);
         break;
     default:
-        rt.ReportErrorHere("Dom\xEDnio inv\xE1lido para um iterador");
+        rt.ReportErrorHere(msg::MSG_BAD_ITERATOR_DOMAIN);
         break;
     }
     core::VarCell& cell = rt.VariableCell(*t.entry);
@@ -414,7 +412,7 @@ bool CmdQuebra(Runtime& rt)
 {
     int32_t head = CurrentRec(rt).jump;
     if (!ValidLine(rt, head))
-        return Fail(rt, "Comando QUEBRA fora de um comando iterativo");
+        return Fail(rt, msg::OutsideLoop("QUEBRA"));
     if (IsHeadOf(rt, head, "PARA"))
         ResetIterator(rt, head);
     ContinueAfterEnd(rt, head);
@@ -425,7 +423,7 @@ bool CmdContinua(Runtime& rt)
 {
     int32_t head = CurrentRec(rt).jump;
     if (!ValidLine(rt, head))
-        return Fail(rt, "Comando CONTINUA fora de um comando iterativo");
+        return Fail(rt, msg::OutsideLoop("CONTINUA"));
     rt.Slot().next_line = LineRec(rt, head).jump;
     return true;
 }
@@ -439,7 +437,7 @@ bool CmdFim(Runtime& rt)
     if (word == "SE")
         return true;
     if (!ValidLine(rt, head))
-        return Fail(rt, "Esperava o complemento do comando FIM");
+        return Fail(rt, msg::MSG_EXPECTED_FIM_WORD);
     if (word == "ENQUANTO") {
         rt.Slot().next_line = head;
         return true;
@@ -448,7 +446,7 @@ bool CmdFim(Runtime& rt)
         return EndOfPara(rt, head);
     if (word == "REPETE")
         return EndOfRepete(rt, head);
-    return Fail(rt, "Esperava o complemento do comando FIM");
+    return Fail(rt, msg::MSG_EXPECTED_FIM_WORD);
 }
 
 bool CmdFuncao(Runtime& rt)
@@ -477,7 +475,7 @@ bool CmdFuncao(Runtime& rt)
             rt.lexer.NextToken();
         }
         if (t.kind != core::TokenKind::RightParen)
-            return Fail(rt, "J\xE1 que abriu, favor fechar o par\xEAnteses");
+            return Fail(rt, msg::MSG_CLOSE_THE_PAREN);
         rt.lexer.NextToken();
     }
     int32_t locals = 0;
@@ -496,7 +494,7 @@ bool CmdLocal(Runtime& rt)
 {
     SymtbEntry* f = rt.current_function;
     if (!f || f->kind != SymbolKind::UserFunction) {
-        rt.WriteLineAndSpeak("O comando LOCAL s\xF3 \xE9 v\xE1lido no corpo de uma fun\xE7\xE3o");
+        rt.WriteLineAndSpeak(msg::MSG_LOCAL_OUTSIDE_FUNCTION);
         rt.lexer.SkipRestOfLine();
         return false;
     }
@@ -518,7 +516,7 @@ bool CmdRetorna(Runtime& rt)
     if (rt.current_function && rt.current_function->kind == SymbolKind::UserFunction) {
         core::ExecRec& ret = rt.stack[static_cast<size_t>(rt.frame_base)];
         if (rt.frame_base < 1 || ret.kind != core::ExecKind::Return)
-            return Fail(rt, "Pilha corrompida, RET n\xE3o encontrado");
+            return Fail(rt, msg::MSG_STACK_NO_RET_FOUND);
         ret.var.value = std::move(result);
         rt.Slot().returned = true;
         return true;
@@ -543,7 +541,7 @@ bool CmdRetorna(Runtime& rt)
 bool CmdDesvia(Runtime& rt)
 {
     JumpTarget target {};
-    switch (StartJump(rt, "O comando DESVIA N\xC3O \xE9 permitido no modo interativo", target)) {
+    switch (StartJump(rt, msg::MSG_DESVIA_INTERACTIVE, target)) {
     case JumpStart::Failed:
         return false;
     case JumpStart::Done:
@@ -572,7 +570,7 @@ bool CmdChama(Runtime& rt)
         if (rt.Slot().hook)
             answer = rt.Slot().hook(request.is(ValueKind::String) ? request.Text() : std::string());
         else
-            rt.ReportErrorHere("Rotina externa n\xE3o foi definida");
+            rt.ReportErrorHere(msg::MSG_EXTERNAL_ROUTINE_UNDEFINED);
         if (rt.lexer.tok.kind == core::TokenKind::Word) {
             core::TargetRec t;
             if (!core::ParseTarget(rt, t, false) || !core::AssignTarget(rt, t, Value::String(answer)))
@@ -581,7 +579,7 @@ bool CmdChama(Runtime& rt)
         return true;
     }
     JumpTarget target {};
-    switch (StartJump(rt, "O comando CHAMA no modo interativo deve especificar um novo script", target)) {
+    switch (StartJump(rt, msg::MSG_CHAMA_INTERACTIVE, target)) {
     case JumpStart::Failed:
         return false;
     case JumpStart::Done:
@@ -624,12 +622,12 @@ bool CmdTermina(Runtime& rt)
                 rt.WriteLineAndSpeak(message.Text());
         }
         if (pause) {
-            rt.WriteLineAndSpeak("Tecle ENTER para encerrar o script");
+            rt.WriteLineAndSpeak(msg::MSG_PRESS_ENTER_TO_END);
             rt.io.ReadLine(255);
         }
     }
     if (rt.current_function && rt.current_function->kind == SymbolKind::UserFunction)
-        throw core::TerminateAbort("Script encerrado na fun\xE7\xE3o " + rt.current_function->name);
+        throw core::TerminateAbort(msg::EndedInFunction(rt.current_function->name));
     return true;
 }
 

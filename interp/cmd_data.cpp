@@ -11,6 +11,7 @@
 #include "interp/command_helpers.h"
 #include "interp/data_ops.h"
 #include "interp/runtime.h"
+#include "messages/interp.h"
 
 #include <algorithm>
 #include <string>
@@ -43,9 +44,7 @@ namespace {
     bool AssignValue(Runtime& rt, TargetRec& t, const Value& v)
     {
         if (v.is(ValueKind::Invalid)) {
-            return Fail(rt,
-                "Express\xE3o inv\xE1lida; a vari\xE1vel " + Quoted(TargetName(t))
-                    + " n\xE3o foi modificada");
+            return Fail(rt, msg::VariableNotModified(Quoted(TargetName(t))));
         }
         return AssignOrFail(rt, t, v);
     }
@@ -72,13 +71,11 @@ namespace {
         Value result;
         rt.ParseExpression(result);
         if (!rt.lexer.AtEnd()) {
-            return Fail(rt,
-                Quoted(function.name) + " \xE9 um identificador de "
-                    + std::string(core::SymbolKindName(function.kind))
-                    + ", n\xE3o pode ser usado como vari\xE1vel");
+            return Fail(
+                rt, msg::NotUsableAsVariable(Quoted(function.name), core::SymbolKindName(function.kind)));
         }
         if (result.is(ValueKind::Invalid))
-            return Fail(rt, "Chamada inv\xE1lida da fun\xE7\xE3o " + function.name);
+            return Fail(rt, msg::BadFunctionCall(function.name));
         if (rt.current_slot == 0 && !result.is(ValueKind::Undefined))
             Echo(rt, result);
         return true;
@@ -119,7 +116,7 @@ namespace {
         case ArithOp::Divide:
             if (b == 0) {
                 // Reported, but the script goes on: the divisor counts as 1.
-                rt.ReportErrorHere("Divis\xE3o por zero evitada");
+                rt.ReportErrorHere(msg::MSG_DIVISION_BY_ZERO_AVOIDED);
                 b = 1;
             }
             return core::DivInt(a, b);
@@ -137,7 +134,7 @@ namespace {
         Value operand;
         rt.ParseExpressionAs(operand, ValueKind::Integer);
         if (!operand.is(ValueKind::Integer))
-            return Fail(rt, "O segundo operando do comando " + std::string(word) + " deve ser inteiro");
+            return Fail(rt, msg::SecondOperandNotInteger(word));
         int32_t base = 0;
         if (current.is(ValueKind::Integer))
             base = current.AsInt();
@@ -149,7 +146,7 @@ namespace {
             AddToTrailingDigits(text, operand.AsInt(), op == ArithOp::Subtract);
             return AssignOrFail(rt, t, Value::String(std::move(text)));
         }
-        return Fail(rt, "O primeiro operando do comando " + std::string(word) + " n\xE3o \xE9 inteiro");
+        return Fail(rt, msg::FirstOperandNotInteger(word));
     }
 
     // Exact search for an empty needle: an empty element equals it, though no
@@ -395,7 +392,7 @@ bool CmdSeja(Runtime& rt)
             rt.lexer.NextToken();
         rt.ParseExpression(v);
     } else if (!TakeLastSubscriptItem(t, v)) {
-        return Fail(rt, "Esperava uma express\xE3o para atribuir a " + Quoted(t.entry->name));
+        return Fail(rt, msg::ExpectedExpressionFor(Quoted(t.entry->name)));
     }
     return AssignValue(rt, t, v);
 }
@@ -444,7 +441,7 @@ bool CmdAnexa(Runtime& rt)
     }
     Value current = core::ReadTarget(rt, t);
     if (!current.is(ValueKind::List) || !operand.is(ValueKind::List))
-        return Fail(rt, "O comando ANEXA espera listas como argumentos");
+        return Fail(rt, msg::MSG_ANEXA_NEEDS_LISTS);
     return AssignOrFail(rt, t, core::ListConcat(current.List(), operand.List()));
 }
 
@@ -457,15 +454,15 @@ bool CmdProcura(Runtime& rt)
     Value list;
     rt.ParseExpression(list);
     if (!list.is(ValueKind::List))
-        return Fail(rt, "O segundo argumento deveria ser uma LISTA");
+        return Fail(rt, msg::MSG_SECOND_ARG_LIST);
     Value start;
     rt.ParseExpressionAs(start, ValueKind::Integer);
     if (!start.is(ValueKind::Integer))
-        return Fail(rt, "O terceiro argumento deveria ser a posi\xE7\xE3o na lista");
+        return Fail(rt, msg::MSG_THIRD_ARG_POSITION);
     Value needle;
     rt.ParseExpression(needle);
     if (!needle.is(ValueKind::Integer) && !needle.is(ValueKind::String))
-        return Fail(rt, "O comando PROCURA busca apenas inteiros ou cadeias na lista");
+        return Fail(rt, msg::MSG_PROCURA_KINDS);
     bool partial = false;
     bool upper = false;
     for (;; rt.lexer.NextToken()) {
@@ -477,8 +474,7 @@ bool CmdProcura(Runtime& rt)
             break;
     }
     if (needle.is(ValueKind::Integer) && (partial || upper)) {
-        return Fail(
-            rt, "Os modificadores PARCIAL ou MAIUSC aplicam-se apenas \xE0 busca de cadeias na lista");
+        return Fail(rt, msg::MSG_PROCURA_MODIFIERS);
     }
     return AssignOrFail(rt, t, Value::Int(FindInList(list.List(), start.AsInt(), needle, partial, upper)));
 }
@@ -502,7 +498,7 @@ bool CmdOrdena(Runtime& rt)
     }
     Value v = core::ReadTarget(rt, t);
     if (!v.is(ValueKind::List))
-        return Fail(rt, "Esperava uma lista para ordenar");
+        return Fail(rt, msg::MSG_EXPECTED_LIST_TO_SORT);
     // The list is shared, so sorting it here sorts it for every owner.
     SortList(v.List(), options);
     return true;

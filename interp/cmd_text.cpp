@@ -7,6 +7,7 @@
 #include "interp/command_helpers.h"
 #include "interp/runtime.h"
 #include "interp/text_ops.h"
+#include "messages/interp.h"
 
 #include <algorithm>
 #include <array>
@@ -26,9 +27,6 @@ namespace {
     // every character); past this size the result could not be held anyway, so
     // it ends the run as exhausted memory instead of thrashing first.
     constexpr size_t MAX_REPLACED_TEXT = size_t { 1 } << 30;
-
-    constexpr std::string_view MSG_CONCATENA_STRINGS = "O comando CONCATENA aplica-se a cadeias";
-    constexpr std::string_view MSG_NOT_A_STRING = "A vari\xE1vel especificada n\xE3o cont\xE9m uma cadeia";
 
     Value ParseAs(Runtime& rt, ValueKind kind)
     {
@@ -445,12 +443,12 @@ namespace {
         Value list;
         rt.ParseExpression(list);
         if (!list.is(ValueKind::List))
-            return Fail(rt, "Esperava uma lista para concatenar");
+            return Fail(rt, msg::MSG_EXPECTED_LIST_TO_JOIN);
         std::string separator;
         if (!rt.lexer.AtEnd()) {
             Value sep = ParseAs(rt, ValueKind::String);
             if (!sep.is(ValueKind::String))
-                return Fail(rt, MSG_CONCATENA_STRINGS);
+                return Fail(rt, msg::MSG_CONCATENA_STRINGS);
             separator = sep.Text();
         }
         return AssignOrFail(rt, t, Value::String(core::JoinList(list.List(), separator)));
@@ -490,13 +488,13 @@ bool CmdConcatena(Runtime& rt)
     Value current = core::ReadTargetAs(rt, t, ValueKind::String);
     Value tail = ParseAs(rt, ValueKind::String);
     if (!tail.is(ValueKind::String))
-        return Fail(rt, MSG_CONCATENA_STRINGS);
+        return Fail(rt, msg::MSG_CONCATENA_STRINGS);
     // The operand may have called a function that changed the variable, so
     // the in-place test looks at the variable as it is now.
     if (AppendInPlace(rt, t, tail))
         return true;
     if (!current.is(ValueKind::String))
-        return Fail(rt, MSG_CONCATENA_STRINGS);
+        return Fail(rt, msg::MSG_CONCATENA_STRINGS);
     return AssignOrFail(rt, t, Value::String(current.Text() + tail.Text()));
 }
 
@@ -510,7 +508,7 @@ bool CmdCopia(Runtime& rt)
     Value from = ParseAs(rt, ValueKind::Integer);
     Value to = ParseAs(rt, ValueKind::Integer);
     if (!text.is(ValueKind::String) || !from.is(ValueKind::Integer) || !to.is(ValueKind::Integer))
-        return Fail(rt, "Operandos inv\xE1lidos para o comando COPIA");
+        return Fail(rt, msg::MSG_BAD_COPIA_OPERANDS);
     return AssignOrFail(rt, t, Value::String(CopyRange(text.Text(), from.AsInt(), to.AsInt())));
 }
 
@@ -524,7 +522,7 @@ bool CmdSubstitui(Runtime& rt)
     Value old_text = ParseAs(rt, ValueKind::String);
     Value new_text = ParseAs(rt, ValueKind::String);
     if (!text.is(ValueKind::String) || !old_text.is(ValueKind::String) || !new_text.is(ValueKind::String))
-        return Fail(rt, "Esperava tr\xEAs cadeias como argumentos para o comando SUBSTITUI");
+        return Fail(rt, msg::MSG_SUBSTITUI_THREE_STRINGS);
     return AssignOrFail(rt, t, Value::String(ReplaceLeftward(text.Text(), old_text.Text(), new_text.Text())));
 }
 
@@ -536,14 +534,14 @@ bool CmdTroca(Runtime& rt)
         return FailQuietly(rt);
     Value text = core::ReadTargetAs(rt, t, ValueKind::String);
     if (!text.is(ValueKind::String))
-        return Fail(rt, MSG_NOT_A_STRING);
+        return Fail(rt, msg::MSG_NOT_A_STRING);
     Value new_text = ParseAs(rt, ValueKind::String);
     if (!new_text.is(ValueKind::String))
-        return Fail(rt, "O terceiro argumento deveria ser a nova cadeia");
+        return Fail(rt, msg::MSG_THIRD_ARG_NEW_STRING);
     Value from = ParseAs(rt, ValueKind::Integer);
     Value to = ParseAs(rt, ValueKind::Integer);
     if (!from.is(ValueKind::Integer) || !to.is(ValueKind::Integer))
-        return Fail(rt, "O quarto e quinto argumentos deveriam ser inteiros");
+        return Fail(rt, msg::MSG_FOURTH_FIFTH_ARGS_INTEGERS);
     return AssignOrFail(
         rt, t, Value::String(ReplaceRange(text.Text(), new_text.Text(), from.AsInt(), to.AsInt())));
 }
@@ -562,7 +560,7 @@ bool CmdSepara(Runtime& rt)
     // Only a failed operand (already explained by the evaluator) is not
     // text; splitting nothing would silently empty the variable.
     if (!text.is(ValueKind::String) || !separator.is(ValueKind::String))
-        return Fail(rt, "Esperava uma cadeia e um separador para o comando SEPARA");
+        return Fail(rt, msg::MSG_SEPARA_ARGS);
     Value pieces = core::SplitBy(text.Text(), separator.Text());
     if (trim) {
         core::ListObj& list = pieces.List();
@@ -582,22 +580,17 @@ bool CmdConverte(Runtime& rt)
         return FailQuietly(rt);
     bool encode = rt.lexer.TokenIsWord("PARA");
     if (!encode && !rt.lexer.TokenIsWord("DE"))
-        return Fail(rt, "Esperava DE ou PARA");
+        return Fail(rt, msg::MSG_EXPECTED_DE_OR_PARA);
     rt.lexer.NextToken();
     if (!rt.lexer.Is(TokenKind::Word))
-        return Fail(rt,
-            "Esperava o c\xF3"
-            "digo de convers\xE3o");
+        return Fail(rt, msg::MSG_EXPECTED_CONVERSION_CODE);
     TextCode code = TextCode::Utf8;
     if (!TextCodeOf(rt.lexer.tok.text, &code))
-        return Fail(rt,
-            "C\xF3"
-            "digo de convers\xE3o desconhecido: "
-                + std::string(rt.lexer.tok.raw));
+        return Fail(rt, msg::UnknownConversionCode(rt.lexer.tok.raw));
     rt.lexer.NextToken();
     Value text = core::ReadTargetAs(rt, t, ValueKind::String);
     if (!text.is(ValueKind::String))
-        return Fail(rt, MSG_NOT_A_STRING);
+        return Fail(rt, msg::MSG_NOT_A_STRING);
     std::string converted = encode ? EncodeText(code, text.Text()) : DecodeText(code, text.Text());
     return AssignOrFail(rt, t, Value::String(std::move(converted)));
 }

@@ -4,6 +4,7 @@
 #include "interp/command_set.h"
 
 #include "interp/runtime.h"
+#include "messages/interp.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -107,15 +108,14 @@ namespace {
     {
         const CommandRow& row = Runtime::RowOf(*rt.current_command);
         rt.lexer.SkipRestOfLine();
-        rt.ReportErrorHere(
-            "O comando " + std::string(row.word) + " n\xE3o est\xE1 dispon\xEDvel nesta vers\xE3o");
+        rt.ReportErrorHere(msg::CommandUnavailable(row.word));
         return false;
     }
 
     [[noreturn]] void RegistrationFault(std::string_view what, std::string_view word)
     {
-        std::fprintf(stderr, "palavrino: erro interno: %.*s: %.*s\n", static_cast<int>(what.size()),
-            what.data(), static_cast<int>(word.size()), word.data());
+        std::string line = msg::Join(msg::MSG_INTERNAL_ERROR_PREFIX, what, ": ", word, "\n");
+        std::fputs(line.c_str(), stderr);
         std::abort();
     }
 
@@ -129,13 +129,13 @@ std::span<const std::string_view> LanguageCommandWords()
 void CommandSet::Add(std::span<const CommandRow> rows)
 {
     if (m_finished)
-        RegistrationFault("comandos registrados depois do fim", rows.empty() ? "" : rows.front().word);
+        RegistrationFault(msg::MSG_REGISTERED_AFTER_END, rows.empty() ? "" : rows.front().word);
     for (const CommandRow& row : rows) {
         if (std::find(std::begin(LANGUAGE_WORDS), std::end(LANGUAGE_WORDS), row.word)
             == std::end(LANGUAGE_WORDS))
-            RegistrationFault("palavra que a linguagem n\xE3o tem", row.word);
+            RegistrationFault(msg::MSG_NOT_A_LANGUAGE_WORD, row.word);
         if (Find(row.word))
-            RegistrationFault("comando registrado duas vezes", row.word);
+            RegistrationFault(msg::MSG_REGISTERED_TWICE, row.word);
         m_rows.push_back(row);
     }
 }

@@ -5,6 +5,7 @@
 // line tells the caller where.
 #include "core/char_tables.h"
 #include "interp/runtime.h"
+#include "messages/interp.h"
 
 #include <algorithm>
 
@@ -61,8 +62,7 @@ namespace {
     bool Compiler::Push(SymbolKind kind, std::string word, int32_t line)
     {
         if (blocks.size() >= MAX_OPEN_BLOCKS)
-            return Fail(line,
-                "Mais de " + core::IntToText(static_cast<int32_t>(MAX_OPEN_BLOCKS)) + " comandos aninhados!");
+            return Fail(line, msg::TooManyOpenBlocks(static_cast<int32_t>(MAX_OPEN_BLOCKS)));
         blocks.push_back({ kind, std::move(word), line });
         return true;
     }
@@ -77,9 +77,7 @@ namespace {
         if (!blocks.empty()) {
             stopped_at = s.last_line;
             const StackRec& top = blocks.back();
-            return Fail(s.last_line,
-                "Faltou finalizar o comando " + top.word + ", iniciado na linha "
-                    + core::IntToText(top.line));
+            return Fail(s.last_line, msg::UnfinishedCommand(top.word, top.line));
         }
         stopped_at = s.last_line;
         return true;
@@ -96,7 +94,7 @@ namespace {
             return true;
         if (t.kind == core::TokenKind::LabelWord) {
             if (!rt.DefineLabel(slot, function, t.text, g))
-                return Fail(g, "R\xF3tulo \"" + t.text + "\" desconsiderado");
+                return Fail(g, msg::LabelIgnored(t.text));
             rt.lexer.NextToken();
             if (t.kind == core::TokenKind::Colon)
                 rt.lexer.NextToken();
@@ -112,14 +110,14 @@ namespace {
         case SymbolKind::Command:
             if (word == "LOCAL") {
                 if (!function)
-                    return Fail(g, "O comando LOCAL s\xF3 \xE9 v\xE1lido no corpo de uma fun\xE7\xE3o");
+                    return Fail(g, msg::MSG_LOCAL_OUTSIDE_FUNCTION);
                 if (blocks.size() > 1)
-                    return Fail(g, "O comando LOCAL n\xE3o pode estar no corpo de um comando iterativo");
+                    return Fail(g, msg::MSG_LOCAL_IN_LOOP);
             } else if (word == "IMPORTA") {
                 if (function)
-                    return Fail(g, "O comando IMPORTA n\xE3o pode estar no corpo de uma fun\xE7\xE3o");
+                    return Fail(g, msg::MSG_IMPORTA_IN_FUNCTION);
                 if (!blocks.empty())
-                    return Fail(g, "O comando IMPORTA n\xE3o pode estar no corpo de um comando iterativo");
+                    return Fail(g, msg::MSG_IMPORTA_IN_LOOP);
                 return Import(g);
             }
             return true;
@@ -149,7 +147,7 @@ namespace {
                 return true;
             }
         }
-        return Fail(g, "Comando " + e->name + " fora de um comando iterativo");
+        return Fail(g, msg::OutsideLoop(e->name));
     }
 
     bool Compiler::IfLine(int32_t g)
@@ -166,21 +164,21 @@ namespace {
         if (!e)
             return true; // an assignment
         if (e->name == "LOCAL")
-            return Fail(g, "O comando LOCAL n\xE3o pode aparecer na mesma linha do comando SE");
+            return Fail(g, msg::MSG_LOCAL_ON_IF_LINE);
         if (e->name == "IMPORTA")
-            return Fail(g, "O comando IMPORTA n\xE3o pode aparecer na mesma linha do comando SE");
+            return Fail(g, msg::MSG_IMPORTA_ON_IF_LINE);
         if (e->kind == SymbolKind::Break || e->kind == SymbolKind::Continue)
             return LinkToLoop(g, e);
         if (e->kind == SymbolKind::Command)
             return true;
-        return Fail(g, "Esperava um comando simples na mesma linha do comando SE");
+        return Fail(g, msg::MSG_EXPECTED_SIMPLE_COMMAND_ON_IF_LINE);
     }
 
     bool Compiler::ElseLine(int32_t g)
     {
         if (blocks.empty()
             || (blocks.back().kind != SymbolKind::If && blocks.back().kind != SymbolKind::ElseIf))
-            return Fail(g, "Comando SEN\xC3O sobrando");
+            return Fail(g, msg::MSG_STRAY_SENAO);
         if (!Push(SymbolKind::Else, "SEN\xC3O", g))
             return false;
         rt.lexer.NextToken();
@@ -193,7 +191,7 @@ namespace {
         if (Word("ENTAO"))
             rt.lexer.NextToken();
         if (!rt.lexer.AtEnd())
-            return Fail(g, "O comando SE de uma linha n\xE3o \xE9 permitido ap\xF3s SEN\xC3O");
+            return Fail(g, msg::MSG_ONE_LINE_IF_AFTER_SENAO);
         blocks.back() = { SymbolKind::ElseIf, "SEN\xC3O SE", g };
         return true;
     }
@@ -201,19 +199,13 @@ namespace {
     bool Compiler::FunctionLine(int32_t g)
     {
         if (function || !blocks.empty())
-            return Fail(g,
-                "Fun\xE7\xF5"
-                "es n\xE3o podem estar aninhadas em comandos ou em outras fun\xE7\xF5"
-                "es");
+            return Fail(g, msg::MSG_NESTED_FUNCTION);
         core::TokenRec& t = rt.lexer.tok;
         if (rt.lexer.NextToken() != core::TokenKind::Word)
-            return Fail(g, "Esperava o nome da fun\xE7\xE3o");
+            return Fail(g, msg::MSG_EXPECTED_FUNCTION_NAME);
         SymtbEntry* existing = rt.symbols.FindOrAddSymbol(slot, nullptr, t.text, false);
         if (existing)
-            return Fail(g,
-                "\"" + t.text + "\" j\xE1 \xE9 um identificador de "
-                    + std::string(core::SymbolKindName(existing->kind))
-                    + "; n\xE3o pode ser nome de fun\xE7\xE3o");
+            return Fail(g, msg::FunctionNameTaken(t.text, core::SymbolKindName(existing->kind)));
         SymtbEntry* f = rt.symbols.FindOrAddSymbol(slot, nullptr, t.text, true);
         f->kind = SymbolKind::UserFunction;
         f->line = g;
@@ -237,20 +229,17 @@ namespace {
     bool Compiler::EndLine(int32_t g)
     {
         if (blocks.empty())
-            return Fail(g, "Comando FIM sobrando");
+            return Fail(g, msg::MSG_STRAY_FIM);
         core::TokenRec& t = rt.lexer.tok;
         rt.lexer.NextToken();
         SymtbEntry* what = t.kind == core::TokenKind::Word ? rt.symbols.FindCommand(t.text) : nullptr;
         if (!what
             || (what->kind != SymbolKind::If && what->kind != SymbolKind::FunctionDef
                 && what->kind != SymbolKind::Loop))
-            return Fail(g, "Esperava o complemento do comando FIM");
+            return Fail(g, msg::MSG_EXPECTED_FIM_WORD);
         std::string word = t.text;
-        auto mismatch = [&](const StackRec& top) {
-            return Fail(g,
-                "Comando FIM " + word + " n\xE3o corresponde ao comando " + top.word + " na linha "
-                    + core::IntToText(top.line));
-        };
+        auto mismatch
+            = [&](const StackRec& top) { return Fail(g, msg::FimMismatch(word, top.word, top.line)); };
         if (what->kind == SymbolKind::If) {
             int32_t target = g;
             while (!blocks.empty()
@@ -262,7 +251,7 @@ namespace {
                 blocks.pop_back();
             }
             if (blocks.empty() || blocks.back().kind != SymbolKind::If)
-                return blocks.empty() ? Fail(g, "Comando FIM sobrando") : mismatch(blocks.back());
+                return blocks.empty() ? Fail(g, msg::MSG_STRAY_FIM) : mismatch(blocks.back());
             Rec(blocks.back().line).jump = target;
             blocks.pop_back();
             Rec(g).jump = g + 1;
@@ -292,24 +281,22 @@ namespace {
         core::TokenRec& t = rt.lexer.tok;
         rt.lexer.NextToken();
         if (t.kind != core::TokenKind::Word)
-            return Fail(g,
-                "Esperava o nome do m\xF3"
-                "dulo");
+            return Fail(g, msg::MSG_EXPECTED_MODULE_NAME);
         std::string module = t.text;
         rt.lexer.NextToken();
         std::string script;
         if (t.kind == core::TokenKind::String || t.kind == core::TokenKind::Word)
             script = t.kind == core::TokenKind::String ? t.text : std::string(t.raw);
         if (script.empty())
-            return Fail(g, "Esperava o nome do script");
+            return Fail(g, msg::MSG_EXPECTED_SCRIPT_NAME);
         const core::TokenRec saved = t;
         int32_t imported = rt.LoadScriptFile(script);
         if (imported < 0)
             imported = rt.LoadScriptFile(script + ".pro");
         if (imported < 0) {
-            rt.ReportError(g, "Erro na leitura do script \"" + script + "\"");
+            rt.ReportError(g, msg::ScriptReadError(script));
         } else if (!rt.CompileSlot(imported)) {
-            rt.ReportError(g, "O script \"" + script + "\" apresenta erros sint\xE1ticos");
+            rt.ReportError(g, msg::ImportedScriptHasErrors(script));
         } else {
             SymtbEntry* m = rt.symbols.FindOrAddSymbol(slot, nullptr, module, true);
             if (m->kind == SymbolKind::Undefined || m->kind == SymbolKind::Module) {

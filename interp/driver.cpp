@@ -4,10 +4,11 @@
 // a shell or another program can tell a failed run from a good one.
 #include "interp/driver.h"
 
-#include "core/messages.h"
 #include "interp/runtime.h"
 #include "interp/script_search.h"
+#include "messages/core.h"
 #include "messages/files.h"
+#include "messages/interp.h"
 
 #include <array>
 #include <new>
@@ -35,16 +36,16 @@ namespace {
     };
 
     constexpr std::array<MsgRec, 10> MESSAGES = { {
-        { "PLINIC", "Palavrino - v" },
-        { "PLNOMPRO", "Nome do arquivo .PRO a executar: " },
-        { "PLFIM", "Fim do script" },
-        { "PLARQNAO", "Arquivo .PRO inexistente" },
-        { "PLERREXE", "Erro de execu\xE7\xE3o na linha " },
-        { "PLERRROT", "Este r\xF3tulo n\xE3o existe" },
-        { "PLRERROSINT", "Script com erro sint\xE1tico na linha " },
-        { "PLERRO", "Erro" },
-        { "PLEDITE", "Editore e aperte enter" },
-        { "PLINTER", "Modo interativo" },
+        { "PLINIC", msg::MSG_PLINIC },
+        { "PLNOMPRO", msg::MSG_PLNOMPRO },
+        { "PLFIM", msg::MSG_PLFIM },
+        { "PLARQNAO", msg::MSG_PLARQNAO },
+        { "PLERREXE", msg::MSG_PLERREXE },
+        { "PLERRROT", msg::MSG_PLERRROT },
+        { "PLRERROSINT", msg::MSG_PLRERROSINT },
+        { "PLERRO", msg::MSG_PLERRO },
+        { "PLEDITE", msg::MSG_PLEDITE },
+        { "PLINTER", msg::MSG_PLINTER },
     } };
 
     std::string Trim(std::string_view s)
@@ -129,10 +130,10 @@ namespace {
     // A line at a time, each run on its own; an empty line or Escape ends it.
     int Driver::Interactive()
     {
-        io.SetTitle("PALAVRINO (interativo)");
+        io.SetTitle(msg::MSG_TITLE_INTERACTIVE);
         SayMessage(Msg::Interactive, 1);
         for (;;) {
-            io.Write("> ");
+            io.Write(msg::MSG_INTERACTIVE_PROMPT);
             HostIo::LineRead in = io.ReadLine(255);
             if (in.key == KEY_ESCAPE || Trim(in.text).empty())
                 return rt.CloseFilesThatLostData() ? 0 : static_cast<int>(Outcome::Failed);
@@ -144,7 +145,7 @@ namespace {
                     io.WriteLineAndSpeak(abort.what());
             } catch (const std::bad_alloc&) {
                 rt.RecoverFromAbort();
-                io.WriteLineAndSpeak(core::MSG_OUT_OF_MEMORY);
+                io.WriteLineAndSpeak(msg::MSG_OUT_OF_MEMORY);
             }
             rt.current_slot = 0;
         }
@@ -153,7 +154,7 @@ namespace {
     int Driver::Run(const std::vector<std::string>& args)
     {
         io.ClearWindow();
-        io.SetTitle("PALAVRIN");
+        io.SetTitle(msg::MSG_TITLE);
         std::string name;
         if (!args.empty()) {
             name = args[0];
@@ -174,7 +175,7 @@ namespace {
         } else {
             name = Trim(name);
         }
-        io.SetTitle("PALAVRINO " + name);
+        io.SetTitle(msg::Join(msg::MSG_TITLE_SCRIPT_PREFIX, name));
         std::string path = FindScriptFile(name, io.ReadConfig("PALAVRIN", "DIRDEFAULT"));
         if (path.empty()) {
             SayMessage(Msg::NoFile, 1);
@@ -191,7 +192,7 @@ namespace {
 Runtime::RunResult Runtime::RunScriptFile(const std::string& name, const std::string& label)
 {
     RunResult r;
-    r.text = "Erro na leitura do script";
+    r.text = msg::MSG_SCRIPT_READ_ERROR;
     int32_t slot = LoadScriptFile(name);
     if (slot < 0)
         return r;
@@ -230,7 +231,7 @@ Runtime::RunResult Runtime::RunScriptFile(const std::string& name, const std::st
         r.outcome = Outcome::Failed;
     } catch (const std::bad_alloc&) {
         RecoverFromAbort();
-        WriteLineAndSpeak(core::MSG_OUT_OF_MEMORY);
+        WriteLineAndSpeak(msg::MSG_OUT_OF_MEMORY);
         r.outcome = Outcome::Failed;
     }
     r.line = Slot().current_line;

@@ -2,10 +2,12 @@
 // to its command's handler, and follows the next-line links the handlers
 // set. The user's interrupt is polled before every line.
 #include "core/invariants.h"
-#include "core/messages.h"
 #include "interp/runtime.h"
+#include "messages/core.h"
 
 #include <cassert>
+
+using namespace palavrino::msg; // FIXME: qualify the messages (msg::) and drop this
 
 namespace palavrino::interp {
 

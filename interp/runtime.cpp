@@ -4,6 +4,7 @@
 #include "interp/runtime.h"
 
 #include "core/value.h"
+#include "messages/interp.h"
 
 #include <cassert>
 
@@ -76,9 +77,9 @@ void Runtime::EmitError(int32_t line, std::string_view message)
     const ScriptRec& s = Slot();
     if (current_slot > 0 && line > 0) {
         if (!s.file_name.empty()) {
-            WriteLineAndSpeak("Erro no script " + s.file_name + ", linha " + core::IntToText(line) + ":");
+            WriteLineAndSpeak(msg::ErrorInScriptLine(s.file_name, line));
         } else {
-            WriteAndSpeak("Erro na linha " + core::IntToText(line) + ": ");
+            WriteAndSpeak(msg::ErrorInLine(line));
         }
     }
     WriteLineAndSpeak(message);

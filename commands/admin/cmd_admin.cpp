@@ -10,6 +10,7 @@
 #include "encoding/encoding.h"
 #include "interp/command_helpers.h"
 #include "interp/runtime.h"
+#include "messages/admin.h"
 
 #include <chrono>
 #include <cstdio>
@@ -126,7 +127,7 @@ namespace {
     {
         std::optional<std::vector<std::string>> section = ManualSection(manual, topic);
         if (!section) {
-            rt.ReportErrorHere("Ajuda n\xE3o encontrada para o comando " + topic);
+            rt.ReportErrorHere(msg::HelpNotFound(topic));
             return;
         }
         // FIXME: the section belongs in the paragraph editor (framed, 80 columns
@@ -197,16 +198,15 @@ bool CmdVersao(Runtime& rt)
     Value v;
     rt.ParseExpression(v);
     if (!v.is(ValueKind::String) || v.Text().empty()) {
-        rt.ReportErrorHere("Esperava uma cadeia com o n\xFAmero da vers\xE3o");
+        rt.ReportErrorHere(msg::MSG_EXPECTED_VERSION_STRING);
         return false;
     }
     std::string text = Trim(v.Text());
     double wanted = 0;
     if (!ParseVersion(text, &wanted))
-        rt.ReportErrorHere(text + " n\xE3o \xE9 um n\xFAmero v\xE1lido de vers\xE3o");
+        rt.ReportErrorHere(msg::BadVersionNumber(text));
     else if (wanted > VERSION_NUMBER + 1e-9)
-        rt.ReportErrorHere(
-            "Cuidado: a vers\xE3o corrente deste interpretador \xE9 " + std::string(VERSION_TEXT));
+        rt.ReportErrorHere(msg::NewerVersionWanted(VERSION_TEXT));
     return true;
 }
 
@@ -215,7 +215,7 @@ bool CmdDebug(Runtime& rt)
     bool off = rt.lexer.IsOperator(core::OpCode::Subtract) || rt.lexer.TokenIsWord("N");
     rt.lexer.SkipRestOfLine();
     rt.Slot().trace = !off;
-    rt.WriteLineAndSpeak(off ? "Depura\xE7\xE3o desligada" : "Depura\xE7\xE3o ligada");
+    rt.WriteLineAndSpeak(off ? msg::MSG_DEBUG_OFF : msg::MSG_DEBUG_ON);
     return true;
 }
 
@@ -237,7 +237,7 @@ bool CmdSimbolos(Runtime& rt)
         any = e->kind == SymbolKind::Variable || e->kind == SymbolKind::Module;
     if (any) {
         rt.WriteLineAndSpeak(dashes);
-        rt.WriteLineAndSpeak("   IDENTIFICADOR      TIPO   SCRIPT      ESCOPO      VALOR");
+        rt.WriteLineAndSpeak(msg::MSG_SYMBOLS_HEADING);
         rt.WriteLineAndSpeak(dashes);
     }
     const char* row_format = "%-16.16s%12s%4s         %-12.12s    %s";
@@ -253,23 +253,23 @@ bool CmdSimbolos(Runtime& rt)
                 shown = "\"" + shown + "\"";
             bool super = e->script < 0;
             rt.WriteLineAndSpeak(Format(row_format, e->name, std::string(core::KindName(value.kind())),
-                super ? "*" : core::IntToText(e->script), super ? "SUPERGLOBAL" : "GLOBAL", shown));
+                super ? "*" : core::IntToText(e->script),
+                std::string(super ? msg::MSG_SCOPE_SUPERGLOBAL : msg::MSG_SCOPE_GLOBAL), shown));
         } else if (e->kind == SymbolKind::Module) {
-            rt.WriteLineAndSpeak(Format(row_format, e->name, "MOD", core::IntToText(e->script), "GLOBAL",
-                core::IntToText(e->value1)));
+            rt.WriteLineAndSpeak(Format(row_format, e->name, std::string(msg::MSG_KIND_MODULE_SHORT),
+                core::IntToText(e->script), std::string(msg::MSG_SCOPE_GLOBAL), core::IntToText(e->value1)));
         }
     }
     rt.NewLine();
-    rt.WriteLineAndSpeak("Contadores:");
+    rt.WriteLineAndSpeak(msg::MSG_COUNTERS);
     const core::HeapStats& h = core::ActiveHeapStats();
-    rt.WriteLineAndSpeak("   N\xF3s de dicion\xE1rio:         " + std::to_string(h.dict_nodes));
-    rt.WriteLineAndSpeak("   N\xF3s de Listas:             " + std::to_string(h.list_cells));
-    rt.WriteLineAndSpeak("   N\xF3s de Objetos:            " + std::to_string(h.objects));
-    rt.WriteLineAndSpeak("   Comandos Novos:            0");
-    rt.WriteLineAndSpeak("   sizeof Operand, ObjRec:    12, 20");
-    rt.WriteLineAndSpeak("   Maior Lista de Colis\xF5"
-                         "es:   "
-        + core::IntToText(rt.symbols.LongestChain()));
+    rt.WriteLineAndSpeak(msg::Join(msg::MSG_COUNTER_DICT_NODES, std::to_string(h.dict_nodes)));
+    rt.WriteLineAndSpeak(msg::Join(msg::MSG_COUNTER_LIST_CELLS, std::to_string(h.list_cells)));
+    rt.WriteLineAndSpeak(msg::Join(msg::MSG_COUNTER_OBJECTS, std::to_string(h.objects)));
+    rt.WriteLineAndSpeak(msg::MSG_COUNTER_NEW_COMMANDS);
+    rt.WriteLineAndSpeak(msg::MSG_COUNTER_SIZES);
+    rt.WriteLineAndSpeak(
+        msg::Join(msg::MSG_COUNTER_LONGEST_CHAIN, core::IntToText(rt.symbols.LongestChain())));
     if (any)
         rt.WriteLineAndSpeak(dashes);
     return true;
@@ -288,12 +288,12 @@ bool CmdAjuda(Runtime& rt)
         else if (word_operator)
             topic = core::FoldName(t.raw);
         else
-            return Fail(rt, "Esperava o nome de um comando");
+            return Fail(rt, msg::MSG_EXPECTED_COMMAND_NAME);
     }
     rt.lexer.SkipRestOfLine();
     std::vector<std::string> manual;
     if (devices::ReadFileLines(ManualPath(rt), manual) != 0) {
-        rt.ReportErrorHere("Manual n\xE3o encontrado");
+        rt.ReportErrorHere(msg::MSG_MANUAL_NOT_FOUND);
         return true;
     }
     if (has_topic) {
@@ -301,7 +301,7 @@ bool CmdAjuda(Runtime& rt)
         return true;
     }
     rt.io.ClearWindow();
-    rt.WriteLineAndSpeak("Escolha o item para obter ajuda:");
+    rt.WriteLineAndSpeak(msg::MSG_CHOOSE_HELP_TOPIC);
     // FIXME: the topics belong in a list menu the user moves through with
     // the arrows and chooses from with Enter; until that screen exists they
     // are written and spoken, and the user types the one wanted.

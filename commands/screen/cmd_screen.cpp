@@ -5,6 +5,8 @@
 #include "core/char_tables.h"
 #include "interp/command_helpers.h"
 #include "interp/runtime.h"
+#include "messages/core.h"
+#include "messages/screen.h"
 
 #include <algorithm>
 #include <optional>
@@ -17,15 +19,6 @@ namespace {
 
     constexpr int SCREEN_COLUMNS = 80;
     constexpr int SCREEN_ROWS = 25;
-
-    constexpr std::string_view MSG_EXPECTED_COLOUR = "Esperava o n\xFAmero da COR";
-    constexpr std::string_view MSG_EXPECTED_BACK_COLOUR = "Esperava o n\xFAmero da COR DE FUNDO";
-    constexpr std::string_view MSG_EXPECTED_XY = "Esperava valores inteiros para x e y";
-    constexpr std::string_view MSG_EXPECTED_STRING = "Esperava uma cadeia";
-    constexpr std::string_view MSG_EXPECTED_TWO_VARIABLES = "Esperava duas vari\xE1veis";
-    constexpr std::string_view MSG_BAD_TELA = "Modificadores inv\xE1lidos para o comando TELA";
-    constexpr std::string_view MSG_EXPECTED_COORDINATE = "Esperava um valor num\xE9rico para a coordenada ";
-    constexpr std::string_view MSG_COORDINATE_SUFFIX = " no comando TELA";
 
     void SkipComma(Runtime& rt)
     {
@@ -73,7 +66,7 @@ namespace {
         SkipComma(rt);
         std::optional<int32_t> b = IntegerArgument(rt);
         if (!a || !b)
-            return Fail(rt, MSG_BAD_TELA);
+            return Fail(rt, msg::MSG_BAD_TELA);
         const int first = std::clamp(std::min(*a, *b), 1, SCREEN_ROWS);
         const int last = std::clamp(std::max(*a, *b), 1, SCREEN_ROWS);
         const int x = rt.io.CursorColumn();
@@ -92,10 +85,10 @@ namespace {
         core::TargetRec columns;
         core::TargetRec rows;
         if (!rt.lexer.Is(core::TokenKind::Word) || !core::ParseTarget(rt, columns, false))
-            return Fail(rt, MSG_EXPECTED_TWO_VARIABLES);
+            return Fail(rt, msg::MSG_EXPECTED_TWO_VARIABLES);
         SkipComma(rt);
         if (!rt.lexer.Is(core::TokenKind::Word) || !core::ParseTarget(rt, rows, false))
-            return Fail(rt, MSG_EXPECTED_TWO_VARIABLES);
+            return Fail(rt, msg::MSG_EXPECTED_TWO_VARIABLES);
         return AssignOrFail(rt, columns, Value::Int(SCREEN_COLUMNS))
             && AssignOrFail(rt, rows, Value::Int(SCREEN_ROWS));
     }
@@ -105,7 +98,7 @@ namespace {
     {
         core::TargetRec target;
         if (!rt.lexer.Is(core::TokenKind::Word) || !core::ParseTarget(rt, target, false))
-            return Fail(rt, MSG_BAD_TELA);
+            return Fail(rt, msg::MSG_BAD_TELA);
         SkipComma(rt);
         std::optional<int32_t> x = IntegerArgument(rt);
         SkipComma(rt);
@@ -127,11 +120,11 @@ namespace {
     {
         std::optional<int32_t> x = IntegerArgument(rt);
         if (!x)
-            return Fail(rt, std::string(MSG_EXPECTED_COORDINATE) + "X" + std::string(MSG_COORDINATE_SUFFIX));
+            return Fail(rt, msg::ExpectedTelaCoordinate("X"));
         SkipComma(rt);
         std::optional<int32_t> y = IntegerArgument(rt);
         if (!y)
-            return Fail(rt, std::string(MSG_EXPECTED_COORDINATE) + "Y" + std::string(MSG_COORDINATE_SUFFIX));
+            return Fail(rt, msg::ExpectedTelaCoordinate("Y"));
         rt.io.MoveCursor(*x, *y);
         return true;
     }
@@ -154,7 +147,7 @@ namespace {
             return TelaCell(rt, false);
         if (word == "ATRIBUTO")
             return TelaCell(rt, true);
-        return Fail(rt, MSG_BAD_TELA);
+        return Fail(rt, msg::MSG_BAD_TELA);
     }
 
     bool IsTelaWord(const std::string& word)
@@ -170,7 +163,7 @@ bool CmdCor(Runtime& rt)
 {
     std::optional<int32_t> colour = IntegerArgument(rt);
     if (!colour)
-        return Fail(rt, MSG_EXPECTED_COLOUR);
+        return Fail(rt, msg::MSG_EXPECTED_COLOUR);
     rt.io.SetTextColor(*colour);
     return true;
 }
@@ -180,7 +173,7 @@ bool CmdFundo(Runtime& rt)
 {
     std::optional<int32_t> colour = IntegerArgument(rt);
     if (!colour)
-        return Fail(rt, MSG_EXPECTED_BACK_COLOUR);
+        return Fail(rt, msg::MSG_EXPECTED_BACK_COLOUR);
     rt.io.SetBackColor(*colour);
     return true;
 }
@@ -193,10 +186,10 @@ bool CmdCursor(Runtime& rt)
         core::TargetRec column;
         core::TargetRec row;
         if (!rt.lexer.Is(core::TokenKind::Word) || !core::ParseTarget(rt, column, false))
-            return Fail(rt, MSG_EXPECTED_TWO_VARIABLES);
+            return Fail(rt, msg::MSG_EXPECTED_TWO_VARIABLES);
         SkipComma(rt);
         if (!rt.lexer.Is(core::TokenKind::Word) || !core::ParseTarget(rt, row, false))
-            return Fail(rt, MSG_EXPECTED_TWO_VARIABLES);
+            return Fail(rt, msg::MSG_EXPECTED_TWO_VARIABLES);
         return AssignOrFail(rt, column, Value::Int(rt.io.CursorColumn()))
             && AssignOrFail(rt, row, Value::Int(rt.io.CursorRow()));
     }
@@ -204,7 +197,7 @@ bool CmdCursor(Runtime& rt)
     SkipComma(rt);
     std::optional<int32_t> y = x ? IntegerArgument(rt) : std::nullopt;
     if (!x || !y)
-        return Fail(rt, MSG_EXPECTED_XY);
+        return Fail(rt, msg::MSG_EXPECTED_XY);
     rt.io.MoveCursor(*x, *y);
     return true;
 }
@@ -225,18 +218,18 @@ bool CmdTela(Runtime& rt)
         return TelaAt(rt);
     }
     if (lx.AtEnd())
-        return Fail(rt, MSG_BAD_TELA);
+        return Fail(rt, msg::MSG_BAD_TELA);
     // Any other word is an expression whose text names the form.
     Value v;
     rt.ParseExpression(v);
     if (!v.is(ValueKind::String))
-        return Fail(rt, MSG_BAD_TELA);
+        return Fail(rt, msg::MSG_BAD_TELA);
     const std::string& text = v.Text();
     if (!text.empty() && text[0] == '@') {
         int32_t x = 0;
         int32_t y = 0;
         if (!CoordinatesFromText(std::string_view(text).substr(1), x, y))
-            return Fail(rt, MSG_BAD_TELA);
+            return Fail(rt, msg::MSG_BAD_TELA);
         rt.io.MoveCursor(x, y);
         return true;
     }
@@ -245,7 +238,7 @@ bool CmdTela(Runtime& rt)
     trimmed = trimmed.substr(0, trimmed.find_last_not_of(' ') + 1);
     const std::string word = core::FoldName(trimmed);
     if (!IsTelaWord(word))
-        return Fail(rt, MSG_BAD_TELA);
+        return Fail(rt, msg::MSG_BAD_TELA);
     SkipComma(rt);
     return TelaForm(rt, word);
 }
@@ -256,7 +249,7 @@ bool CmdSintsom(Runtime& rt)
     Value v;
     rt.ParseExpression(v);
     if (!v.is(ValueKind::String))
-        return Fail(rt, MSG_EXPECTED_STRING);
+        return Fail(rt, msg::MSG_EXPECTED_A_STRING);
     // Without a sound directory a name that is not a letter sound is a path.
     rt.io.RestartSpeech("");
     rt.io.PlayNamedSound(v.Text());

@@ -4,6 +4,8 @@
 #include "commands/speech/cmd_speech.h"
 
 #include "interp/runtime.h"
+#include "messages/core.h"
+#include "messages/speech.h"
 
 namespace palavrino::interp {
 
@@ -24,8 +26,7 @@ namespace {
             if (v.is(ValueKind::Invalid)) {
                 // Reported, and what was gathered before it is still said: a
                 // bad expression in a message must not silence the script.
-                rt.ReportErrorHere(spell ? "Express\xE3o inv\xE1lida para o comando SOLETRA"
-                                         : "Express\xE3o inv\xE1lida para o comando FALA");
+                rt.ReportErrorHere(spell ? msg::MSG_BAD_SOLETRA_EXPRESSION : msg::MSG_BAD_FALA_EXPRESSION);
                 rt.lexer.SkipRestOfLine();
                 break;
             }
@@ -77,7 +78,7 @@ bool CmdTitulo(Runtime& rt)
     Value v;
     rt.ParseExpression(v);
     if (!v.is(ValueKind::String)) {
-        rt.ReportErrorHere("Esperava uma cadeia");
+        rt.ReportErrorHere(msg::MSG_EXPECTED_A_STRING);
         return false;
     }
     rt.io.SetTitle(v.Text());
