@@ -2,9 +2,9 @@
 #define NCURSES_NOMACROS
 #include "platform/linux/ncurses_terminal.h"
 
-#include "console/keyboard.h"
 #include "encoding/encoding.h"
 #include "platform/interrupt.h"
+#include "platform/keys.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -39,8 +39,6 @@ namespace {
     // fast.
     constexpr int ESCAPE_DELAY_MS = 40;
     constexpr int RGB_COLOURS = 1 << 24;
-
-    using console::NamedKey;
 
     int Named(NamedKey key)
     {
@@ -255,10 +253,10 @@ bool TerminalKeyDecoder::TakeInterrupt()
 
 void TerminalKeyDecoder::EmitNamed(int named_key, std::uint8_t modifiers)
 {
-    const std::uint8_t code = console::ExtendedCodeOf(static_cast<NamedKey>(named_key), modifiers);
+    const std::uint8_t code = ExtendedCodeOf(static_cast<NamedKey>(named_key), modifiers);
     // Ctrl+F12 is the user's break key: the interpreter stops the script,
     // and no reader is left holding the key.
-    if (code == static_cast<std::uint8_t>(console::ExtendedKey::CtrlF12)) {
+    if (code == static_cast<std::uint8_t>(ExtendedKey::CtrlF12)) {
         m_interrupt = true;
         return;
     }
@@ -269,7 +267,7 @@ void TerminalKeyDecoder::EmitNamed(int named_key, std::uint8_t modifiers)
 void TerminalKeyDecoder::EmitChar(std::uint8_t c, std::uint8_t modifiers)
 {
     if ((modifiers & MOD_ALT) != 0) {
-        if (const auto code = console::AltCodeOf(c)) {
+        if (const auto code = AltCodeOf(c)) {
             m_keys.push_back(KeyByte { 0, modifiers });
             m_keys.push_back(KeyByte { *code, modifiers });
             return;
@@ -396,7 +394,7 @@ TerminalKeyDecoder::Parse TerminalKeyDecoder::ParseEscape(
     }
     case 'Z':
         m_keys.push_back(KeyByte { 0, MOD_SHIFT });
-        m_keys.push_back(KeyByte { static_cast<std::uint8_t>(console::ExtendedKey::ShiftTab), MOD_SHIFT });
+        m_keys.push_back(KeyByte { static_cast<std::uint8_t>(ExtendedKey::ShiftTab), MOD_SHIFT });
         return Parse::Complete;
     case 'a':
     case 'b':
@@ -571,6 +569,44 @@ int NearestAnsi8(TerminalRgb rgb)
     return best;
 }
 
+TerminalColours MapCellColours(int fore_palette, int back_palette, int colours)
+{
+    // The console's colour n in the terminal's order (black, red, green,
+    // yellow, blue, magenta, cyan, white, then the bright eight): the PC's
+    // blue is the terminal's blue, its brown the terminal's dark yellow,
+    // its dark grey the terminal's bright black.
+    constexpr std::array<int, 16> PC_TO_ANSI = { 0, 4, 2, 6, 1, 5, 3, 7, 8, 12, 10, 14, 9, 13, 11, 15 };
+    const auto rgb_of
+        = [](int palette) { return CONSOLE_PALETTE[static_cast<std::size_t>(std::clamp(palette, 0, 15))]; };
+    const auto ansi_of
+        = [&](int palette) { return PC_TO_ANSI[static_cast<std::size_t>(std::clamp(palette, 0, 15))]; };
+    TerminalColours out;
+    if (colours >= RGB_COLOURS) {
+        const auto packed = [](TerminalRgb c) { return (c.red << 16) | (c.green << 8) | c.blue; };
+        out.fore = packed(rgb_of(fore_palette));
+        out.back = packed(rgb_of(back_palette));
+    } else if (colours >= 256) {
+        out.fore = NearestXterm256(rgb_of(fore_palette));
+        out.back = NearestXterm256(rgb_of(back_palette));
+    } else if (colours >= 16) {
+        out.fore = ansi_of(fore_palette);
+        out.back = ansi_of(back_palette);
+    } else {
+        const int fore = ansi_of(fore_palette);
+        const int back = ansi_of(back_palette);
+        out.fore = fore & 7;
+        out.bold = fore >= 8;
+        // A dark grey background cannot be dark grey here; light grey keeps
+        // it apart from black (the editor's selection is drawn on it).
+        out.back = back == 8 ? 7 : back & 7;
+        // Two different colours must not become one: a brighter foreground
+        // stays readable on its background.
+        if (out.fore == out.back && fore_palette != back_palette)
+            out.bold = true;
+    }
+    return out;
+}
+
 // ---- The front end ----
 
 NcursesTerminal::NcursesTerminal(int input_fd, int output_fd)
@@ -741,27 +777,14 @@ NcursesTerminal::~NcursesTerminal()
     }
 }
 
-int NcursesTerminal::TerminalColour(int palette_index) const
-{
-    const TerminalRgb rgb = CONSOLE_PALETTE[static_cast<std::size_t>(std::clamp(palette_index, 0, 15))];
-    switch (m_colour_mode) {
-    case RGB_COLOURS:
-        return (rgb.red << 16) | (rgb.green << 8) | rgb.blue;
-    case 256:
-        return NearestXterm256(rgb);
-    case 16:
-        return NearestAnsi16(rgb);
-    default:
-        return NearestAnsi8(rgb);
-    }
-}
-
 short NcursesTerminal::PairFor(std::uint8_t attr)
 {
     if (m_colour_mode == 0)
         return 0;
-    const int fore = TerminalColour(m_palette_of[attr & 0x0F]);
-    const int back = TerminalColour(m_palette_of[attr >> 4]);
+    const TerminalColours colours
+        = MapCellColours(m_palette_of[attr & 0x0F], m_palette_of[attr >> 4], m_colour_mode);
+    const int fore = colours.fore;
+    const int back = colours.back;
     const int key = static_cast<int>(attr);
     if (const auto found = m_pairs.find(key); found != m_pairs.end())
         return found->second;
@@ -790,8 +813,7 @@ void NcursesTerminal::Draw(int row, int first_column, int end_column)
         int pair = PairFor(attr);
         attr_t attributes = A_NORMAL;
         // Eight-colour terminals show the bright colours in bold.
-        if (m_colour_mode == 8
-            && NearestAnsi16(CONSOLE_PALETTE[static_cast<std::size_t>(m_palette_of[attr & 0x0F])]) >= 8)
+        if (m_colour_mode == 8 && MapCellColours(m_palette_of[attr & 0x0F], m_palette_of[attr >> 4], 8).bold)
             attributes |= A_BOLD;
         if (m_colour_mode == 0 && (attr >> 4) != 0)
             attributes |= A_REVERSE;
@@ -904,10 +926,13 @@ bool NcursesTerminal::Fill(int timeout_ms)
 {
     if (m_eof)
         return false;
-    pollfd pfd { m_input_fd, POLLIN, 0 };
-    const int ready = ::poll(&pfd, 1, timeout_ms);
+    // The break request wakes the wait whichever thread took the signal.
+    pollfd pfds[2] = { { m_input_fd, POLLIN, 0 }, { InterruptWakeDescriptor(), POLLIN, 0 } };
+    const int ready = ::poll(pfds, pfds[1].fd >= 0 ? 2 : 1, timeout_ms);
     CheckResize();
-    if (ready <= 0)
+    if (ready > 0 && pfds[1].revents != 0)
+        DrainStaleInterruptWake();
+    if (ready <= 0 || pfds[0].revents == 0)
         return false;
     char chunk[256];
     const ssize_t got = ::read(m_input_fd, chunk, sizeof chunk);

@@ -83,6 +83,22 @@ int NearestXterm256(TerminalRgb rgb);
 int NearestAnsi16(TerminalRgb rgb);
 int NearestAnsi8(TerminalRgb rgb);
 
+// How a cell's two palette entries (0-15) are shown on a terminal with
+// `colours` colours (8, 16, 256, or 1 << 24 for RGB): the terminal's
+// foreground and background colours, and whether the foreground is bold
+// (how eight-colour terminals show the bright colours). Sixteen- and
+// eight-colour terminals get the PC's own colour order, so that no two of
+// the console's colours fall together there (brown and dark grey are not
+// black); on eight colours dark grey as a background is light grey, and a
+// foreground that would match its background is brightened.
+struct TerminalColours {
+    int fore { 0 };
+    int back { 0 };
+    bool bold { false };
+    bool operator==(const TerminalColours&) const = default;
+};
+TerminalColours MapCellColours(int fore_palette, int back_palette, int colours);
+
 class NcursesTerminal final : public Terminal {
 public:
     // Takes over the terminal on the given descriptors (which must be
@@ -116,7 +132,6 @@ private:
     void RedrawAll();
     void CheckResize();
     short PairFor(std::uint8_t attr);
-    int TerminalColour(int palette_index) const;
     void SetCaret(bool visible);
 
     int m_input_fd;

@@ -3,6 +3,7 @@
 #include "platform/linux/ncurses_terminal.h"
 
 #include <gtest/gtest.h>
+#include <set>
 
 namespace palavrino::platform {
 namespace {
@@ -150,6 +151,38 @@ namespace {
             EXPECT_EQ(NearestAnsi16(c.rgb), c.ansi16);
             EXPECT_EQ(NearestAnsi8(c.rgb), c.ansi8);
         }
+    }
+
+    TEST(TerminalColours, EveryConsoleColourKeepsItsOwnOnFewColourTerminals)
+    {
+        // Sixteen colours: the PC order, each colour its own.
+        std::set<int> seen;
+        for (int palette = 0; palette < 16; ++palette)
+            seen.insert(MapCellColours(palette, 0, 16).fore);
+        EXPECT_EQ(seen.size(), 16u);
+        EXPECT_EQ(MapCellColours(6, 8, 16), (TerminalColours { 3, 8, false })); // brown on dark grey
+        EXPECT_EQ(MapCellColours(1, 0, 16), (TerminalColours { 4, 0, false })); // blue is blue
+
+        struct Case {
+            int fore, back;
+            TerminalColours shown;
+        };
+        const Case eight[] = {
+            { 6, 8, { 3, 7, false } }, // brown on dark grey: not black on black
+            { 15, 8, { 7, 7, true } }, // the editor's selection: bright on grey
+            { 7, 8, { 7, 7, true } }, // light grey on dark grey stays readable
+            { 15, 0, { 7, 0, true } }, // bright colours are bold
+            { 8, 0, { 0, 0, true } }, // dark grey on black: bright black
+            { 14, 1, { 3, 4, true } }, // yellow on blue
+            { 7, 7, { 7, 7, false } }, // the same colour twice stays the same
+        };
+        for (const Case& c : eight) {
+            SCOPED_TRACE(testing::Message() << c.fore << " on " << c.back);
+            EXPECT_EQ(MapCellColours(c.fore, c.back, 8), c.shown);
+        }
+        // Terminals with more colours keep the exact shades.
+        EXPECT_EQ(MapCellColours(6, 8, 1 << 24), (TerminalColours { 0x442222, 0x282828, false }));
+        EXPECT_EQ(MapCellColours(8, 0, 256).fore, 235);
     }
 
     TEST(StartProgram, ReportsWhetherTheProgramCouldBeStarted)
