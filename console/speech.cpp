@@ -232,8 +232,10 @@ void Speech::StartEngine(ConfigFile& config)
         return;
     }
     const int voice = ParseConfigInt(config.ReadConfig("SERVFALA", "VOZ")).value_or(0);
-    int rate = ParseConfigInt(config.ReadConfig("SERVFALA", "VELOCIDADE")).value_or(0);
-    const int pitch = ParseConfigInt(config.ReadConfig("SERVFALA", "TOM")).value_or(0);
+    const auto rate_set = ParseConfigInt(config.ReadConfig("SERVFALA", "VELOCIDADE"));
+    const auto pitch_set = ParseConfigInt(config.ReadConfig("SERVFALA", "TOM"));
+    int rate = rate_set.value_or(0);
+    const int pitch = pitch_set.value_or(0);
     const int kind_number = ParseConfigInt(kind).value_or(0);
     if (rate > MAX_ENGINE_RATE && kind_number != SAPI4_KIND)
         rate = 0;
@@ -245,7 +247,9 @@ void Speech::StartEngine(ConfigFile& config)
     EndEngine();
     // FIXME: kind 3 is the Orvan voice, a back end of its own still to come;
     // until then espeak-ng, the other Portuguese voice, speaks for it.
-    bool started = dispatcher && TryEngine(MakeDispatcherSynthesizer(), voice, rate, pitch);
+    bool started = dispatcher
+        && TryEngine(
+            MakeDispatcherSynthesizer(rate_set.has_value(), pitch_set.has_value()), voice, rate, pitch);
     if (!started)
         started = TryEngine(MakeEspeakSynthesizer(*this), voice, rate, pitch);
     if (started)

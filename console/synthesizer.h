@@ -66,8 +66,10 @@ std::unique_ptr<Synthesizer> MakeLogSynthesizer(std::filesystem::path file);
 // espeak-ng with its Brazilian Portuguese voice; samples go to audio.
 std::unique_ptr<Synthesizer> MakeEspeakSynthesizer(SynthAudio& audio);
 
-// The desktop's speech-dispatcher, with the user's own speech settings.
-// Starting fails, quickly and quietly, when no daemon can be reached.
-std::unique_ptr<Synthesizer> MakeDispatcherSynthesizer();
+// The desktop's speech-dispatcher, with the user's own speech settings:
+// the rate and pitch handed to Start are applied only where given (named
+// in the settings file). Starting fails, quickly and quietly, when no
+// daemon can be reached.
+std::unique_ptr<Synthesizer> MakeDispatcherSynthesizer(bool rate_given, bool pitch_given);
 
 } // namespace palavrino::console
