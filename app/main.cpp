@@ -8,10 +8,13 @@
 #include "encoding/encoding.h"
 #include "interp/driver.h"
 #include "interp/runtime.h"
+#include "messages/console.h"
 #include "platform/audio_sink.h"
 #include "platform/interrupt.h"
 #include "platform/terminal.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <pthread.h>
@@ -49,6 +52,12 @@ void* RunInterpreter(void* arg)
     interp::Runtime runtime(host);
     job->status = interp::RunProgram(runtime, job->args);
     con.Close();
+    if (con.Frontend().OutputFailed()) {
+        // What was said on standard output is lost: say it where it can
+        // still be seen, and never end as a success.
+        std::fprintf(stderr, "%s\n", encoding::Cp1252ToUtf8(msg::MSG_OUTPUT_WRITE_ERROR).c_str());
+        job->status = std::max(job->status, 1);
+    }
     return nullptr;
 }
 
@@ -57,6 +66,7 @@ void* RunInterpreter(void* arg)
 int main(int argc, char** argv)
 {
     palavrino::platform::InstallInterruptHandler();
+    palavrino::platform::IgnoreFileLimitAndPipeSignals();
     Job job;
     // Only the first parameter counts: the script name and its label.
     // The argument arrives in the terminal's UTF-8; inside, text is

@@ -5,6 +5,7 @@
 #include "console/config.h"
 #include "console/screen_model.h"
 #include "console/speech.h"
+#include "platform/interrupt.h"
 
 #include <algorithm>
 #include <chrono>
@@ -450,7 +451,7 @@ Key LineEditor::EditLine(std::string& text, int x, int y, bool editable, int wid
         Key key = m_keyboard.ReadWholeKey();
         m_speech.StopSpeech();
         // Alt+Q, Alt+W and Alt+E announce an ordinary key that follows.
-        if (key.extended && (key.code == 16 || key.code == 17 || key.code == 18))
+        if (key.Is(ExtendedKey::AltQ) || key.Is(ExtendedKey::AltW) || key.Is(ExtendedKey::AltE))
             key = Key { m_keyboard.ReadKey(), false, m_keyboard.LastModifiers() };
         // Ctrl+C and Ctrl+V are the clipboard keys and act as Ctrl+Insert and
         // Shift+Insert, on the selection too.
@@ -688,7 +689,9 @@ LineRead LineEditor::ReadLine()
     const int y = m_screen.CursorRow();
     LineRead line;
     line.end_key = EditLineToEdge(line.text, x, y, true, MAX_LINE_LENGTH);
-    if (line.end_key.Is(KEY_ESCAPE)) {
+    // The break key (Ctrl+F12, Ctrl+C) ends the edit as Escape does, but the
+    // typed text stays on the screen: the user did not ask to erase it.
+    if (line.end_key.Is(KEY_ESCAPE) && !platform::InterruptPending()) {
         const auto shown = std::min(line.text.size(), static_cast<std::size_t>(m_last_width));
         m_screen.MoveCursor(x, y);
         m_screen.ConsoleWrite(std::string(shown, ' '), WriteOrigin::Echo);
