@@ -531,13 +531,18 @@ void Speech::Tick()
 void Speech::Beep()
 {
     m_keyboard.FlushKeys();
+    Bell();
+    (void)m_player.WaitDone();
+}
+
+void Speech::Bell()
+{
     constexpr std::array<std::uint8_t, 8> WAVE_SHAPE = { 128, 112, 96, 80, 64, 80, 96, 112 };
     std::array<std::uint8_t, BEEP_SAMPLES> samples {};
     for (std::size_t i = 0; i < samples.size(); ++i)
         samples[i] = WAVE_SHAPE[i % WAVE_SHAPE.size()];
     samples.back() = 128; // end on the centre line, without a click
     (void)m_audio.Play(SOUND_FORMAT, samples);
-    (void)m_player.WaitDone();
 }
 
 void Speech::ToneOn(int frequency_hz)

@@ -94,7 +94,11 @@ public:
     WaveStatus PlayWaveMemory(std::span<const std::uint8_t> image);
 
     void Tick() override;
+    // The error beep: keys typed ahead are dropped and the beep is waited
+    // for.
     void Beep();
+    // The same sound for the bell byte a program writes: nothing else.
+    void Bell();
     // A continuous square wave until ToneOff; a new tone replaces the old.
     void ToneOn(int frequency_hz);
     void ToneOff();

@@ -93,6 +93,10 @@ public:
     // The modifiers (MOD_* bits) that were held with the byte last returned
     // by ReadKeyByte. Front ends that cannot tell answer 0.
     virtual std::uint8_t LastKeyModifiers() const { return 0; }
+    // While on, Ctrl+C reaches the reader as the key byte 3 instead of
+    // raising the break request (screen review copies the screen with it).
+    // Front ends whose Ctrl+C never comes as a key ignore it.
+    virtual void SetCtrlCIsKey(bool /*on*/) { }
     // Whether key releases are reported, as chorded (braille) typing needs.
     virtual bool DeliversKeyReleases() const { return false; }
 };

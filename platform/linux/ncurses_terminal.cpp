@@ -913,6 +913,19 @@ void NcursesTerminal::Bell()
     ::beep();
 }
 
+void NcursesTerminal::SetCtrlCIsKey(bool on)
+{
+    // The terminal turns Ctrl+C into SIGINT only while ISIG is set.
+    termios modes {};
+    if (::tcgetattr(m_input_fd, &modes) != 0)
+        return;
+    if (on)
+        modes.c_lflag &= ~static_cast<tcflag_t>(ISIG);
+    else
+        modes.c_lflag |= ISIG;
+    ::tcsetattr(m_input_fd, TCSANOW, &modes);
+}
+
 void NcursesTerminal::SetCaret(bool visible)
 {
     if (visible == m_caret_visible)

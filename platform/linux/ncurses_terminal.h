@@ -121,6 +121,7 @@ public:
     bool InputEnded() override { return m_eof && !m_decoder.HasKey(); }
     bool IsLive() const override { return true; }
     std::uint8_t LastKeyModifiers() const override { return m_last_modifiers; }
+    void SetCtrlCIsKey(bool on) override;
 
 private:
     NcursesTerminal(int input_fd, int output_fd);
