@@ -26,6 +26,11 @@ void DrainStaleInterruptWake();
 // closed pipe then fails with an error the writer reports.
 void IgnoreFileLimitAndPipeSignals();
 
+// Notes terminal size changes (SIGWINCH): each change wakes the waits as
+// the break request does, and TakeResizeNotice reports it once.
+void InstallResizeHandler();
+bool TakeResizeNotice();
+
 // Raises the request from inside the program (a front end that sees the
 // break key itself, or a test).
 void RequestInterrupt();

@@ -19,6 +19,7 @@ namespace {
     // handler is installed; everything else reads them through the
     // functions below.
     volatile std::sig_atomic_t g_interrupt_requested = 0;
+    volatile std::sig_atomic_t g_resized = 0;
     int g_wake_pipe[2] = { -1, -1 };
 
     void Wake()
@@ -46,7 +47,29 @@ namespace {
         Wake();
     }
 
+    extern "C" void OnResizeSignal(int)
+    {
+        g_resized = 1;
+        Wake();
+    }
+
 } // namespace
+
+void InstallResizeHandler()
+{
+    struct sigaction action { };
+    action.sa_handler = OnResizeSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGWINCH, &action, nullptr);
+}
+
+bool TakeResizeNotice()
+{
+    const bool resized = g_resized != 0;
+    g_resized = 0;
+    return resized;
+}
 
 void InstallInterruptHandler()
 {

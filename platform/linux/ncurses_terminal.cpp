@@ -653,6 +653,10 @@ bool NcursesTerminal::Start()
             ::close(in);
         return false;
     }
+    // Our own size-change handler (ncurses then installs none): it wakes a
+    // key wait on whichever thread the signal lands, and the next wait or
+    // refresh draws the whole screen again at the new size.
+    InstallResizeHandler();
     SCREEN* screen = ::newterm(nullptr, out_stream, in_stream);
     if (!screen) {
         std::fclose(out_stream);
@@ -833,6 +837,8 @@ void NcursesTerminal::RedrawAll()
 
 void NcursesTerminal::CheckResize()
 {
+    if (!TakeResizeNotice() && m_lines > 0)
+        return;
     winsize size {};
     if (::ioctl(m_output_fd, TIOCGWINSZ, &size) != 0 || size.ws_row == 0 || size.ws_col == 0)
         return;
@@ -841,7 +847,10 @@ void NcursesTerminal::CheckResize()
     ::resize_term(size.ws_row, size.ws_col);
     m_lines = size.ws_row;
     m_columns = size.ws_col;
+    // The terminal reflowed or dropped what it showed: every cell is drawn
+    // again, from a cleared screen.
     ::wclear(stdscr);
+    ::clearok(curscr, TRUE);
     RedrawAll();
 }
 
@@ -859,6 +868,7 @@ void NcursesTerminal::RegionScrolled(int, int top, int, int bottom)
 
 void NcursesTerminal::Refresh(const CellView& view)
 {
+    CheckResize();
     bool palette_changed = false;
     for (int i = 0; i < 16; ++i) {
         const int entry = view.PaletteIndex(i);
