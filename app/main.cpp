@@ -44,10 +44,19 @@ void* RunInterpreter(void* arg)
     console::ConfigFile config = console::ConfigFile::Open(console::DefaultConfigLocations(ProgramDir()));
     // The sound output: the sound card, "nulo", or "arquivo:" and a WAV
     // file; silence when the choice cannot be opened (no sound card).
-    auto audio
-        = platform::OpenAudioSink(encoding::Cp1252ToUtf8(config.ReadConfig("TRADUTOR", "SAIDADEAUDIO")));
+    const std::string audio_choice = config.ReadConfig("TRADUTOR", "SAIDADEAUDIO");
+    bool audio_failed = false;
+    auto audio = platform::OpenAudioSink(encoding::Cp1252ToUtf8(audio_choice), &audio_failed);
+    // The speech log alone needs no sound: a machine without a sound card
+    // runs the tests. Any other voice, or a device asked for by name, is
+    // reported when it cannot be heard.
+    const bool log_only = console::UpperAscii(config.ReadConfig("SERVFALA", "TIPOSAPI")).find("REGISTRO")
+        != std::string::npos;
     console::Console con(platform::OpenStdioTerminal(), std::move(config), std::move(audio));
     con.StartSpeech(con.Config().ReadConfig("PALAVRIN", "DIRPALAVRIN"));
+    if (audio_failed && (!audio_choice.empty() || !log_only))
+        con.WriteLineAndSpeak(std::string(msg::MSG_SOUND_OUTPUT_UNAVAILABLE)
+            + (audio_choice.empty() ? std::string(msg::MSG_DEFAULT_SOUND_DEVICE) : audio_choice));
     app::ConsoleHost host(con);
     interp::Runtime runtime(host);
     job->status = interp::RunProgram(runtime, job->args);

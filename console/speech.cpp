@@ -6,6 +6,7 @@
 #include "console/keyboard.h"
 #include "console/screen_model.h"
 #include "encoding/encoding.h"
+#include "messages/console.h"
 
 #include <algorithm>
 #include <chrono>
@@ -221,6 +222,8 @@ void Speech::StartEngine(ConfigFile& config)
         EndEngine();
         if (TryEngine(MakeLogSynthesizer(ToPath(file)), 0, 0, 0))
             m_engine_key = key;
+        else
+            ReportStartProblem(std::string(msg::MSG_SPEECH_LOG_UNWRITABLE) + file);
         return;
     }
 
@@ -254,6 +257,18 @@ void Speech::StartEngine(ConfigFile& config)
         started = TryEngine(MakeEspeakSynthesizer(*this), voice, rate, pitch);
     if (started)
         m_engine_key = key;
+    else if (m_builtin_status != VOICE_STARTED)
+        ReportStartProblem(msg::MSG_NO_VOICE);
+}
+
+void Speech::ReportStartProblem(std::string_view text)
+{
+    // Said once per problem, not at every restart (speed changes restart).
+    if (text == m_reported_problem)
+        return;
+    m_reported_problem = std::string(text);
+    m_screen.ConsoleWriteLine(text);
+    Bell();
 }
 
 bool Speech::TryEngine(std::unique_ptr<Synthesizer> engine, int voice, int rate, int pitch)

@@ -139,6 +139,9 @@ private:
 
     void ReadVoiceSettings(ConfigFile& config, int speed);
     void StartEngine(ConfigFile& config);
+    // Writes why the program cannot speak (or log its speech), with the
+    // bell: the user must not be left with a mute program and no reason.
+    void ReportStartProblem(std::string_view text);
     bool TryEngine(std::unique_ptr<Synthesizer> engine, int voice, int rate, int pitch);
     void EndEngine();
     // Plays recorded words joined without gaps; a missing recording is
@@ -155,6 +158,7 @@ private:
     WordSynth m_word_synth;
     int m_builtin_status { VOICE_FILES_MISSING };
     std::unique_ptr<Synthesizer> m_synth;
+    std::string m_reported_problem;
     bool m_engine_active { false };
     std::string m_engine_key; // what the running engine was started with
     VoiceSettings m_voice;

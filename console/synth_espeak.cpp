@@ -75,8 +75,12 @@ namespace {
                 library.initialized = true;
                 espeak_SetSynthCallback(OnSamples);
             }
-            m_started = true;
             m_voice_name = ChooseVoice(voice);
+            // The library starts without its voice data; a voice that does
+            // not load means nothing can be said.
+            if (espeak_SetVoiceByName(m_voice_name.c_str()) != EE_OK)
+                return false;
+            m_started = true;
             rate = std::clamp(rate, -SETTING_LIMIT, SETTING_LIMIT);
             m_rate_wpm = NORMAL_RATE_WPM + rate * (rate > 0 ? RATE_STEP_UP_WPM : RATE_STEP_DOWN_WPM);
             m_pitch = NORMAL_PITCH + std::clamp(pitch, -SETTING_LIMIT, SETTING_LIMIT) * PITCH_STEP;

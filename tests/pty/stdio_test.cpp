@@ -193,4 +193,50 @@ TEST(StandardStreams, CtrlCWakesAReadWaitingOnAFifo)
         << s.Read("fala.log");
 }
 
+// Runs teste.pro with the given settings file (and one extra environment
+// variable), input from /dev/null; what it wrote.
+std::string RunWithSettings(Scratch& s, const std::string& ini, const std::string& env = "")
+{
+    std::ofstream(s.Dir() / "config" / "talira" / "Talira.ini", std::ios::trunc) << ini;
+    s.Script("ESCREVE \"oi\"\n");
+    const int in = OpenOrDie("/dev/null", O_RDONLY);
+    const int out = OpenOrDie((s.Dir() / "saida.txt").string(), O_WRONLY | O_CREAT | O_TRUNC);
+    if (!env.empty())
+        putenv(const_cast<char*>(env.c_str()));
+    const pid_t pid = Start(s, Streams { in, out });
+    if (!env.empty())
+        unsetenv(env.substr(0, env.find('=')).c_str());
+    close(in);
+    close(out);
+    EXPECT_EQ(Ending(pid), "exit 0");
+    return s.Read("saida.txt");
+}
+
+TEST(SpeechStart, WhatCannotSpeakOrRecordIsSaidOnTheScreen)
+{
+    Scratch s;
+    // The speech log cannot be written.
+    EXPECT_EQ(RunWithSettings(s, "[SERVFALA]\nTIPOSAPI=REGISTRO\nARQUIVOREGISTRO=/nonexistent/dir/f.log\n"),
+        "N\xC3\xA3o foi poss\xC3\xADvel gravar o registro de fala em /nonexistent/dir/f.log\noi\n");
+    // The sound output asked for cannot be opened (the log still records).
+    const std::string log = (s.Dir() / "fala.log").string();
+    EXPECT_EQ(RunWithSettings(s,
+                  "[SERVFALA]\nTIPOSAPI=REGISTRO\nARQUIVOREGISTRO=" + log
+                      + "\n[TRADUTOR]\nSAIDADEAUDIO=arquivo:/nonexistent/x.wav\n"),
+        "N\xC3\xA3o foi poss\xC3\xADvel abrir a sa\xC3\xAD"
+        "da de som arquivo:/nonexistent/x.wav\noi\n");
+    EXPECT_NE(s.Read("fala.log")
+                  .find("abrir a sa\xC3\xAD"
+                        "da de som"),
+        std::string::npos);
+    // No voice at all: no built-in voice data, and espeak-ng without its
+    // data.
+    fs::create_directories(s.Dir() / "vazio");
+    const std::string out = RunWithSettings(
+        s, "[TRADUTOR]\nSAIDADEAUDIO=nulo\n", "ESPEAK_DATA_PATH=" + (s.Dir() / "vazio").string());
+    EXPECT_TRUE(out.starts_with("Nenhuma voz p\xC3\xB4"
+                                "de ser iniciada"))
+        << out;
+}
+
 } // namespace
