@@ -73,8 +73,12 @@ bool Keyboard::KeyPressed()
 
 bool Keyboard::KeyInterruptsSpeech()
 {
-    // The break request silences speech as a key does, whatever the input.
-    return platform::InterruptPending() || (m_source.IsLive() && KeyWaiting());
+    // The break request silences speech as a key does, whatever the input;
+    // so does the silence key, which is no key for the readers.
+    if (platform::InterruptPending())
+        return true;
+    const bool key_waiting = m_source.IsLive() && KeyWaiting();
+    return m_source.TakeSilenceRequest() || key_waiting;
 }
 
 std::uint8_t Keyboard::ReadKey()

@@ -97,6 +97,9 @@ public:
     // raising the break request (screen review copies the screen with it).
     // Front ends whose Ctrl+C never comes as a key ignore it.
     virtual void SetCtrlCIsKey(bool /*on*/) { }
+    // The silence key was pressed since the last call: speech stops, and
+    // nothing else happens (no key reaches the readers).
+    virtual bool TakeSilenceRequest() { return false; }
     // Whether key releases are reported, as chorded (braille) typing needs.
     virtual bool DeliversKeyReleases() const { return false; }
 };

@@ -244,6 +244,13 @@ TerminalKeyDecoder::KeyByte TerminalKeyDecoder::TakeKey()
     return key;
 }
 
+bool TerminalKeyDecoder::TakeSilence()
+{
+    const bool silence = m_silence;
+    m_silence = false;
+    return silence;
+}
+
 bool TerminalKeyDecoder::TakeInterrupt()
 {
     const bool interrupt = m_interrupt;
@@ -273,8 +280,12 @@ void TerminalKeyDecoder::EmitChar(std::uint8_t c, std::uint8_t modifiers)
             return;
         }
     }
-    // A zero byte (Ctrl+Space) would read as the start of an extended key.
-    if (c != 0)
+    // Ctrl+Space sends a zero byte, which would read as the start of an
+    // extended key: it is the silence key instead, as Ctrl alone is in
+    // screen readers (a terminal cannot report Ctrl alone).
+    if (c == 0)
+        m_silence = true;
+    else
         m_keys.push_back(KeyByte { c, modifiers });
 }
 
@@ -923,6 +934,13 @@ void NcursesTerminal::Bell()
     ::beep();
 }
 
+bool NcursesTerminal::TakeSilenceRequest()
+{
+    const bool silence = m_silence_requested;
+    m_silence_requested = false;
+    return silence;
+}
+
 void NcursesTerminal::SetCtrlCIsKey(bool on)
 {
     // The terminal turns Ctrl+C into SIGINT only while ISIG is set.
@@ -969,6 +987,8 @@ bool NcursesTerminal::Fill(int timeout_ms)
     m_decoder.Feed(std::string_view(chunk, static_cast<std::size_t>(got)));
     if (m_decoder.TakeInterrupt())
         RequestInterrupt();
+    if (m_decoder.TakeSilence())
+        m_silence_requested = true;
     return true;
 }
 
@@ -1003,6 +1023,7 @@ std::uint8_t NcursesTerminal::ReadKeyByte()
     for (;;) {
         if (m_decoder.HasKey()) {
             SetCaret(false);
+            m_silence_requested = false; // the user has moved on
             const TerminalKeyDecoder::KeyByte key = m_decoder.TakeKey();
             m_last_modifiers = key.modifiers;
             return key.byte;

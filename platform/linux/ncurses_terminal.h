@@ -53,6 +53,8 @@ public:
     KeyByte TakeKey();
     // Ctrl+F12 was pressed since the last call.
     bool TakeInterrupt();
+    // Ctrl+Space (the silence key) was pressed since the last call.
+    bool TakeSilence();
 
 private:
     enum class Parse : std::uint8_t { Complete = 0, Incomplete = 1, Unknown = 2 };
@@ -67,6 +69,7 @@ private:
     std::vector<std::pair<std::string, std::pair<int, std::uint8_t>>> m_extra;
     std::uint8_t m_backspace_byte { 0x7F };
     bool m_interrupt { false };
+    bool m_silence { false };
 };
 
 // Terminal colours for the console's palette entries (red, green, blue).
@@ -122,6 +125,7 @@ public:
     bool IsLive() const override { return true; }
     std::uint8_t LastKeyModifiers() const override { return m_last_modifiers; }
     void SetCtrlCIsKey(bool on) override;
+    bool TakeSilenceRequest() override;
 
 private:
     NcursesTerminal(int input_fd, int output_fd);
@@ -142,6 +146,7 @@ private:
     void* m_screen { nullptr }; // the ncurses SCREEN
     TerminalKeyDecoder m_decoder;
     bool m_eof { false };
+    bool m_silence_requested { false };
     std::uint8_t m_last_modifiers { 0 };
     // What the console shows, kept here so that the terminal can be redrawn
     // (after a resize) and its last picture left behind at the end.
