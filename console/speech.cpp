@@ -242,9 +242,13 @@ void Speech::StartEngine(ConfigFile& config)
     const int kind_number = ParseConfigInt(kind).value_or(0);
     if (rate > MAX_ENGINE_RATE && kind_number != SAPI4_KIND)
         rate = 0;
+    const EspeakOptions options = ParseEspeakOptions(
+        config.ReadConfig("SERVFALA", "PONTUACAO"), config.ReadConfig("SERVFALA", "MAIUSCULAS"));
     const bool dispatcher = kind == "SPEECHD";
     const std::string key = std::string(dispatcher ? "SPEECHD" : "ESPEAK") + '\n' + std::to_string(voice)
-        + '\n' + std::to_string(rate) + '\n' + std::to_string(pitch);
+        + '\n' + std::to_string(rate) + '\n' + std::to_string(pitch) + '\n'
+        + std::to_string(static_cast<int>(options.punctuation))
+        + std::to_string(static_cast<int>(options.capitals));
     if (m_engine_active && key == m_engine_key)
         return;
     EndEngine();
@@ -254,7 +258,7 @@ void Speech::StartEngine(ConfigFile& config)
         && TryEngine(
             MakeDispatcherSynthesizer(rate_set.has_value(), pitch_set.has_value()), voice, rate, pitch);
     if (!started)
-        started = TryEngine(MakeEspeakSynthesizer(*this), voice, rate, pitch);
+        started = TryEngine(MakeEspeakSynthesizer(*this, options), voice, rate, pitch);
     if (started)
         m_engine_key = key;
     else if (m_builtin_status != VOICE_STARTED)
