@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -237,6 +238,45 @@ TEST(SpeechStart, WhatCannotSpeakOrRecordIsSaidOnTheScreen)
     EXPECT_TRUE(out.starts_with("Nenhuma voz p\xC3\xB4"
                                 "de ser iniciada"))
         << out;
+}
+
+// Speech queued when the script ends is heard to its end on an ALSA
+// device: recorded through ALSA's file plugin, it holds as many bytes as
+// the WAV sink records of the same speech.
+TEST(SpeechEnd, AudioQueuedAtTheEndIsPlayedOut)
+{
+    Scratch s;
+    std::ofstream(s.Dir() / ".asoundrc")
+        << "pcm.palavrino_gravador {\n type file\n slave.pcm \"null\"\n file \""
+        << (s.Dir() / "alsa.raw").string() << "\"\n format \"raw\"\n}\n";
+    const std::string text = "FALA \"uma frase para ouvir inteira, sem cortes no fim do programa\";\n";
+    const std::string home = "HOME=" + s.Dir().string();
+    std::ofstream(s.Dir() / "config" / "talira" / "Talira.ini", std::ios::trunc)
+        << "[SERVFALA]\nTIPOSAPI=ESPEAK\n[TRADUTOR]\nSAIDADEAUDIO=arquivo:" << (s.Dir() / "fala.wav").string()
+        << "\n";
+    s.Script(text);
+    const int in = OpenOrDie("/dev/null", O_RDONLY);
+    pid_t pid = Start(s, Streams { in, -1 });
+    EXPECT_EQ(Ending(pid), "exit 0");
+    const auto wav_bytes = fs::file_size(s.Dir() / "fala.wav");
+    ASSERT_GT(wav_bytes, 44u) << "espeak-ng did not speak";
+    std::ofstream(s.Dir() / "config" / "talira" / "Talira.ini", std::ios::trunc)
+        << "[SERVFALA]\nTIPOSAPI=ESPEAK\n[TRADUTOR]\nSAIDADEAUDIO=palavrino_gravador\n";
+    const char* old_home = std::getenv("HOME");
+    const std::string saved_home = old_home ? old_home : "";
+    putenv(const_cast<char*>(home.c_str()));
+    pid = Start(s, Streams { in, -1 });
+    if (old_home)
+        setenv("HOME", saved_home.c_str(), 1);
+    else
+        unsetenv("HOME");
+    close(in);
+    EXPECT_EQ(Ending(pid), "exit 0");
+    std::error_code error;
+    const auto alsa_bytes = fs::file_size(s.Dir() / "alsa.raw", error);
+    if (error)
+        GTEST_SKIP() << "ALSA's file plugin is not available: " << error.message();
+    EXPECT_EQ(alsa_bytes, wav_bytes - 44);
 }
 
 } // namespace
