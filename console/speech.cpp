@@ -28,10 +28,11 @@ namespace {
     constexpr int PAUSE_STEP_MS = 50;
     constexpr int ENGINE_SETTLE_STEP_MS = 50;
     constexpr int ENGINE_SETTLE_MAX_STEPS = 100;
-    // An engine may run ahead of what is heard by this many blocks (about
-    // 20 s of espeak-ng's 50 ms pieces); beyond that it waits, so a very
-    // long text cannot fill memory.
-    constexpr std::size_t ENGINE_QUEUE_BLOCKS = 400;
+    // An engine may run ahead of what is heard by this many blocks: 15
+    // minutes of espeak-ng's 50 ms pieces (about 40 MB), so a FALA that
+    // does not wait returns at once for any text a script really speaks;
+    // beyond that it waits, so a runaway text cannot fill memory.
+    constexpr std::size_t ENGINE_QUEUE_BLOCKS = 18000;
     constexpr int ENGINE_QUEUE_POLL_MS = 10;
     constexpr int STUCK_DEVICE_MS = 2000;
     constexpr std::size_t TICK_SAMPLES = 256;
