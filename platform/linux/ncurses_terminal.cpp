@@ -309,55 +309,44 @@ void TerminalKeyDecoder::EmitUnicode(char32_t code_point, std::uint8_t modifiers
     EmitChar(byte ? *byte : static_cast<std::uint8_t>('?'), modifiers);
 }
 
-TerminalKeyDecoder::Parse TerminalKeyDecoder::ParseEscape(
-    std::string_view rest, std::size_t& length, bool timed_out)
+// "ESC O [modifier digits] final": the SS3 keys (F1-F4, arrows, the keypad).
+TerminalKeyDecoder::Parse TerminalKeyDecoder::ParseSs3(std::string_view rest, std::size_t& length)
 {
-    // Sequences this terminal's description names come first.
-    for (const auto& [sequence, key] : m_extra) {
-        if (rest.starts_with(sequence)) {
-            length = sequence.size();
-            EmitNamed(key.first, key.second);
-            return Parse::Complete;
-        }
-    }
-    for (const auto& [sequence, key] : m_extra) {
-        if (!timed_out && sequence.starts_with(rest))
-            return Parse::Incomplete;
-    }
-    if (rest.size() < 2)
+    // SS3: ESC O [modifier digits] final
+    std::size_t i = 2;
+    while (i < rest.size() && rest[i] >= '0' && rest[i] <= '9')
+        ++i;
+    if (i >= rest.size())
         return Parse::Incomplete;
-    const char kind = rest[1];
-    if (kind == 'O') {
-        // SS3: ESC O [modifier digits] final
-        std::size_t i = 2;
-        while (i < rest.size() && rest[i] >= '0' && rest[i] <= '9')
-            ++i;
-        if (i >= rest.size())
-            return Parse::Incomplete;
-        const char final = rest[i];
-        length = i + 1;
-        const std::uint8_t modifiers
-            = i > 2 ? ModifiersFromParameter(ParseParams(rest.substr(2, i - 2)).first) : 0;
-        if (const int key = LetterKey(final); key >= 0) {
-            EmitNamed(key, modifiers);
-            return Parse::Complete;
-        }
-        // rxvt: Ctrl with the arrows
-        if (final >= 'a' && final <= 'd') {
-            EmitNamed(LetterKey(static_cast<char>(final - 'a' + 'A')), MOD_CTRL);
-            return Parse::Complete;
-        }
-        // The numeric keypad in application mode.
-        if (final == 'M') {
-            EmitChar(BYTE_ENTER, modifiers);
-            return Parse::Complete;
-        }
-        if (final >= 'j' && final <= 'y') {
-            EmitChar(static_cast<std::uint8_t>("*+,-./0123456789"[final - 'j']), modifiers);
-            return Parse::Complete;
-        }
-        return Parse::Unknown;
+    const char final = rest[i];
+    length = i + 1;
+    const std::uint8_t modifiers
+        = i > 2 ? ModifiersFromParameter(ParseParams(rest.substr(2, i - 2)).first) : 0;
+    if (const int key = LetterKey(final); key >= 0) {
+        EmitNamed(key, modifiers);
+        return Parse::Complete;
     }
+    // rxvt: Ctrl with the arrows
+    if (final >= 'a' && final <= 'd') {
+        EmitNamed(LetterKey(static_cast<char>(final - 'a' + 'A')), MOD_CTRL);
+        return Parse::Complete;
+    }
+    // The numeric keypad in application mode.
+    if (final == 'M') {
+        EmitChar(BYTE_ENTER, modifiers);
+        return Parse::Complete;
+    }
+    if (final >= 'j' && final <= 'y') {
+        EmitChar(static_cast<std::uint8_t>("*+,-./0123456789"[final - 'j']), modifiers);
+        return Parse::Complete;
+    }
+    return Parse::Unknown;
+}
+
+// "ESC [ parameters intermediates final": the CSI keys of xterm, VT220,
+// rxvt and the Linux console.
+TerminalKeyDecoder::Parse TerminalKeyDecoder::ParseCsi(std::string_view rest, std::size_t& length)
+{
     // CSI: ESC [ parameters intermediates final
     if (rest.size() >= 3 && rest[2] == '[') {
         // Linux console: ESC [ [ A ... E are F1 ... F5.
@@ -435,6 +424,29 @@ TerminalKeyDecoder::Parse TerminalKeyDecoder::ParseEscape(
         return Parse::Complete;
     }
     }
+}
+
+TerminalKeyDecoder::Parse TerminalKeyDecoder::ParseEscape(
+    std::string_view rest, std::size_t& length, bool timed_out)
+{
+    // Sequences this terminal's description names come first.
+    for (const auto& [sequence, key] : m_extra) {
+        if (rest.starts_with(sequence)) {
+            length = sequence.size();
+            EmitNamed(key.first, key.second);
+            return Parse::Complete;
+        }
+    }
+    for (const auto& [sequence, key] : m_extra) {
+        if (!timed_out && sequence.starts_with(rest))
+            return Parse::Incomplete;
+    }
+    if (rest.size() < 2)
+        return Parse::Incomplete;
+    const char kind = rest[1];
+    if (kind == 'O')
+        return ParseSs3(rest, length);
+    return ParseCsi(rest, length);
 }
 
 void TerminalKeyDecoder::Decode(bool timed_out)

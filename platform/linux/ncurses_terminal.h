@@ -60,6 +60,8 @@ private:
     enum class Parse : std::uint8_t { Complete = 0, Incomplete = 1, Unknown = 2 };
     void Decode(bool timed_out);
     Parse ParseEscape(std::string_view rest, std::size_t& length, bool timed_out);
+    Parse ParseSs3(std::string_view rest, std::size_t& length);
+    Parse ParseCsi(std::string_view rest, std::size_t& length);
     void EmitNamed(int named_key, std::uint8_t modifiers);
     void EmitChar(std::uint8_t c, std::uint8_t modifiers);
     void EmitUnicode(char32_t code_point, std::uint8_t modifiers);
