@@ -133,11 +133,6 @@ void ScreenReview::Clamp()
 
 void ScreenReview::Run()
 {
-    m_speech.Beep();
-    m_row = m_screen.CursorScreenRow() + 1;
-    m_column = m_screen.CursorScreenColumn() + 1;
-    Clamp();
-    m_leave = false;
     // Ctrl+C copies the screen here: for as long as the review runs it is a
     // key, not the break request that would end the user's script.
     struct CtrlCAsKey {
@@ -151,6 +146,11 @@ void ScreenReview::Run()
         CtrlCAsKey(const CtrlCAsKey&) = delete;
         CtrlCAsKey& operator=(const CtrlCAsKey&) = delete;
     } ctrl_c_as_key(m_keyboard.Source());
+    m_speech.Beep();
+    m_row = m_screen.CursorScreenRow() + 1;
+    m_column = m_screen.CursorScreenColumn() + 1;
+    Clamp();
+    m_leave = false;
     while (!m_leave) {
         ShowPosition();
         const Key key = m_keyboard.ReadWholeKey();

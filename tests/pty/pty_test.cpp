@@ -361,7 +361,11 @@ TEST(TerminalUnderTmux, ScreenReviewCopiesWithCtrlCWithoutStoppingTheScript)
         Workspace ws("TELA LIMPA\nESCREVE MUDO \"Primeira linha\"\nLE x\nESCREVE MUDO \"<\" x \">\"\nLE y\n");
         Tmux tmux(ws);
         ASSERT_TRUE(tmux.WaitFor("Primeira linha")) << tmux.Screen();
-        for (const char* key : { "C-S-F9", copy_key, "Escape", "C-v", "Enter" })
+        tmux.Keys("C-S-F9");
+        // Review has begun (its beep played) before the copy key: typed any
+        // earlier, Ctrl+C would still be the editor's break key.
+        std::this_thread::sleep_for(500ms);
+        for (const char* key : { copy_key, "Escape", "C-v", "Enter" })
             tmux.Keys(key);
         ASSERT_TRUE(tmux.WaitFor("<Primeira linha>")) << tmux.Screen();
         EXPECT_EQ(tmux.Screen().find("interrompida"), std::string::npos);
