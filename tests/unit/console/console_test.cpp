@@ -47,7 +47,8 @@ namespace {
     TEST(Console, TheBellByteSoundsThroughTheSoundOutputNotTheTerminal)
     {
         fakes::TempDir dir;
-        const auto ini = dir.Write("Talira.ini", "[SERVFALA]\nTIPOSAPI=REGISTRO\nARQUIVOREGISTRO=@@\\f.log\n");
+        const auto ini
+            = dir.Write("Talira.ini", "[SERVFALA]\nTIPOSAPI=REGISTRO\nARQUIVOREGISTRO=@@\\f.log\n");
         auto terminal = std::make_unique<fakes::FakeTerminal>("x");
         const fakes::FakeTerminal& front = *terminal;
         auto audio = std::make_unique<fakes::RecordingAudioSink>();
