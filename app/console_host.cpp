@@ -2,8 +2,11 @@
 // console_host.h.
 #include "app/console_host.h"
 
+#include "core/machine.h"
+#include "messages/console.h"
 #include "platform/interrupt.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -55,7 +58,7 @@ void ConsoleHost::WaitSpeechOrKey()
 {
     // A key press ends the wait and the speech; the key stays buffered.
     while (m_console.Voice().IsSpeaking()) {
-        if (m_console.Keys().KeyPressed()) {
+        if (m_console.Keys().KeyPressed() || platform::InterruptPending()) {
             m_console.Voice().StopSpeech();
             return;
         }
@@ -87,8 +90,21 @@ void ConsoleHost::PlaySound(const std::string& path)
     (void)m_console.Voice().PlayWaveFile(path);
 }
 
+namespace {
+
+    interp::HostIo::LineRead Abandoned()
+    {
+        interp::HostIo::LineRead out;
+        out.key = console::KEY_ESCAPE;
+        return out;
+    }
+
+} // namespace
+
 interp::HostIo::LineRead ConsoleHost::ReadLine(int max_length)
 {
+    if (OutputLost())
+        return Abandoned();
     console::LineRead r = m_console.ReadLineAndRecord();
     if (static_cast<int>(r.text.size()) > max_length)
         r.text.resize(static_cast<size_t>(max_length));
@@ -97,6 +113,8 @@ interp::HostIo::LineRead ConsoleHost::ReadLine(int max_length)
 
 interp::HostIo::LineRead ConsoleHost::EditLine(const std::string& text, int max_length)
 {
+    if (OutputLost())
+        return Abandoned();
     console::ScreenModel& screen = m_console.Screen();
     // A stream shows no editor: the text itself is what the reader gets.
     if (!m_console.Frontend().IsLive())
@@ -121,7 +139,27 @@ bool ConsoleHost::KeyPressed()
 }
 bool ConsoleHost::TakeInterrupt()
 {
+    if (OutputLost())
+        throw core::ScriptAbort(std::string(msg::MSG_OUTPUT_WRITE_ERROR));
+    LookForBreakKey();
     return platform::TakeInterruptRequest();
+}
+
+void ConsoleHost::LookForBreakKey()
+{
+    // Checked between script lines: the clock is read every so many lines
+    // and the terminal every few tenths of a second, so a busy loop stays
+    // fast and still stops at once.
+    constexpr unsigned LINES_PER_CLOCK_READ = 256;
+    constexpr auto LOOK_INTERVAL = std::chrono::milliseconds(50);
+    if (++m_lines_since_look < LINES_PER_CLOCK_READ)
+        return;
+    m_lines_since_look = 0;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - m_last_look < LOOK_INTERVAL || !m_console.Frontend().IsLive())
+        return;
+    m_last_look = now;
+    (void)m_console.Frontend().KeyWaiting();
 }
 void ConsoleHost::ClearWindow()
 {
@@ -148,7 +186,16 @@ void ConsoleHost::ClearRows(int first, int last)
 
 void ConsoleHost::PauseMs(int ms)
 {
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    // In short steps, so the break request ends the pause at once.
+    constexpr int STEP_MS = 10;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(ms, 0));
+    while (!platform::InterruptPending()) {
+        const auto left = until - std::chrono::steady_clock::now();
+        if (left <= std::chrono::steady_clock::duration::zero())
+            return;
+        std::this_thread::sleep_for(
+            std::min<std::chrono::steady_clock::duration>(left, std::chrono::milliseconds(STEP_MS)));
+    }
 }
 
 std::string ConsoleHost::ReadConfig(std::string_view section, std::string_view key)

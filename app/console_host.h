@@ -6,6 +6,8 @@
 #include "console/console.h"
 #include "interp/host_io.h"
 
+#include <chrono>
+
 namespace palavrino::app {
 
 class ConsoleHost final : public interp::HostIo {
@@ -55,7 +57,16 @@ public:
     void PlayNamedSound(std::string_view name) override;
 
 private:
+    // Standard output stopped taking what is written: the run ends with a
+    // run-time error, and no reader waits for an answer nobody can see.
+    bool OutputLost() const { return m_console.Frontend().OutputFailed(); }
+    // Reads what the terminal sent now and then while a script runs without
+    // reading keys, so the break key (Ctrl+F12) is seen.
+    void LookForBreakKey();
+
     console::Console& m_console;
+    unsigned m_lines_since_look { 0 };
+    std::chrono::steady_clock::time_point m_last_look {};
 };
 
 } // namespace palavrino::app

@@ -10,10 +10,13 @@
 #include "encoding/encoding.h"
 #include "interp/driver.h"
 #include "interp/runtime.h"
+#include "messages/console.h"
 #include "platform/audio_sink.h"
 #include "platform/interrupt.h"
 #include "platform/terminal.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -45,14 +48,29 @@ void* RunInterpreter(void* arg)
     console::ConfigFile config = console::ConfigFile::Open(console::DefaultConfigLocations(ProgramDir()));
     // The sound output: the sound card, "nulo", or "arquivo:" and a WAV
     // file; silence when the choice cannot be opened (no sound card).
-    auto audio
-        = platform::OpenAudioSink(encoding::Cp1252ToUtf8(config.ReadConfig("TRADUTOR", "SAIDADEAUDIO")));
+    const std::string audio_choice = config.ReadConfig("TRADUTOR", "SAIDADEAUDIO");
+    bool audio_failed = false;
+    auto audio = platform::OpenAudioSink(encoding::Cp1252ToUtf8(audio_choice), &audio_failed);
+    // The speech log alone needs no sound: a machine without a sound card
+    // runs the tests. Any other voice, or a device asked for by name, is
+    // reported when it cannot be heard.
+    const bool log_only = console::UpperAscii(config.ReadConfig("SERVFALA", "TIPOSAPI")).find("REGISTRO")
+        != std::string::npos;
     console::Console con(platform::OpenStdioTerminal(), std::move(config), std::move(audio));
     con.StartSpeech(con.Config().ReadConfig("PALAVRIN", "DIRPALAVRIN"));
+    if (audio_failed && (!audio_choice.empty() || !log_only))
+        con.WriteLineAndSpeak(std::string(msg::MSG_SOUND_OUTPUT_UNAVAILABLE)
+            + (audio_choice.empty() ? std::string(msg::MSG_DEFAULT_SOUND_DEVICE) : audio_choice));
     app::ConsoleHost host(con);
     interp::Runtime runtime(host, commands::StandardCommands());
     job->status = interp::RunProgram(runtime, job->args);
     con.Close();
+    if (con.Frontend().OutputFailed()) {
+        // What was said on standard output is lost: say it where it can
+        // still be seen, and never end as a success.
+        std::fprintf(stderr, "%s\n", encoding::Cp1252ToUtf8(msg::MSG_OUTPUT_WRITE_ERROR).c_str());
+        job->status = std::max(job->status, 1);
+    }
     return nullptr;
 }
 
@@ -69,6 +87,7 @@ int main(int argc, char** argv)
         return palavrino::app::RunOrvanWav(
             argv[2], std::vector<std::string>(argv + 3, argv + argc), std::cin, std::cerr);
     palavrino::platform::InstallInterruptHandler();
+    palavrino::platform::IgnoreFileLimitAndPipeSignals();
     Job job;
     // Only the first parameter counts: the script name and its label.
     // The argument arrives in the terminal's UTF-8; inside, text is

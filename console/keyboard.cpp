@@ -1,6 +1,8 @@
 // The key buffer and the key stream readers.
 #include "console/keyboard.h"
 
+#include "platform/interrupt.h"
+
 namespace palavrino::console {
 
 bool KeyBuffer::PushByte(std::uint8_t byte, std::uint8_t modifiers)
@@ -71,7 +73,12 @@ bool Keyboard::KeyPressed()
 
 bool Keyboard::KeyInterruptsSpeech()
 {
-    return m_source.IsLive() && KeyWaiting();
+    // The break request silences speech as a key does, whatever the input;
+    // so does the silence key, which is no key for the readers.
+    if (platform::InterruptPending())
+        return true;
+    const bool key_waiting = m_source.IsLive() && KeyWaiting();
+    return m_source.TakeSilenceRequest() || key_waiting;
 }
 
 std::uint8_t Keyboard::ReadKey()

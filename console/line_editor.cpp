@@ -5,6 +5,7 @@
 #include "console/config.h"
 #include "console/screen_model.h"
 #include "console/speech.h"
+#include "platform/interrupt.h"
 
 #include <algorithm>
 #include <chrono>
@@ -419,6 +420,191 @@ Key LineEditor::NextKeySpoken()
     return key;
 }
 
+// One ordinary key of the editor; true when it ends the edit.
+bool LineEditor::OrdinaryKeyPressed(Field& field, const Key& key)
+{
+    switch (key.code) {
+    case KEY_CTRL_B:
+    case KEY_CTRL_ENTER:
+    case KEY_ENTER:
+    case KEY_ESCAPE:
+    case KEY_TAB:
+        return true;
+    case KEY_CTRL_D:
+        if (field.editable) {
+            std::fill(field.text.begin() + field.position - 1, field.text.end(), ' ');
+            (void)m_speech.PlaySound("_APFCPO");
+        }
+        break;
+    case KEY_BACKSPACE:
+        if (field.position == 1) {
+            m_speech.Beep();
+        } else {
+            --field.position;
+            DeleteAt(field, false);
+        }
+        break;
+    case KEY_CTRL_K:
+        m_speech.Speak(std::to_string(field.position));
+        break;
+    case KEY_CTRL_S:
+        if (field.editable) {
+            field.text.erase(0, static_cast<std::size_t>(std::min(field.position, field.length + 1) - 1));
+            field.text.resize(static_cast<std::size_t>(field.length), ' ');
+            field.position = 1;
+            (void)m_speech.PlaySound("_APICPO");
+        }
+        break;
+    case KEY_CTRL_U:
+        if (field.editable) {
+            field.text = field.on_entry;
+            field.position = 1;
+            for (int i = 0; i < 3; ++i)
+                m_speech.Beep();
+        }
+        break;
+    case KEY_CTRL_Y:
+        if (field.editable) {
+            std::fill(field.text.begin(), field.text.end(), ' ');
+            (void)m_speech.PlaySound("_CPOAPA");
+            field.position = 1;
+        }
+        break;
+    case KEY_CTRL_BACKSLASH:
+        PlayTelephoneKeys(field);
+        break;
+    case KEY_CTRL_BACKSPACE:
+        DeleteWordBefore(field);
+        break;
+    case KEY_READ_ALL:
+        m_speech.WaitSpeech();
+        m_speech.Speak(field.text.substr(0, static_cast<std::size_t>(field.TextEnd() - 1)));
+        break;
+    case KEY_IGNORED:
+        break;
+    default: {
+        const bool printable = key.code >= 32;
+        FirstKeyRule(field, printable);
+        if (printable)
+            Insert(field, key.code);
+        break;
+    }
+    }
+    return false;
+}
+
+// One extended key of the editor; true when it ends the edit.
+bool LineEditor::ExtendedKeyPressed(Field& field, const Key& key, bool review_key)
+{
+    switch (static_cast<ExtendedKey>(key.code)) {
+    case ExtendedKey::F1:
+        if (key.Alt()) {
+            if (m_services.speak_battery)
+                m_services.speak_battery();
+        } else {
+            SpeakNextItem(field);
+        }
+        break;
+    case ExtendedKey::AltF1:
+        if (m_services.speak_battery)
+            m_services.speak_battery();
+        break;
+    case ExtendedKey::F4:
+        m_speak_each_char = !m_speak_each_char;
+        (void)m_speech.PlaySound(m_speak_each_char ? "_FALACI" : "_FALDLG");
+        break;
+    case ExtendedKey::F8:
+        if (m_services.speak_time)
+            m_services.speak_time();
+        break;
+    case ExtendedKey::CtrlF8:
+        if (m_services.speak_date)
+            m_services.speak_date();
+        break;
+    case ExtendedKey::F12:
+        OpenWordUnderCursor(field);
+        break;
+    case ExtendedKey::Home:
+        field.position = 1;
+        break;
+    case ExtendedKey::End:
+        field.position = field.TextEnd();
+        break;
+    case ExtendedKey::Left:
+        if (field.position == 1) {
+            m_speech.Beep();
+        } else {
+            --field.position;
+            if (EchoesKeys())
+                m_speech.SpeakChar(At(field.text, field.position));
+        }
+        break;
+    case ExtendedKey::Right:
+        if (field.position > field.length) {
+            m_speech.Beep();
+        } else {
+            const std::uint8_t c = At(field.text, field.position);
+            if (EchoesKeys()) {
+                if (key.Alt() && IsLetter(c)) {
+                    // The letter's code, for telling look-alike letters apart.
+                    (void)m_speech.PlaySound("_FON");
+                    m_speech.Speak(std::to_string(c));
+                } else {
+                    m_speech.SpeakChar(c);
+                }
+            }
+            ++field.position;
+        }
+        break;
+    case ExtendedKey::CtrlLeft:
+        PreviousWord(field);
+        break;
+    case ExtendedKey::CtrlRight:
+        NextWord(field);
+        break;
+    case ExtendedKey::Delete:
+        if (field.HasSelection())
+            DeleteSelection(field);
+        else
+            DeleteAt(field, true);
+        break;
+    case ExtendedKey::CtrlF1:
+        m_speech.Speak(field.text.substr(0, static_cast<std::size_t>(field.TextEnd() - 1)));
+        break;
+    case ExtendedKey::CtrlF4:
+        ChangeSpeed();
+        break;
+    case ExtendedKey::CtrlF9:
+        if (review_key) {
+            if (m_services.screen_review)
+                m_services.screen_review();
+        } else {
+            return true;
+        }
+        break;
+    case ExtendedKey::Alt1:
+    case ExtendedKey::Alt2:
+    case ExtendedKey::Alt3:
+    case ExtendedKey::Alt4:
+    case ExtendedKey::Alt5:
+    case ExtendedKey::Alt6:
+    case ExtendedKey::Alt7:
+    case ExtendedKey::Alt8:
+    case ExtendedKey::Alt9:
+    case ExtendedKey::Alt0:
+        break;
+    case ExtendedKey::ShiftInsert:
+        Paste(field);
+        break;
+    case ExtendedKey::CtrlInsert:
+        Copy(field);
+        break;
+    default:
+        return true;
+    }
+    return false;
+}
+
 Key LineEditor::EditLine(std::string& text, int x, int y, bool editable, int width, int max_length)
 {
     Field field;
@@ -450,7 +636,7 @@ Key LineEditor::EditLine(std::string& text, int x, int y, bool editable, int wid
         Key key = m_keyboard.ReadWholeKey();
         m_speech.StopSpeech();
         // Alt+Q, Alt+W and Alt+E announce an ordinary key that follows.
-        if (key.extended && (key.code == 16 || key.code == 17 || key.code == 18))
+        if (key.Is(ExtendedKey::AltQ) || key.Is(ExtendedKey::AltW) || key.Is(ExtendedKey::AltE))
             key = Key { m_keyboard.ReadKey(), false, m_keyboard.LastModifiers() };
         // Ctrl+C and Ctrl+V are the clipboard keys and act as Ctrl+Insert and
         // Shift+Insert, on the selection too.
@@ -474,188 +660,10 @@ Key LineEditor::EditLine(std::string& text, int x, int y, bool editable, int wid
             field.selecting = false;
         }
 
-        bool ends = false;
-        if (!key.extended) {
-            switch (key.code) {
-            case KEY_CTRL_B:
-            case KEY_CTRL_ENTER:
-            case KEY_ENTER:
-            case KEY_ESCAPE:
-            case KEY_TAB:
-                ends = true;
-                break;
-            case KEY_CTRL_D:
-                if (field.editable) {
-                    std::fill(field.text.begin() + field.position - 1, field.text.end(), ' ');
-                    (void)m_speech.PlaySound("_APFCPO");
-                }
-                break;
-            case KEY_BACKSPACE:
-                if (field.position == 1) {
-                    m_speech.Beep();
-                } else {
-                    --field.position;
-                    DeleteAt(field, false);
-                }
-                break;
-            case KEY_CTRL_K:
-                m_speech.Speak(std::to_string(field.position));
-                break;
-            case KEY_CTRL_S:
-                if (field.editable) {
-                    field.text.erase(
-                        0, static_cast<std::size_t>(std::min(field.position, field.length + 1) - 1));
-                    field.text.resize(static_cast<std::size_t>(field.length), ' ');
-                    field.position = 1;
-                    (void)m_speech.PlaySound("_APICPO");
-                }
-                break;
-            case KEY_CTRL_U:
-                if (field.editable) {
-                    field.text = field.on_entry;
-                    field.position = 1;
-                    for (int i = 0; i < 3; ++i)
-                        m_speech.Beep();
-                }
-                break;
-            case KEY_CTRL_Y:
-                if (field.editable) {
-                    std::fill(field.text.begin(), field.text.end(), ' ');
-                    (void)m_speech.PlaySound("_CPOAPA");
-                    field.position = 1;
-                }
-                break;
-            case KEY_CTRL_BACKSLASH:
-                PlayTelephoneKeys(field);
-                break;
-            case KEY_CTRL_BACKSPACE:
-                DeleteWordBefore(field);
-                break;
-            case KEY_READ_ALL:
-                m_speech.WaitSpeech();
-                m_speech.Speak(field.text.substr(0, static_cast<std::size_t>(field.TextEnd() - 1)));
-                break;
-            case KEY_IGNORED:
-                break;
-            default: {
-                const bool printable = key.code >= 32;
-                FirstKeyRule(field, printable);
-                if (printable)
-                    Insert(field, key.code);
-                break;
-            }
-            }
-        } else {
-            switch (static_cast<ExtendedKey>(key.code)) {
-            case ExtendedKey::F1:
-                if (key.Alt()) {
-                    if (m_services.speak_battery)
-                        m_services.speak_battery();
-                } else {
-                    SpeakNextItem(field);
-                }
-                break;
-            case ExtendedKey::AltF1:
-                if (m_services.speak_battery)
-                    m_services.speak_battery();
-                break;
-            case ExtendedKey::F4:
-                m_speak_each_char = !m_speak_each_char;
-                (void)m_speech.PlaySound(m_speak_each_char ? "_FALACI" : "_FALDLG");
-                break;
-            case ExtendedKey::F8:
-                if (m_services.speak_time)
-                    m_services.speak_time();
-                break;
-            case ExtendedKey::CtrlF8:
-                if (m_services.speak_date)
-                    m_services.speak_date();
-                break;
-            case ExtendedKey::F12:
-                OpenWordUnderCursor(field);
-                break;
-            case ExtendedKey::Home:
-                field.position = 1;
-                break;
-            case ExtendedKey::End:
-                field.position = field.TextEnd();
-                break;
-            case ExtendedKey::Left:
-                if (field.position == 1) {
-                    m_speech.Beep();
-                } else {
-                    --field.position;
-                    if (EchoesKeys())
-                        m_speech.SpeakChar(At(field.text, field.position));
-                }
-                break;
-            case ExtendedKey::Right:
-                if (field.position > field.length) {
-                    m_speech.Beep();
-                } else {
-                    const std::uint8_t c = At(field.text, field.position);
-                    if (EchoesKeys()) {
-                        if (key.Alt() && IsLetter(c)) {
-                            // The letter's code, for telling look-alike letters apart.
-                            (void)m_speech.PlaySound("_FON");
-                            m_speech.Speak(std::to_string(c));
-                        } else {
-                            m_speech.SpeakChar(c);
-                        }
-                    }
-                    ++field.position;
-                }
-                break;
-            case ExtendedKey::CtrlLeft:
-                PreviousWord(field);
-                break;
-            case ExtendedKey::CtrlRight:
-                NextWord(field);
-                break;
-            case ExtendedKey::Delete:
-                if (field.HasSelection())
-                    DeleteSelection(field);
-                else
-                    DeleteAt(field, true);
-                break;
-            case ExtendedKey::CtrlF1:
-                m_speech.Speak(field.text.substr(0, static_cast<std::size_t>(field.TextEnd() - 1)));
-                break;
-            case ExtendedKey::CtrlF4:
-                ChangeSpeed();
-                break;
-            case ExtendedKey::CtrlF9:
-                if (review_key) {
-                    if (m_services.screen_review)
-                        m_services.screen_review();
-                } else {
-                    ends = true;
-                }
-                break;
-            case ExtendedKey::Alt1:
-            case ExtendedKey::Alt2:
-            case ExtendedKey::Alt3:
-            case ExtendedKey::Alt4:
-            case ExtendedKey::Alt5:
-            case ExtendedKey::Alt6:
-            case ExtendedKey::Alt7:
-            case ExtendedKey::Alt8:
-            case ExtendedKey::Alt9:
-            case ExtendedKey::Alt0:
-                break;
-            case ExtendedKey::ShiftInsert:
-                Paste(field);
-                break;
-            case ExtendedKey::CtrlInsert:
-                Copy(field);
-                break;
-            default:
-                ends = true;
-                break;
-            }
-            if (key.Shift() && field.selecting && !review_key && !clipboard_key)
-                field.end = field.position;
-        }
+        const bool ends
+            = key.extended ? ExtendedKeyPressed(field, key, review_key) : OrdinaryKeyPressed(field, key);
+        if (key.extended && key.Shift() && field.selecting && !review_key && !clipboard_key)
+            field.end = field.position;
         field.first_key = false;
         if (ends) {
             result = key;
@@ -688,7 +696,9 @@ LineRead LineEditor::ReadLine()
     const int y = m_screen.CursorRow();
     LineRead line;
     line.end_key = EditLineToEdge(line.text, x, y, true, MAX_LINE_LENGTH);
-    if (line.end_key.Is(KEY_ESCAPE)) {
+    // The break key (Ctrl+F12, Ctrl+C) ends the edit as Escape does, but the
+    // typed text stays on the screen: the user did not ask to erase it.
+    if (line.end_key.Is(KEY_ESCAPE) && !platform::InterruptPending()) {
         const auto shown = std::min(line.text.size(), static_cast<std::size_t>(m_last_width));
         m_screen.MoveCursor(x, y);
         m_screen.ConsoleWrite(std::string(shown, ' '), WriteOrigin::Echo);

@@ -108,6 +108,8 @@ public:
 private:
     struct Field;
     void Draw(const Field& field);
+    bool OrdinaryKeyPressed(Field& field, const Key& key);
+    bool ExtendedKeyPressed(Field& field, const Key& key, bool review_key);
     // Removes the character at the position; `with_sound` plays the
     // deletion sound first.
     void DeleteAt(Field& field, bool with_sound);

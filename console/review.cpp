@@ -133,6 +133,19 @@ void ScreenReview::Clamp()
 
 void ScreenReview::Run()
 {
+    // Ctrl+C copies the screen here: for as long as the review runs it is a
+    // key, not the break request that would end the user's script.
+    struct CtrlCAsKey {
+        platform::KeySource& source;
+        explicit CtrlCAsKey(platform::KeySource& s)
+            : source(s)
+        {
+            source.SetCtrlCIsKey(true);
+        }
+        ~CtrlCAsKey() { source.SetCtrlCIsKey(false); }
+        CtrlCAsKey(const CtrlCAsKey&) = delete;
+        CtrlCAsKey& operator=(const CtrlCAsKey&) = delete;
+    } ctrl_c_as_key(m_keyboard.Source());
     m_speech.Beep();
     m_row = m_screen.CursorScreenRow() + 1;
     m_column = m_screen.CursorScreenColumn() + 1;
@@ -200,6 +213,9 @@ void ScreenReview::OrdinaryKey(const Key& key)
 void ScreenReview::ExtendedKeyPressed(const Key& key)
 {
     switch (static_cast<ExtendedKey>(key.code)) {
+    case ExtendedKey::CtrlInsert: // the copy key of the line editor, too
+        CopyScreen();
+        return;
     case ExtendedKey::F1:
         // With an engine still speaking and a key already waiting, the user
         // is moving on: the word would only be cut off.

@@ -284,7 +284,9 @@ void ScreenModel::ConsoleWrite(std::string_view bytes, WriteOrigin origin)
         const auto byte = static_cast<std::uint8_t>(ch);
         switch (byte) {
         case 7:
-            if (m_listener)
+            if (m_bell_sound)
+                m_bell_sound();
+            else if (m_listener)
                 m_listener->Bell();
             break;
         case 8:

@@ -184,6 +184,10 @@ public:
 
     // The front end to notify; may be null (nothing is shown).
     void SetListener(platform::ScreenListener* listener) { m_listener = listener; }
+    // What the bell byte (7) sounds: the program's own beep through the
+    // sound output, so a silent terminal still lets the user hear it. Unset,
+    // the front end's bell rings.
+    void SetBellSound(std::function<void()> bell) { m_bell_sound = std::move(bell); }
 
     // Writes bytes at the cursor: bell, backspace, line feed and carriage
     // return act; other control bytes (tab included) leave no trace.
@@ -306,6 +310,7 @@ private:
     int m_shown_cursor_row { -1 };
     std::string m_title;
     bool m_visible { true };
+    std::function<void()> m_bell_sound;
     platform::ScreenListener* m_listener { nullptr };
     MagnifierSettings m_magnifier;
     int m_magnifier_origin { 1 }; // 1-based index of the first character shown

@@ -7,6 +7,7 @@
 #include "console/screen_model.h"
 #include "console/synth_orvan.h"
 #include "encoding/encoding.h"
+#include "messages/console.h"
 #include "messages/voice.h"
 
 #include <algorithm>
@@ -29,10 +30,11 @@ namespace {
     constexpr int PAUSE_STEP_MS = 50;
     constexpr int ENGINE_SETTLE_STEP_MS = 50;
     constexpr int ENGINE_SETTLE_MAX_STEPS = 100;
-    // An engine may run ahead of what is heard by this many blocks (about
-    // 20 s of espeak-ng's 50 ms pieces); beyond that it waits, so a very
-    // long text cannot fill memory.
-    constexpr std::size_t ENGINE_QUEUE_BLOCKS = 400;
+    // An engine may run ahead of what is heard by this many blocks: 15
+    // minutes of espeak-ng's 50 ms pieces (about 40 MB), so a FALA that
+    // does not wait returns at once for any text a script really speaks;
+    // beyond that it waits, so a runaway text cannot fill memory.
+    constexpr std::size_t ENGINE_QUEUE_BLOCKS = 18000;
     constexpr int ENGINE_QUEUE_POLL_MS = 10;
     constexpr int STUCK_DEVICE_MS = 2000;
     constexpr std::size_t TICK_SAMPLES = 256;
@@ -224,6 +226,8 @@ void Speech::StartEngine(ConfigFile& config)
         EndEngine();
         if (TryEngine(MakeLogSynthesizer(ToPath(file)), 0, 0, 0))
             m_engine_key = key;
+        else
+            ReportStartProblem(std::string(msg::MSG_SPEECH_LOG_UNWRITABLE) + file);
         return;
     }
 
@@ -235,17 +239,23 @@ void Speech::StartEngine(ConfigFile& config)
         return;
     }
     const int voice = ParseConfigInt(config.ReadConfig("SERVFALA", "VOZ")).value_or(0);
-    int rate = ParseConfigInt(config.ReadConfig("SERVFALA", "VELOCIDADE")).value_or(0);
-    const int pitch = ParseConfigInt(config.ReadConfig("SERVFALA", "TOM")).value_or(0);
+    const auto rate_set = ParseConfigInt(config.ReadConfig("SERVFALA", "VELOCIDADE"));
+    const auto pitch_set = ParseConfigInt(config.ReadConfig("SERVFALA", "TOM"));
+    int rate = rate_set.value_or(0);
+    const int pitch = pitch_set.value_or(0);
     const int kind_number = ParseConfigInt(kind).value_or(0);
     if (rate > MAX_ENGINE_RATE && kind_number != SAPI4_KIND)
         rate = 0;
+    const EspeakOptions options = ParseEspeakOptions(
+        config.ReadConfig("SERVFALA", "PONTUACAO"), config.ReadConfig("SERVFALA", "MAIUSCULAS"));
     const bool dispatcher = kind == "SPEECHD";
     const bool orvan = kind_number == ORVAN_KIND;
     const std::string key = std::string(orvan    ? "ORVAN"
                                     : dispatcher ? "SPEECHD"
                                                  : "ESPEAK")
-        + '\n' + std::to_string(voice) + '\n' + std::to_string(rate) + '\n' + std::to_string(pitch);
+        + '\n' + std::to_string(voice) + '\n' + std::to_string(rate) + '\n' + std::to_string(pitch) + '\n'
+        + std::to_string(static_cast<int>(options.punctuation))
+        + std::to_string(static_cast<int>(options.capitals));
     if (m_engine_active && key == m_engine_key)
         return;
     EndEngine();
@@ -253,11 +263,25 @@ void Speech::StartEngine(ConfigFile& config)
         StartOrvan(config, key, voice, rate, pitch);
         return;
     }
-    bool started = dispatcher && TryEngine(MakeDispatcherSynthesizer(), voice, rate, pitch);
+    bool started = dispatcher
+        && TryEngine(
+            MakeDispatcherSynthesizer(rate_set.has_value(), pitch_set.has_value()), voice, rate, pitch);
     if (!started)
-        started = TryEngine(MakeEspeakSynthesizer(*this), voice, rate, pitch);
+        started = TryEngine(MakeEspeakSynthesizer(*this, options), voice, rate, pitch);
     if (started)
         m_engine_key = key;
+    else if (m_builtin_status != VOICE_STARTED)
+        ReportStartProblem(msg::MSG_NO_VOICE);
+}
+
+void Speech::ReportStartProblem(std::string_view text)
+{
+    // Said once per problem, not at every restart (speed changes restart).
+    if (text == m_reported_problem)
+        return;
+    m_reported_problem = std::string(text);
+    m_screen.ConsoleWriteLine(text);
+    Bell();
 }
 
 void Speech::StartOrvan(ConfigFile& config, const std::string& key, int voice, int rate, int pitch)
@@ -561,13 +585,18 @@ void Speech::Tick()
 void Speech::Beep()
 {
     m_keyboard.FlushKeys();
+    Bell();
+    (void)m_player.WaitDone();
+}
+
+void Speech::Bell()
+{
     constexpr std::array<std::uint8_t, 8> WAVE_SHAPE = { 128, 112, 96, 80, 64, 80, 96, 112 };
     std::array<std::uint8_t, BEEP_SAMPLES> samples {};
     for (std::size_t i = 0; i < samples.size(); ++i)
         samples[i] = WAVE_SHAPE[i % WAVE_SHAPE.size()];
     samples.back() = 128; // end on the centre line, without a click
     (void)m_audio.Play(SOUND_FORMAT, samples);
-    (void)m_player.WaitDone();
 }
 
 void Speech::ToneOn(int frequency_hz)

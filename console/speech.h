@@ -94,7 +94,11 @@ public:
     WaveStatus PlayWaveMemory(std::span<const std::uint8_t> image);
 
     void Tick() override;
+    // The error beep: keys typed ahead are dropped and the beep is waited
+    // for.
     void Beep();
+    // The same sound for the bell byte a program writes: nothing else.
+    void Bell();
     // A continuous square wave until ToneOff; a new tone replaces the old.
     void ToneOn(int frequency_hz);
     void ToneOff();
@@ -135,6 +139,9 @@ private:
 
     void ReadVoiceSettings(ConfigFile& config, int speed);
     void StartEngine(ConfigFile& config);
+    // Writes why the program cannot speak (or log its speech), with the
+    // bell: the user must not be left with a mute program and no reason.
+    void ReportStartProblem(std::string_view text);
     bool TryEngine(std::unique_ptr<Synthesizer> engine, int voice, int rate, int pitch);
     // TIPOSAPI 3: the Orvan voice, or espeak-ng and a message saying why not.
     void StartOrvan(ConfigFile& config, const std::string& key, int voice, int rate, int pitch);
@@ -153,6 +160,7 @@ private:
     WordSynth m_word_synth;
     int m_builtin_status { VOICE_FILES_MISSING };
     std::unique_ptr<Synthesizer> m_synth;
+    std::string m_reported_problem;
     bool m_engine_active { false };
     std::string m_engine_key; // what the running engine was started with
     VoiceSettings m_voice;

@@ -71,6 +71,11 @@ namespace {
 
     class DispatcherSynthesizer final : public Synthesizer {
     public:
+        DispatcherSynthesizer(bool rate_given, bool pitch_given)
+            : m_rate_given(rate_given)
+            , m_pitch_given(pitch_given)
+        {
+        }
         ~DispatcherSynthesizer() override { End(); }
 
         bool Start(int voice, int rate, int pitch) override
@@ -91,10 +96,14 @@ namespace {
             spd_set_notification_on(m_connection, SPD_CANCEL);
             spd_set_data_mode(m_connection, SPD_DATA_TEXT);
             spd_set_language(m_connection, "pt-BR");
-            spd_set_voice_rate(
-                m_connection, std::clamp(rate, -SETTING_LIMIT, SETTING_LIMIT) * DISPATCHER_STEP);
-            spd_set_voice_pitch(
-                m_connection, std::clamp(pitch, -SETTING_LIMIT, SETTING_LIMIT) * DISPATCHER_STEP);
+            // Only what the settings file names is changed: the rest stays as
+            // the user set up the desktop's speech.
+            if (m_rate_given)
+                spd_set_voice_rate(
+                    m_connection, std::clamp(rate, -SETTING_LIMIT, SETTING_LIMIT) * DISPATCHER_STEP);
+            if (m_pitch_given)
+                spd_set_voice_pitch(
+                    m_connection, std::clamp(pitch, -SETTING_LIMIT, SETTING_LIMIT) * DISPATCHER_STEP);
             if (voice > 0)
                 ChooseVoice(voice);
             return true;
@@ -139,6 +148,9 @@ namespace {
         void Finished() { m_in_flight.store(std::max(0, m_in_flight.load() - 1)); }
 
     private:
+        bool m_rate_given;
+        bool m_pitch_given;
+
         void Track(int message)
         {
             if (message <= 0)
@@ -193,9 +205,9 @@ namespace {
 
 } // namespace
 
-std::unique_ptr<Synthesizer> MakeDispatcherSynthesizer()
+std::unique_ptr<Synthesizer> MakeDispatcherSynthesizer(bool rate_given, bool pitch_given)
 {
-    return std::make_unique<DispatcherSynthesizer>();
+    return std::make_unique<DispatcherSynthesizer>(rate_given, pitch_given);
 }
 
 } // namespace palavrino::console

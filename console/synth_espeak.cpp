@@ -23,8 +23,11 @@ namespace {
     // soon and stops promptly.
     constexpr int CHUNK_MS = 50;
     constexpr int NORMAL_RATE_WPM = 175;
-    constexpr int RATE_STEP_UP_WPM = 15; // rate 10: 325 words per minute
+    constexpr int FASTEST_RATE_WPM = 450; // espeak-ng's fast mode at its top
     constexpr int RATE_STEP_DOWN_WPM = 9; // rate -10: 85 words per minute
+    // The pitch raise of a capital letter, in Hz, when capitals are marked
+    // by pitch.
+    constexpr int CAPITAL_PITCH_RAISE_HZ = 20;
     constexpr int NORMAL_PITCH = 50;
     constexpr int PITCH_STEP = 5; // pitch 0-100 for -10..10
     constexpr int SETTING_LIMIT = 10;
@@ -55,8 +58,9 @@ namespace {
 
     class EspeakSynthesizer final : public Synthesizer {
     public:
-        explicit EspeakSynthesizer(SynthAudio& audio)
+        EspeakSynthesizer(SynthAudio& audio, EspeakOptions options)
             : m_audio(audio)
+            , m_options(options)
         {
         }
         ~EspeakSynthesizer() override { End(); }
@@ -75,10 +79,14 @@ namespace {
                 library.initialized = true;
                 espeak_SetSynthCallback(OnSamples);
             }
-            m_started = true;
             m_voice_name = ChooseVoice(voice);
+            // The library starts without its voice data; a voice that does
+            // not load means nothing can be said.
+            if (espeak_SetVoiceByName(m_voice_name.c_str()) != EE_OK)
+                return false;
+            m_started = true;
             rate = std::clamp(rate, -SETTING_LIMIT, SETTING_LIMIT);
-            m_rate_wpm = NORMAL_RATE_WPM + rate * (rate > 0 ? RATE_STEP_UP_WPM : RATE_STEP_DOWN_WPM);
+            m_rate_wpm = EspeakRateWpm(rate);
             m_pitch = NORMAL_PITCH + std::clamp(pitch, -SETTING_LIMIT, SETTING_LIMIT) * PITCH_STEP;
             if (!Configure(library)) {
                 Release(library);
@@ -159,6 +167,25 @@ namespace {
                 return false;
             espeak_SetParameter(espeakRATE, m_rate_wpm, 0);
             espeak_SetParameter(espeakPITCH, m_pitch, 0);
+            using P = EspeakOptions::Punctuation;
+            espeak_SetParameter(espeakPUNCTUATION,
+                m_options.punctuation == P::All        ? espeakPUNCT_ALL
+                    : m_options.punctuation == P::Some ? espeakPUNCT_SOME
+                                                       : espeakPUNCT_NONE,
+                0);
+            if (m_options.punctuation == P::Some) {
+                static const wchar_t SOME[] = L".,;:?!";
+                espeak_SetPunctuationList(SOME);
+            }
+            using C = EspeakOptions::Capitals;
+            // espeak-ng's capitals parameter: 0 none, 1 a sound, 2 the word,
+            // 3 and above a pitch raise of that many Hz.
+            espeak_SetParameter(espeakCAPITALS,
+                m_options.capitals == C::Pitch        ? CAPITAL_PITCH_RAISE_HZ
+                    : m_options.capitals == C::Sound  ? 1
+                    : m_options.capitals == C::Spoken ? 2
+                                                      : 0,
+                0);
             library.configured_for = this;
             return true;
         }
@@ -197,6 +224,7 @@ namespace {
         }
 
         SynthAudio& m_audio;
+        EspeakOptions m_options;
         bool m_started { false };
         bool m_abort { false };
         std::string m_voice_name;
@@ -215,9 +243,43 @@ namespace {
 
 } // namespace
 
-std::unique_ptr<Synthesizer> MakeEspeakSynthesizer(SynthAudio& audio)
+std::unique_ptr<Synthesizer> MakeEspeakSynthesizer(SynthAudio& audio, EspeakOptions options)
 {
-    return std::make_unique<EspeakSynthesizer>(audio);
+    return std::make_unique<EspeakSynthesizer>(audio, options);
+}
+
+int EspeakRateWpm(int rate)
+{
+    rate = std::clamp(rate, -SETTING_LIMIT, SETTING_LIMIT);
+    if (rate <= 0)
+        return NORMAL_RATE_WPM + rate * RATE_STEP_DOWN_WPM;
+    return NORMAL_RATE_WPM + (FASTEST_RATE_WPM - NORMAL_RATE_WPM) * rate / SETTING_LIMIT;
+}
+
+EspeakOptions ParseEspeakOptions(std::string_view punctuation, std::string_view capitals)
+{
+    const auto word = [](std::string_view text) {
+        std::string upper;
+        for (char c : text) {
+            if (c != ' ' && c != '\t')
+                upper.push_back(static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c));
+        }
+        return upper;
+    };
+    EspeakOptions options;
+    const std::string p = word(punctuation);
+    if (p == "ALGUMA")
+        options.punctuation = EspeakOptions::Punctuation::Some;
+    else if (p == "TODA")
+        options.punctuation = EspeakOptions::Punctuation::All;
+    const std::string c = word(capitals);
+    if (c == "TOM")
+        options.capitals = EspeakOptions::Capitals::Pitch;
+    else if (c == "SOM")
+        options.capitals = EspeakOptions::Capitals::Sound;
+    else if (c == "FALA")
+        options.capitals = EspeakOptions::Capitals::Spoken;
+    return options;
 }
 
 } // namespace palavrino::console

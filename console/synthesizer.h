@@ -66,11 +66,31 @@ public:
 // in UTF-8 with "\n" line ends (see synth_log.cpp for the exact forms).
 std::unique_ptr<Synthesizer> MakeLogSynthesizer(std::filesystem::path file);
 
-// espeak-ng with its Brazilian Portuguese voice; samples go to audio.
-std::unique_ptr<Synthesizer> MakeEspeakSynthesizer(SynthAudio& audio);
+// What espeak-ng says besides the words: how much punctuation it reads
+// ("[SERVFALA] PONTUACAO": NENHUMA, ALGUMA or TODA) and how it marks
+// capital letters ("MAIUSCULAS": NADA, TOM (a higher pitch), SOM (a click)
+// or FALA (the word "maiúscula")). Unknown or empty values keep the
+// defaults: no punctuation, no marking.
+struct EspeakOptions {
+    enum class Punctuation : std::uint8_t { None = 0, Some = 1, All = 2 };
+    enum class Capitals : std::uint8_t { None = 0, Pitch = 1, Sound = 2, Spoken = 3 };
+    Punctuation punctuation { Punctuation::None };
+    Capitals capitals { Capitals::None };
+    bool operator==(const EspeakOptions&) const = default;
+};
+EspeakOptions ParseEspeakOptions(std::string_view punctuation, std::string_view capitals);
 
-// The desktop's speech-dispatcher, with the user's own speech settings.
-// Starting fails, quickly and quietly, when no daemon can be reached.
-std::unique_ptr<Synthesizer> MakeDispatcherSynthesizer();
+// The words per minute of a rate -10..10: 85 at -10, 175 at 0, and 450 (the
+// fastest espeak-ng speaks) at 10.
+int EspeakRateWpm(int rate);
+
+// espeak-ng with its Brazilian Portuguese voice; samples go to audio.
+std::unique_ptr<Synthesizer> MakeEspeakSynthesizer(SynthAudio& audio, EspeakOptions options = {});
+
+// The desktop's speech-dispatcher, with the user's own speech settings:
+// the rate and pitch handed to Start are applied only where given (named
+// in the settings file). Starting fails, quickly and quietly, when no
+// daemon can be reached.
+std::unique_ptr<Synthesizer> MakeDispatcherSynthesizer(bool rate_given, bool pitch_given);
 
 } // namespace palavrino::console

@@ -685,12 +685,17 @@ std::vector<std::string> WordSynth::PhoneticWords(std::string_view text) const
 
 void WordSynth::VoiceSpeakWord(std::string_view text, VoiceOutput& out)
 {
+    SpeakPhonetic(PhoneticWords(text), out);
+}
+
+void WordSynth::SpeakPhonetic(const std::vector<std::string>& phonetic_words, VoiceOutput& out)
+{
     if (!m_started)
         return;
     m_out = &out;
     m_stopped = false;
     m_buffer.clear();
-    for (const std::string& phonetic : PhoneticWords(text)) {
+    for (const std::string& phonetic : phonetic_words) {
         if (m_stopped)
             break;
         Synthesize(phonetic);
@@ -760,7 +765,7 @@ void WordSynth::SplitUnit(const std::string& u, double factor)
     } else if (n >= 3 && (u[n - 2] == '^' || u[n - 2] == '~')) {
         const char marker = u[n - 2];
         if (n > 3)
-            SplitUnit(marker == '^' ? u.substr(0, n - 1) : u.substr(0, n - 3) + "^", GLIDE_FACTOR);
+            SplitUnit(marker == '^' ? u.substr(0, n - 1) : u.substr(0, n - 2) + "^", GLIDE_FACTOR);
         PlayMarkers(std::string { u[n - 3], last, marker }, factor);
     } else if (last == 's') {
         SplitUnit(u.substr(0, n - 1), PLURAL_FACTOR);

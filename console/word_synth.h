@@ -70,6 +70,9 @@ public:
 
     // The phonetic strings the text's words become ("[...]" each).
     std::vector<std::string> PhoneticWords(std::string_view text) const;
+    // Plays phonetic strings as PhoneticWords makes them: the units are
+    // split and joined from recorded diphones.
+    void SpeakPhonetic(const std::vector<std::string>& phonetic_words, VoiceOutput& out);
 
 private:
     struct Rule {

@@ -120,7 +120,13 @@ bool Runtime::RunLines(SymtbEntry* returning_from)
             break;
         if (InterruptRequested())
             ThrowInterrupt(s.current_line);
-        if (!RunLine(current_slot, s.current_line))
+        const int32_t line = s.current_line;
+        const bool ok = RunLine(current_slot, line);
+        // A break that came while the line waited (LE, a key, a pause) ends
+        // the run here, even when that line was the script's last.
+        if (InterruptRequested())
+            ThrowInterrupt(line);
+        if (!ok)
             break;
         ScriptRec& after = Slot(); // CHAMA and RETORNA switch slots
         if (returning_from && current_function == returning_from && after.returned) {

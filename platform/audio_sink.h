@@ -81,7 +81,8 @@ std::unique_ptr<AudioSink> OpenWavFileSink(const std::string& path);
 // The sink the user chose (configuration "TRADUTOR"/"SAIDADEAUDIO"):
 // "nulo" for none, "arquivo:" followed by a path for a WAV file, or an
 // ALSA device name (empty: the default device). Falls back to silence when
-// the choice cannot be opened, so a machine without sound still runs.
-std::unique_ptr<AudioSink> OpenAudioSink(std::string_view choice);
+// the choice cannot be opened, so a machine without sound still runs;
+// `fell_back` (when given) then says so, for the user to be told.
+std::unique_ptr<AudioSink> OpenAudioSink(std::string_view choice, bool* fell_back = nullptr);
 
 } // namespace palavrino::platform

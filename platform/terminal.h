@@ -7,6 +7,8 @@
 // device wants (UTF-8, terminal colours) is each front end's business.
 #pragma once
 
+#include "platform/keys.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -47,6 +49,9 @@ public:
     virtual void Bell() = 0;
     // End of a console operation: bring the display up to date (cursor too).
     virtual void Refresh(const CellView& view) = 0;
+    // The output refused something written (a full disk, a closed pipe):
+    // what the program says is being lost.
+    virtual bool OutputFailed() const { return false; }
 
     // Features only a graphical window can show. A text front end keeps the
     // defaults: the console's state stays right, nothing is drawn.
@@ -65,12 +70,6 @@ public:
     // The picture drawn under the text changed (loaded, moved, removed).
     virtual void BackgroundChanged() { }
 };
-
-// Modifier keys held with a key, as bits. The key stream itself carries no
-// Shift state; readers that care (selection in the line editor) ask.
-constexpr std::uint8_t MOD_SHIFT = 1;
-constexpr std::uint8_t MOD_ALT = 2;
-constexpr std::uint8_t MOD_CTRL = 4;
 
 // Input half: the keys as the key-byte stream (a character byte, or 0
 // followed by an extended-key code).
@@ -94,6 +93,13 @@ public:
     // The modifiers (MOD_* bits) that were held with the byte last returned
     // by ReadKeyByte. Front ends that cannot tell answer 0.
     virtual std::uint8_t LastKeyModifiers() const { return 0; }
+    // While on, Ctrl+C reaches the reader as the key byte 3 instead of
+    // raising the break request (screen review copies the screen with it).
+    // Front ends whose Ctrl+C never comes as a key ignore it.
+    virtual void SetCtrlCIsKey(bool /*on*/) { }
+    // The silence key was pressed since the last call: speech stops, and
+    // nothing else happens (no key reaches the readers).
+    virtual bool TakeSilenceRequest() { return false; }
     // Whether key releases are reported, as chorded (braille) typing needs.
     virtual bool DeliversKeyReleases() const { return false; }
 };

@@ -4,6 +4,7 @@
 // Stop is heard within a few milliseconds. Callers on the program's thread
 // only touch the queue, so Play never blocks on the device.
 #include "platform/audio_sink.h"
+#include "platform/interrupt.h"
 
 #include <algorithm>
 #include <alsa/asoundlib.h>
@@ -48,15 +49,27 @@ namespace {
 
         ~AlsaSink() override
         {
+            // What was queued at the end of the run is still heard: the
+            // writer finishes the queue and the device plays out its buffer
+            // (speech that had to stop was stopped already). The break
+            // request cuts this wait short.
+            bool drain = true;
             {
-                std::lock_guard lock(m_mutex);
+                std::unique_lock lock(m_mutex);
+                m_loop.clear();
+                m_stop.store(m_looping);
+                m_wake.notify_all();
+                while ((!m_queue.empty() || m_busy) && !InterruptPending())
+                    m_wake.wait_for(lock, std::chrono::milliseconds(PLAY_OUT_POLL_MS));
+                drain = !InterruptPending() && !m_failed.load();
                 m_quit = true;
                 m_queue.clear();
-                m_loop.clear();
             }
             m_stop.store(true);
             m_wake.notify_all();
             m_writer.join();
+            if (drain && snd_pcm_state(m_pcm) == SND_PCM_STATE_RUNNING)
+                snd_pcm_drain(m_pcm);
             snd_pcm_drop(m_pcm);
             snd_pcm_close(m_pcm);
         }

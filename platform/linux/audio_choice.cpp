@@ -35,8 +35,10 @@ namespace {
 
 } // namespace
 
-std::unique_ptr<AudioSink> OpenAudioSink(std::string_view choice)
+std::unique_ptr<AudioSink> OpenAudioSink(std::string_view choice, bool* fell_back)
 {
+    if (fell_back)
+        *fell_back = false;
     choice = Trimmed(choice);
     std::unique_ptr<AudioSink> sink;
     if (StartsWithNoCase(choice, "nulo") && choice.size() == 4)
@@ -45,8 +47,11 @@ std::unique_ptr<AudioSink> OpenAudioSink(std::string_view choice)
         sink = OpenWavFileSink(std::string(Trimmed(choice.substr(FILE_PREFIX.size()))));
     else
         sink = OpenAlsaSink(choice);
-    if (!sink)
+    if (!sink) {
         sink = std::make_unique<NullAudioSink>();
+        if (fell_back)
+            *fell_back = true;
+    }
     return sink;
 }
 

@@ -2,9 +2,9 @@
 #define NCURSES_NOMACROS
 #include "platform/linux/ncurses_terminal.h"
 
-#include "console/keyboard.h"
 #include "encoding/encoding.h"
 #include "platform/interrupt.h"
+#include "platform/keys.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -39,8 +39,6 @@ namespace {
     // fast.
     constexpr int ESCAPE_DELAY_MS = 40;
     constexpr int RGB_COLOURS = 1 << 24;
-
-    using console::NamedKey;
 
     int Named(NamedKey key)
     {
@@ -246,6 +244,13 @@ TerminalKeyDecoder::KeyByte TerminalKeyDecoder::TakeKey()
     return key;
 }
 
+bool TerminalKeyDecoder::TakeSilence()
+{
+    const bool silence = m_silence;
+    m_silence = false;
+    return silence;
+}
+
 bool TerminalKeyDecoder::TakeInterrupt()
 {
     const bool interrupt = m_interrupt;
@@ -255,10 +260,10 @@ bool TerminalKeyDecoder::TakeInterrupt()
 
 void TerminalKeyDecoder::EmitNamed(int named_key, std::uint8_t modifiers)
 {
-    const std::uint8_t code = console::ExtendedCodeOf(static_cast<NamedKey>(named_key), modifiers);
+    const std::uint8_t code = ExtendedCodeOf(static_cast<NamedKey>(named_key), modifiers);
     // Ctrl+F12 is the user's break key: the interpreter stops the script,
     // and no reader is left holding the key.
-    if (code == static_cast<std::uint8_t>(console::ExtendedKey::CtrlF12)) {
+    if (code == static_cast<std::uint8_t>(ExtendedKey::CtrlF12)) {
         m_interrupt = true;
         return;
     }
@@ -269,14 +274,18 @@ void TerminalKeyDecoder::EmitNamed(int named_key, std::uint8_t modifiers)
 void TerminalKeyDecoder::EmitChar(std::uint8_t c, std::uint8_t modifiers)
 {
     if ((modifiers & MOD_ALT) != 0) {
-        if (const auto code = console::AltCodeOf(c)) {
+        if (const auto code = AltCodeOf(c)) {
             m_keys.push_back(KeyByte { 0, modifiers });
             m_keys.push_back(KeyByte { *code, modifiers });
             return;
         }
     }
-    // A zero byte (Ctrl+Space) would read as the start of an extended key.
-    if (c != 0)
+    // Ctrl+Space sends a zero byte, which would read as the start of an
+    // extended key: it is the silence key instead, as Ctrl alone is in
+    // screen readers (a terminal cannot report Ctrl alone).
+    if (c == 0)
+        m_silence = true;
+    else
         m_keys.push_back(KeyByte { c, modifiers });
 }
 
@@ -300,55 +309,44 @@ void TerminalKeyDecoder::EmitUnicode(char32_t code_point, std::uint8_t modifiers
     EmitChar(byte ? *byte : static_cast<std::uint8_t>('?'), modifiers);
 }
 
-TerminalKeyDecoder::Parse TerminalKeyDecoder::ParseEscape(
-    std::string_view rest, std::size_t& length, bool timed_out)
+// "ESC O [modifier digits] final": the SS3 keys (F1-F4, arrows, the keypad).
+TerminalKeyDecoder::Parse TerminalKeyDecoder::ParseSs3(std::string_view rest, std::size_t& length)
 {
-    // Sequences this terminal's description names come first.
-    for (const auto& [sequence, key] : m_extra) {
-        if (rest.starts_with(sequence)) {
-            length = sequence.size();
-            EmitNamed(key.first, key.second);
-            return Parse::Complete;
-        }
-    }
-    for (const auto& [sequence, key] : m_extra) {
-        if (!timed_out && sequence.starts_with(rest))
-            return Parse::Incomplete;
-    }
-    if (rest.size() < 2)
+    // SS3: ESC O [modifier digits] final
+    std::size_t i = 2;
+    while (i < rest.size() && rest[i] >= '0' && rest[i] <= '9')
+        ++i;
+    if (i >= rest.size())
         return Parse::Incomplete;
-    const char kind = rest[1];
-    if (kind == 'O') {
-        // SS3: ESC O [modifier digits] final
-        std::size_t i = 2;
-        while (i < rest.size() && rest[i] >= '0' && rest[i] <= '9')
-            ++i;
-        if (i >= rest.size())
-            return Parse::Incomplete;
-        const char final = rest[i];
-        length = i + 1;
-        const std::uint8_t modifiers
-            = i > 2 ? ModifiersFromParameter(ParseParams(rest.substr(2, i - 2)).first) : 0;
-        if (const int key = LetterKey(final); key >= 0) {
-            EmitNamed(key, modifiers);
-            return Parse::Complete;
-        }
-        // rxvt: Ctrl with the arrows
-        if (final >= 'a' && final <= 'd') {
-            EmitNamed(LetterKey(static_cast<char>(final - 'a' + 'A')), MOD_CTRL);
-            return Parse::Complete;
-        }
-        // The numeric keypad in application mode.
-        if (final == 'M') {
-            EmitChar(BYTE_ENTER, modifiers);
-            return Parse::Complete;
-        }
-        if (final >= 'j' && final <= 'y') {
-            EmitChar(static_cast<std::uint8_t>("*+,-./0123456789"[final - 'j']), modifiers);
-            return Parse::Complete;
-        }
-        return Parse::Unknown;
+    const char final = rest[i];
+    length = i + 1;
+    const std::uint8_t modifiers
+        = i > 2 ? ModifiersFromParameter(ParseParams(rest.substr(2, i - 2)).first) : 0;
+    if (const int key = LetterKey(final); key >= 0) {
+        EmitNamed(key, modifiers);
+        return Parse::Complete;
     }
+    // rxvt: Ctrl with the arrows
+    if (final >= 'a' && final <= 'd') {
+        EmitNamed(LetterKey(static_cast<char>(final - 'a' + 'A')), MOD_CTRL);
+        return Parse::Complete;
+    }
+    // The numeric keypad in application mode.
+    if (final == 'M') {
+        EmitChar(BYTE_ENTER, modifiers);
+        return Parse::Complete;
+    }
+    if (final >= 'j' && final <= 'y') {
+        EmitChar(static_cast<std::uint8_t>("*+,-./0123456789"[final - 'j']), modifiers);
+        return Parse::Complete;
+    }
+    return Parse::Unknown;
+}
+
+// "ESC [ parameters intermediates final": the CSI keys of xterm, VT220,
+// rxvt and the Linux console.
+TerminalKeyDecoder::Parse TerminalKeyDecoder::ParseCsi(std::string_view rest, std::size_t& length)
+{
     // CSI: ESC [ parameters intermediates final
     if (rest.size() >= 3 && rest[2] == '[') {
         // Linux console: ESC [ [ A ... E are F1 ... F5.
@@ -396,7 +394,7 @@ TerminalKeyDecoder::Parse TerminalKeyDecoder::ParseEscape(
     }
     case 'Z':
         m_keys.push_back(KeyByte { 0, MOD_SHIFT });
-        m_keys.push_back(KeyByte { static_cast<std::uint8_t>(console::ExtendedKey::ShiftTab), MOD_SHIFT });
+        m_keys.push_back(KeyByte { static_cast<std::uint8_t>(ExtendedKey::ShiftTab), MOD_SHIFT });
         return Parse::Complete;
     case 'a':
     case 'b':
@@ -426,6 +424,29 @@ TerminalKeyDecoder::Parse TerminalKeyDecoder::ParseEscape(
         return Parse::Complete;
     }
     }
+}
+
+TerminalKeyDecoder::Parse TerminalKeyDecoder::ParseEscape(
+    std::string_view rest, std::size_t& length, bool timed_out)
+{
+    // Sequences this terminal's description names come first.
+    for (const auto& [sequence, key] : m_extra) {
+        if (rest.starts_with(sequence)) {
+            length = sequence.size();
+            EmitNamed(key.first, key.second);
+            return Parse::Complete;
+        }
+    }
+    for (const auto& [sequence, key] : m_extra) {
+        if (!timed_out && sequence.starts_with(rest))
+            return Parse::Incomplete;
+    }
+    if (rest.size() < 2)
+        return Parse::Incomplete;
+    const char kind = rest[1];
+    if (kind == 'O')
+        return ParseSs3(rest, length);
+    return ParseCsi(rest, length);
 }
 
 void TerminalKeyDecoder::Decode(bool timed_out)
@@ -571,6 +592,44 @@ int NearestAnsi8(TerminalRgb rgb)
     return best;
 }
 
+TerminalColours MapCellColours(int fore_palette, int back_palette, int colours)
+{
+    // The console's colour n in the terminal's order (black, red, green,
+    // yellow, blue, magenta, cyan, white, then the bright eight): the PC's
+    // blue is the terminal's blue, its brown the terminal's dark yellow,
+    // its dark grey the terminal's bright black.
+    constexpr std::array<int, 16> PC_TO_ANSI = { 0, 4, 2, 6, 1, 5, 3, 7, 8, 12, 10, 14, 9, 13, 11, 15 };
+    const auto rgb_of
+        = [](int palette) { return CONSOLE_PALETTE[static_cast<std::size_t>(std::clamp(palette, 0, 15))]; };
+    const auto ansi_of
+        = [&](int palette) { return PC_TO_ANSI[static_cast<std::size_t>(std::clamp(palette, 0, 15))]; };
+    TerminalColours out;
+    if (colours >= RGB_COLOURS) {
+        const auto packed = [](TerminalRgb c) { return (c.red << 16) | (c.green << 8) | c.blue; };
+        out.fore = packed(rgb_of(fore_palette));
+        out.back = packed(rgb_of(back_palette));
+    } else if (colours >= 256) {
+        out.fore = NearestXterm256(rgb_of(fore_palette));
+        out.back = NearestXterm256(rgb_of(back_palette));
+    } else if (colours >= 16) {
+        out.fore = ansi_of(fore_palette);
+        out.back = ansi_of(back_palette);
+    } else {
+        const int fore = ansi_of(fore_palette);
+        const int back = ansi_of(back_palette);
+        out.fore = fore & 7;
+        out.bold = fore >= 8;
+        // A dark grey background cannot be dark grey here; light grey keeps
+        // it apart from black (the editor's selection is drawn on it).
+        out.back = back == 8 ? 7 : back & 7;
+        // Two different colours must not become one: a brighter foreground
+        // stays readable on its background.
+        if (out.fore == out.back && fore_palette != back_palette)
+            out.bold = true;
+    }
+    return out;
+}
+
 // ---- The front end ----
 
 NcursesTerminal::NcursesTerminal(int input_fd, int output_fd)
@@ -617,6 +676,10 @@ bool NcursesTerminal::Start()
             ::close(in);
         return false;
     }
+    // Our own size-change handler (ncurses then installs none): it wakes a
+    // key wait on whichever thread the signal lands, and the next wait or
+    // refresh draws the whole screen again at the new size.
+    InstallResizeHandler();
     SCREEN* screen = ::newterm(nullptr, out_stream, in_stream);
     if (!screen) {
         std::fclose(out_stream);
@@ -741,27 +804,14 @@ NcursesTerminal::~NcursesTerminal()
     }
 }
 
-int NcursesTerminal::TerminalColour(int palette_index) const
-{
-    const TerminalRgb rgb = CONSOLE_PALETTE[static_cast<std::size_t>(std::clamp(palette_index, 0, 15))];
-    switch (m_colour_mode) {
-    case RGB_COLOURS:
-        return (rgb.red << 16) | (rgb.green << 8) | rgb.blue;
-    case 256:
-        return NearestXterm256(rgb);
-    case 16:
-        return NearestAnsi16(rgb);
-    default:
-        return NearestAnsi8(rgb);
-    }
-}
-
 short NcursesTerminal::PairFor(std::uint8_t attr)
 {
     if (m_colour_mode == 0)
         return 0;
-    const int fore = TerminalColour(m_palette_of[attr & 0x0F]);
-    const int back = TerminalColour(m_palette_of[attr >> 4]);
+    const TerminalColours colours
+        = MapCellColours(m_palette_of[attr & 0x0F], m_palette_of[attr >> 4], m_colour_mode);
+    const int fore = colours.fore;
+    const int back = colours.back;
     const int key = static_cast<int>(attr);
     if (const auto found = m_pairs.find(key); found != m_pairs.end())
         return found->second;
@@ -790,8 +840,7 @@ void NcursesTerminal::Draw(int row, int first_column, int end_column)
         int pair = PairFor(attr);
         attr_t attributes = A_NORMAL;
         // Eight-colour terminals show the bright colours in bold.
-        if (m_colour_mode == 8
-            && NearestAnsi16(CONSOLE_PALETTE[static_cast<std::size_t>(m_palette_of[attr & 0x0F])]) >= 8)
+        if (m_colour_mode == 8 && MapCellColours(m_palette_of[attr & 0x0F], m_palette_of[attr >> 4], 8).bold)
             attributes |= A_BOLD;
         if (m_colour_mode == 0 && (attr >> 4) != 0)
             attributes |= A_REVERSE;
@@ -811,6 +860,8 @@ void NcursesTerminal::RedrawAll()
 
 void NcursesTerminal::CheckResize()
 {
+    if (!TakeResizeNotice() && m_lines > 0)
+        return;
     winsize size {};
     if (::ioctl(m_output_fd, TIOCGWINSZ, &size) != 0 || size.ws_row == 0 || size.ws_col == 0)
         return;
@@ -819,7 +870,10 @@ void NcursesTerminal::CheckResize()
     ::resize_term(size.ws_row, size.ws_col);
     m_lines = size.ws_row;
     m_columns = size.ws_col;
+    // The terminal reflowed or dropped what it showed: every cell is drawn
+    // again, from a cleared screen.
     ::wclear(stdscr);
+    ::clearok(curscr, TRUE);
     RedrawAll();
 }
 
@@ -837,6 +891,7 @@ void NcursesTerminal::RegionScrolled(int, int top, int, int bottom)
 
 void NcursesTerminal::Refresh(const CellView& view)
 {
+    CheckResize();
     bool palette_changed = false;
     for (int i = 0; i < 16; ++i) {
         const int entry = view.PaletteIndex(i);
@@ -891,6 +946,26 @@ void NcursesTerminal::Bell()
     ::beep();
 }
 
+bool NcursesTerminal::TakeSilenceRequest()
+{
+    const bool silence = m_silence_requested;
+    m_silence_requested = false;
+    return silence;
+}
+
+void NcursesTerminal::SetCtrlCIsKey(bool on)
+{
+    // The terminal turns Ctrl+C into SIGINT only while ISIG is set.
+    termios modes {};
+    if (::tcgetattr(m_input_fd, &modes) != 0)
+        return;
+    if (on)
+        modes.c_lflag &= ~static_cast<tcflag_t>(ISIG);
+    else
+        modes.c_lflag |= ISIG;
+    ::tcsetattr(m_input_fd, TCSANOW, &modes);
+}
+
 void NcursesTerminal::SetCaret(bool visible)
 {
     if (visible == m_caret_visible)
@@ -904,10 +979,13 @@ bool NcursesTerminal::Fill(int timeout_ms)
 {
     if (m_eof)
         return false;
-    pollfd pfd { m_input_fd, POLLIN, 0 };
-    const int ready = ::poll(&pfd, 1, timeout_ms);
+    // The break request wakes the wait whichever thread took the signal.
+    pollfd pfds[2] = { { m_input_fd, POLLIN, 0 }, { InterruptWakeDescriptor(), POLLIN, 0 } };
+    const int ready = ::poll(pfds, pfds[1].fd >= 0 ? 2 : 1, timeout_ms);
     CheckResize();
-    if (ready <= 0)
+    if (ready > 0 && pfds[1].revents != 0)
+        DrainStaleInterruptWake();
+    if (ready <= 0 || pfds[0].revents == 0)
         return false;
     char chunk[256];
     const ssize_t got = ::read(m_input_fd, chunk, sizeof chunk);
@@ -921,6 +999,8 @@ bool NcursesTerminal::Fill(int timeout_ms)
     m_decoder.Feed(std::string_view(chunk, static_cast<std::size_t>(got)));
     if (m_decoder.TakeInterrupt())
         RequestInterrupt();
+    if (m_decoder.TakeSilence())
+        m_silence_requested = true;
     return true;
 }
 
@@ -955,6 +1035,7 @@ std::uint8_t NcursesTerminal::ReadKeyByte()
     for (;;) {
         if (m_decoder.HasKey()) {
             SetCaret(false);
+            m_silence_requested = false; // the user has moved on
             const TerminalKeyDecoder::KeyByte key = m_decoder.TakeKey();
             m_last_modifiers = key.modifiers;
             return key.byte;

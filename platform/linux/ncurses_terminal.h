@@ -53,11 +53,15 @@ public:
     KeyByte TakeKey();
     // Ctrl+F12 was pressed since the last call.
     bool TakeInterrupt();
+    // Ctrl+Space (the silence key) was pressed since the last call.
+    bool TakeSilence();
 
 private:
     enum class Parse : std::uint8_t { Complete = 0, Incomplete = 1, Unknown = 2 };
     void Decode(bool timed_out);
     Parse ParseEscape(std::string_view rest, std::size_t& length, bool timed_out);
+    Parse ParseSs3(std::string_view rest, std::size_t& length);
+    Parse ParseCsi(std::string_view rest, std::size_t& length);
     void EmitNamed(int named_key, std::uint8_t modifiers);
     void EmitChar(std::uint8_t c, std::uint8_t modifiers);
     void EmitUnicode(char32_t code_point, std::uint8_t modifiers);
@@ -67,6 +71,7 @@ private:
     std::vector<std::pair<std::string, std::pair<int, std::uint8_t>>> m_extra;
     std::uint8_t m_backspace_byte { 0x7F };
     bool m_interrupt { false };
+    bool m_silence { false };
 };
 
 // Terminal colours for the console's palette entries (red, green, blue).
@@ -82,6 +87,22 @@ int NearestXterm256(TerminalRgb rgb);
 // eight basic ones (0-7) for terminals that have only those.
 int NearestAnsi16(TerminalRgb rgb);
 int NearestAnsi8(TerminalRgb rgb);
+
+// How a cell's two palette entries (0-15) are shown on a terminal with
+// `colours` colours (8, 16, 256, or 1 << 24 for RGB): the terminal's
+// foreground and background colours, and whether the foreground is bold
+// (how eight-colour terminals show the bright colours). Sixteen- and
+// eight-colour terminals get the PC's own colour order, so that no two of
+// the console's colours fall together there (brown and dark grey are not
+// black); on eight colours dark grey as a background is light grey, and a
+// foreground that would match its background is brightened.
+struct TerminalColours {
+    int fore { 0 };
+    int back { 0 };
+    bool bold { false };
+    bool operator==(const TerminalColours&) const = default;
+};
+TerminalColours MapCellColours(int fore_palette, int back_palette, int colours);
 
 class NcursesTerminal final : public Terminal {
 public:
@@ -105,6 +126,8 @@ public:
     bool InputEnded() override { return m_eof && !m_decoder.HasKey(); }
     bool IsLive() const override { return true; }
     std::uint8_t LastKeyModifiers() const override { return m_last_modifiers; }
+    void SetCtrlCIsKey(bool on) override;
+    bool TakeSilenceRequest() override;
 
 private:
     NcursesTerminal(int input_fd, int output_fd);
@@ -116,7 +139,6 @@ private:
     void RedrawAll();
     void CheckResize();
     short PairFor(std::uint8_t attr);
-    int TerminalColour(int palette_index) const;
     void SetCaret(bool visible);
 
     int m_input_fd;
@@ -126,6 +148,7 @@ private:
     void* m_screen { nullptr }; // the ncurses SCREEN
     TerminalKeyDecoder m_decoder;
     bool m_eof { false };
+    bool m_silence_requested { false };
     std::uint8_t m_last_modifiers { 0 };
     // What the console shows, kept here so that the terminal can be redrawn
     // (after a resize) and its last picture left behind at the end.

@@ -58,11 +58,16 @@ StreamTerminal::Fill StreamTerminal::FillRaw(int timeout_ms)
 {
     if (m_eof)
         return Fill::EndOfInput;
-    pollfd pfd { m_input_fd, POLLIN, 0 };
-    const int ready = ::poll(&pfd, 1, timeout_ms);
+    // The break request wakes the wait whichever thread took the signal.
+    pollfd pfds[2] = { { m_input_fd, POLLIN, 0 }, { InterruptWakeDescriptor(), POLLIN, 0 } };
+    const int ready = ::poll(pfds, pfds[1].fd >= 0 ? 2 : 1, timeout_ms);
     if (ready < 0)
         return errno == EINTR ? Fill::Interrupted : (m_eof = true, Fill::EndOfInput);
-    if (ready == 0)
+    if (InterruptPending() && pfds[0].revents == 0)
+        return Fill::Interrupted;
+    if (pfds[1].revents != 0)
+        DrainStaleInterruptWake();
+    if (ready == 0 || pfds[0].revents == 0)
         return Fill::NothingYet;
 
     char chunk[READ_CHUNK_BYTES];
@@ -200,7 +205,7 @@ std::uint8_t StreamTerminal::ReadKeyByte()
             m_keys.pop_front();
             return key;
         }
-        if (m_eof && m_keys.empty())
+        if ((m_eof || InterruptPending()) && m_keys.empty())
             return KEY_ESCAPE;
         const Fill fill = FillRaw(-1);
         DecodeRaw();

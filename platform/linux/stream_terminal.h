@@ -30,8 +30,8 @@ public:
     bool InputEnded() override;
     bool IsLive() const override { return false; }
 
-    // Whether every byte handed to the output was written.
-    bool OutputFailed() const { return m_output_failed; }
+    // Whether some byte handed to the output could not be written.
+    bool OutputFailed() const override { return m_output_failed; }
 
 private:
     enum class Fill : std::uint8_t { GotBytes = 0, EndOfInput = 1, Interrupted = 2, NothingYet = 3 };

@@ -200,10 +200,28 @@ class Tmux {
 public:
     explicit Tmux(const Workspace& ws)
         : m_socket("palavrino-test-" + std::to_string(getpid()))
+        , m_status_file(ws.Dir() / "status")
     {
         const std::string command = "cd " + ws.Dir().string() + " && env TERM=xterm-256color XDG_CONFIG_HOME="
             + (ws.Dir() / "config").string() + " " + PALAVRINO_EXE + " teste.pro";
-        Run(Tmux_() + " new-session -d -x 80 -y 25 '" + command + "; sleep 30'");
+        Run(Tmux_() + " new-session -d -x 80 -y 25 '" + command + "; echo $? > status; sleep 30'");
+    }
+    // The program's exit status once it has ended (-1: still running).
+    int ExitStatus()
+    {
+        for (int i = 0; i < 100; ++i) {
+            std::ifstream in(m_status_file);
+            int status = -1;
+            if (in >> status)
+                return status;
+            std::this_thread::sleep_for(100ms);
+        }
+        return -1;
+    }
+    void Resize(int columns, int rows)
+    {
+        Run(Tmux_() + " resize-window -x " + std::to_string(columns) + " -y " + std::to_string(rows));
+        std::this_thread::sleep_for(300ms);
     }
     ~Tmux() { Run(Tmux_() + " kill-server 2>/dev/null"); }
     std::string Screen(bool colours = false)
@@ -229,6 +247,7 @@ public:
 private:
     std::string Tmux_() const { return "tmux -L " + m_socket; }
     std::string m_socket;
+    fs::path m_status_file;
 };
 
 bool HaveTmux()
@@ -273,6 +292,114 @@ TEST(TerminalUnderTmux, PositionsColoursReadingAndScreenReview)
     EXPECT_TRUE(InOrder(
         ws.Speech(), { "M\na\nr\ni\na\n", "Entre linha e coluna\n", "0\n5\n1\n0\n", "Amarelo\n", "10 12\n" }))
         << ws.Speech();
+}
+
+// Ctrl+C while LE waits, on the script's last line: the run stops at once
+// with the message said, and ends with a failure status.
+TEST(TerminalUnderTmux, CtrlCStopsAWaitingReadEvenOnTheLastLine)
+{
+    if (!HaveTmux())
+        GTEST_SKIP() << "tmux is not installed: the screen cannot be read back";
+    Workspace ws("ESCREVE \"pronto\"\nLE x\n");
+    Tmux tmux(ws);
+    ASSERT_TRUE(tmux.WaitFor("pronto")) << tmux.Screen();
+    tmux.Keys("a b");
+    tmux.Keys("C-c");
+    ASSERT_TRUE(tmux.WaitFor("interrompida na linha 2")) << tmux.Screen();
+    EXPECT_NE(tmux.Screen().find("ab"), std::string::npos); // what was typed stays shown
+    tmux.Keys("Enter");
+    tmux.Keys("Enter");
+    EXPECT_EQ(tmux.ExitStatus(), 1);
+    EXPECT_NE(ws.Speech().find("Execu\xC3\xA7\xC3\xA3o interrompida na linha 2"), std::string::npos)
+        << ws.Speech();
+}
+
+// A loop that never waits still stops on Ctrl+C and on Ctrl+F12.
+TEST(TerminalUnderTmux, CtrlCAndCtrlF12StopARunningLoop)
+{
+    if (!HaveTmux())
+        GTEST_SKIP() << "tmux is not installed: the screen cannot be read back";
+    for (const char* key : { "C-c", "C-F12" }) {
+        SCOPED_TRACE(key);
+        Workspace ws("ESCREVE \"rodando\"\nPARA i DE 1 ATE 2000000000\nFIM PARA\nESCREVE \"fim\"\n");
+        Tmux tmux(ws);
+        ASSERT_TRUE(tmux.WaitFor("rodando")) << tmux.Screen();
+        tmux.Keys(key);
+        ASSERT_TRUE(tmux.WaitFor("interrompida na linha")) << tmux.Screen();
+        tmux.Keys("Enter");
+        tmux.Keys("Enter");
+        EXPECT_EQ(tmux.ExitStatus(), 1);
+        EXPECT_EQ(tmux.Screen().find("fim"), std::string::npos);
+        EXPECT_NE(ws.Speech().find("interrompida na linha"), std::string::npos) << ws.Speech();
+    }
+}
+
+// Ctrl+F12 in the editor: the run stops, and the typed text is not wiped
+// from the screen first.
+TEST(TerminalUnderTmux, CtrlF12InTheEditorKeepsTheTypedText)
+{
+    if (!HaveTmux())
+        GTEST_SKIP() << "tmux is not installed: the screen cannot be read back";
+    Workspace ws("ESCREVE MUDO \"Nome: \" &\nLE x\nESCREVE \"depois\"\n");
+    Tmux tmux(ws);
+    ASSERT_TRUE(tmux.WaitFor("Nome:")) << tmux.Screen();
+    tmux.Keys("Maria");
+    tmux.Keys("C-F12");
+    ASSERT_TRUE(tmux.WaitFor("interrompida na linha 2")) << tmux.Screen();
+    EXPECT_NE(tmux.Screen().find("Nome: Maria"), std::string::npos) << tmux.Screen();
+    EXPECT_EQ(tmux.Screen().find("depois"), std::string::npos);
+}
+
+// In screen review Ctrl+C copies the screen (the script goes on), and so
+// does Ctrl+Insert; the copy is pasted back into the editor.
+TEST(TerminalUnderTmux, ScreenReviewCopiesWithCtrlCWithoutStoppingTheScript)
+{
+    if (!HaveTmux())
+        GTEST_SKIP() << "tmux is not installed: the screen cannot be read back";
+    for (const char* copy_key : { "C-c", "C-IC" }) {
+        SCOPED_TRACE(copy_key);
+        Workspace ws("TELA LIMPA\nESCREVE MUDO \"Primeira linha\"\nLE x\nESCREVE MUDO \"<\" x \">\"\nLE y\n");
+        Tmux tmux(ws);
+        ASSERT_TRUE(tmux.WaitFor("Primeira linha")) << tmux.Screen();
+        tmux.Keys("C-S-F9");
+        // Review has begun (its beep played) before the copy key: typed any
+        // earlier, Ctrl+C would still be the editor's break key. Review shows
+        // nothing on the screen to wait for, so the wait is generous for
+        // loaded machines.
+        std::this_thread::sleep_for(2s);
+        for (const char* key : { copy_key, "Escape", "C-v", "Enter" })
+            tmux.Keys(key);
+        ASSERT_TRUE(tmux.WaitFor("<Primeira linha>")) << tmux.Screen();
+        EXPECT_EQ(tmux.Screen().find("interrompida"), std::string::npos);
+        tmux.Keys("Enter");
+        EXPECT_EQ(tmux.ExitStatus(), 0);
+    }
+}
+
+// Making the terminal smaller and back draws every cell again, with the
+// cursor where the screen model has it.
+TEST(TerminalUnderTmux, ResizingDownAndUpRedrawsTheWholeScreen)
+{
+    if (!HaveTmux())
+        GTEST_SKIP() << "tmux is not installed: the screen cannot be read back";
+    Workspace ws("PARA i DE 1 ATE 24\n  ESCREVE MUDO \"linha \" i\nFIM PARA\n"
+                 "ESCREVE MUDO \"fim: \" &\nLE x\n");
+    Tmux tmux(ws);
+    ASSERT_TRUE(tmux.WaitFor("fim:")) << tmux.Screen();
+    tmux.Keys("abc");
+    for (int i = 0; i < 3; ++i) {
+        tmux.Resize(60, 15);
+        tmux.Resize(80, 25);
+    }
+    std::istringstream rows(tmux.Screen());
+    std::string row;
+    for (int i = 1; i <= 24; ++i) {
+        std::getline(rows, row);
+        EXPECT_EQ(row, "linha " + std::to_string(i));
+    }
+    std::getline(rows, row);
+    EXPECT_EQ(row, "fim: abc");
+    EXPECT_EQ(tmux.Cursor(), "8,24\n");
 }
 
 } // namespace

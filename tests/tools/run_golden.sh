@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs one golden script through the real program in the stream front end
-# and compares what it wrote (NAME.out), what it said (NAME.speech, when
-# present) and its exit status ("// exit: N" in the script, default 0).
+# and compares what it wrote (NAME.out), what it said (NAME.speech; a
+# script without one must say nothing) and its exit status ("// exit: N" in
+# the script, default 0).
 # Lines "// stdin: text" give the keyboard input, one line each, and
 # "// args: text" the command-line argument (default: the script's name).
 # The script's folder is copied to a scratch directory first, so scripts
@@ -32,11 +33,17 @@ if ! diff -u "$src_dir/$name.out" "$work/.stdout"; then
   echo "stdout differs from $name.out"
   failed=1
 fi
+# What a script says is checked as closely as what it writes: a script that
+# speaks needs its NAME.speech, and one without it must stay silent.
+touch "$work/.speech.log"
 if [[ -f "$src_dir/$name.speech" ]]; then
-  touch "$work/.speech.log"
   if ! diff -u "$src_dir/$name.speech" "$work/.speech.log"; then
     echo "speech differs from $name.speech"
     failed=1
   fi
+elif [[ -s "$work/.speech.log" ]]; then
+  echo "the script spoke, but there is no $name.speech to compare with:"
+  cat "$work/.speech.log"
+  failed=1
 fi
 exit "$failed"

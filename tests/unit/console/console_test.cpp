@@ -1,6 +1,7 @@
 // The console as the interpreter uses it, over a scripted front end.
 #include "console/console.h"
 #include "tests/fakes/fake_terminal.h"
+#include "tests/fakes/recording_audio.h"
 #include "tests/fakes/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -41,6 +42,26 @@ namespace {
         EXPECT_TRUE(written.ends_with("\r\n\r\nOl\xE1, Maria\r\n"));
         EXPECT_EQ(title, "Teste");
         EXPECT_EQ(fakes::TempDir::Read(log), "Qual o seu nome?\nOl\xC3\xA1, Maria\n");
+    }
+
+    TEST(Console, TheBellByteSoundsThroughTheSoundOutputNotTheTerminal)
+    {
+        fakes::TempDir dir;
+        const auto ini
+            = dir.Write("Talira.ini", "[SERVFALA]\nTIPOSAPI=REGISTRO\nARQUIVOREGISTRO=@@\\f.log\n");
+        auto terminal = std::make_unique<fakes::FakeTerminal>("x");
+        const fakes::FakeTerminal& front = *terminal;
+        auto audio = std::make_unique<fakes::RecordingAudioSink>();
+        const fakes::RecordingAudioSink& sound = *audio;
+        Console console(std::move(terminal), ConfigFile::FromFile(ini, "/prog"), std::move(audio));
+        console.StartSpeech("");
+        const std::size_t before = sound.Blocks().size();
+        console.Write("a\ab");
+        EXPECT_EQ(front.Bells(), 0); // a silent terminal would swallow it
+        ASSERT_EQ(sound.Blocks().size(), before + 1);
+        EXPECT_FALSE(sound.Blocks().back().samples.empty());
+        // The key typed ahead is still there for the script.
+        EXPECT_EQ(console.Keys().ReadKey(), 'x');
     }
 
 } // namespace

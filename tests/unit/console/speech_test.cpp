@@ -5,6 +5,7 @@
 #include "console/line_editor.h"
 #include "console/screen_model.h"
 #include "console/speech.h"
+#include "console/synthesizer.h"
 #include "tests/fakes/fake_terminal.h"
 #include "tests/fakes/recording_audio.h"
 #include "tests/fakes/temp_dir.h"
@@ -537,6 +538,22 @@ namespace {
         EXPECT_GE(sink.Stops(), 1);
         EXPECT_FALSE(speech.IsSpeaking());
         EXPECT_EQ(keyboard.ReadKey(), 'x');
+    }
+
+    TEST(EspeakSettings, RateRangeAndWhatIsSaidBesidesTheWords)
+    {
+        EXPECT_EQ(EspeakRateWpm(-10), 85);
+        EXPECT_EQ(EspeakRateWpm(0), 175);
+        EXPECT_EQ(EspeakRateWpm(5), 312);
+        EXPECT_EQ(EspeakRateWpm(10), 450); // espeak-ng's fastest
+        EXPECT_EQ(EspeakRateWpm(99), 450);
+        using P = EspeakOptions::Punctuation;
+        using C = EspeakOptions::Capitals;
+        EXPECT_EQ(ParseEspeakOptions("", ""), (EspeakOptions { P::None, C::None })); // as before
+        EXPECT_EQ(ParseEspeakOptions("alguma", "tom"), (EspeakOptions { P::Some, C::Pitch }));
+        EXPECT_EQ(ParseEspeakOptions(" TODA ", "som"), (EspeakOptions { P::All, C::Sound }));
+        EXPECT_EQ(ParseEspeakOptions("nenhuma", "FALA"), (EspeakOptions { P::None, C::Spoken }));
+        EXPECT_EQ(ParseEspeakOptions("muita", "x"), (EspeakOptions { P::None, C::None }));
     }
 
 } // namespace

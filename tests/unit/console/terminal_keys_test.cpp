@@ -2,7 +2,10 @@
 // terminals send become the console's key stream.
 #include "platform/linux/ncurses_terminal.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
+#include <map>
+#include <set>
 
 namespace palavrino::platform {
 namespace {
@@ -104,6 +107,15 @@ namespace {
         EXPECT_FALSE(decoder.TakeInterrupt());
     }
 
+    TEST(TerminalKeys, CtrlSpaceIsTheSilenceKeyNotAKey)
+    {
+        TerminalKeyDecoder decoder;
+        EXPECT_EQ(Decode(decoder, std::string("a\0b", 3)), (Keys { { 'a', 0 }, { 'b', 0 } }));
+        EXPECT_TRUE(decoder.TakeSilence());
+        EXPECT_FALSE(decoder.TakeSilence());
+        EXPECT_FALSE(decoder.TakeInterrupt());
+    }
+
     TEST(TerminalKeys, SequencesSplitAcrossReadsWait)
     {
         TerminalKeyDecoder decoder;
@@ -125,6 +137,92 @@ namespace {
         decoder.SetBackspaceByte(0x08);
         EXPECT_EQ(Decode(decoder, "\x1B[M"), Ext(63));
         EXPECT_EQ(Decode(decoder, "\x08\x7F"), (Keys { { 8, 0 }, { 127, 0 } }));
+    }
+
+    // The Linux text console sends no Ctrl/Shift/Alt variants of its keys;
+    // data/linux-console/palavrino.keymap makes it send xterm's. Every
+    // string of that keymap must decode to the key its comment names.
+    TEST(TerminalKeys, TheLinuxConsoleKeymapReachesEveryKey)
+    {
+        const std::map<std::string, std::uint8_t> expected = {
+            { "Ctrl+Up", 113 },
+            { "Ctrl+Down", 114 },
+            { "Ctrl+Left", 115 },
+            { "Ctrl+Right", 116 },
+            { "Ctrl+Home", 119 },
+            { "Ctrl+End", 117 },
+            { "Ctrl+PageUp", 132 },
+            { "Ctrl+PageDown", 118 },
+            { "Shift+Up", 72 },
+            { "Shift+Down", 80 },
+            { "Shift+Left", 75 },
+            { "Shift+Right", 77 },
+            { "Shift+Home", 71 },
+            { "Shift+End", 79 },
+            { "Shift+PageUp", 73 },
+            { "Shift+PageDown", 81 },
+            { "Shift+Delete", 83 },
+            { "Ctrl+Shift+Left", 115 },
+            { "Ctrl+Shift+Right", 116 },
+            { "Ctrl+Shift+Home", 119 },
+            { "Ctrl+Shift+End", 117 },
+            { "Ctrl+Insert (copy)", 255 },
+            { "Shift+Insert (paste)", 254 },
+            { "Ctrl+F1", 94 },
+            { "Ctrl+F2", 95 },
+            { "Ctrl+F3", 96 },
+            { "Ctrl+F4", 97 },
+            { "Ctrl+F5", 98 },
+            { "Ctrl+F6", 99 },
+            { "Ctrl+F7", 100 },
+            { "Ctrl+F8", 101 },
+            { "Ctrl+F9", 102 },
+            { "Ctrl+F10", 103 },
+            { "Ctrl+F11", 104 },
+            { "Alt+F1 (battery)", 59 },
+            { "Ctrl+Shift+F9 (screen review)", 102 },
+            { "Shift+Tab", 15 },
+        };
+        const std::string path = std::string(PL_SOURCE_DIR) + "/data/linux-console/palavrino.keymap";
+        std::ifstream in(path);
+        ASSERT_TRUE(in) << path;
+        std::string line;
+        std::string what;
+        std::set<std::string> decoded;
+        bool saw_ctrl_f12 = false;
+        while (std::getline(in, line)) {
+            if (line.starts_with("# ")) {
+                what = line.substr(2);
+                continue;
+            }
+            if (!line.starts_with("string "))
+                continue;
+            const auto open = line.find('"');
+            std::string bytes = line.substr(open + 1, line.rfind('"') - open - 1);
+            for (std::size_t at; (at = bytes.find("\\033")) != std::string::npos;)
+                bytes.replace(at, 4, "\x1B");
+            SCOPED_TRACE(what);
+            TerminalKeyDecoder decoder;
+            const Keys keys = Decode(decoder, bytes);
+            if (what == "Ctrl+F12") { // the break key: a request, not a key
+                EXPECT_TRUE(keys.empty());
+                EXPECT_TRUE(decoder.TakeInterrupt());
+                saw_ctrl_f12 = true;
+                continue;
+            }
+            const auto want = expected.find(what);
+            ASSERT_NE(want, expected.end()) << "a keymap entry the test does not know";
+            ASSERT_EQ(keys.size(), 2u);
+            EXPECT_EQ(keys[0].byte, 0);
+            EXPECT_EQ(keys[1].byte, want->second);
+            decoded.insert(what);
+        }
+        EXPECT_TRUE(saw_ctrl_f12);
+        EXPECT_EQ(decoded.size(), expected.size());
+        // Ctrl+Backspace and Ctrl+Enter come as ^H and ^J.
+        TerminalKeyDecoder decoder;
+        EXPECT_EQ(Decode(decoder, "\x08"), Byte(127));
+        EXPECT_EQ(Decode(decoder, "\x0A"), Byte(10));
     }
 
     TEST(TerminalColours, ThePaletteOnTerminals)
@@ -150,6 +248,38 @@ namespace {
             EXPECT_EQ(NearestAnsi16(c.rgb), c.ansi16);
             EXPECT_EQ(NearestAnsi8(c.rgb), c.ansi8);
         }
+    }
+
+    TEST(TerminalColours, EveryConsoleColourKeepsItsOwnOnFewColourTerminals)
+    {
+        // Sixteen colours: the PC order, each colour its own.
+        std::set<int> seen;
+        for (int palette = 0; palette < 16; ++palette)
+            seen.insert(MapCellColours(palette, 0, 16).fore);
+        EXPECT_EQ(seen.size(), 16u);
+        EXPECT_EQ(MapCellColours(6, 8, 16), (TerminalColours { 3, 8, false })); // brown on dark grey
+        EXPECT_EQ(MapCellColours(1, 0, 16), (TerminalColours { 4, 0, false })); // blue is blue
+
+        struct Case {
+            int fore, back;
+            TerminalColours shown;
+        };
+        const Case eight[] = {
+            { 6, 8, { 3, 7, false } }, // brown on dark grey: not black on black
+            { 15, 8, { 7, 7, true } }, // the editor's selection: bright on grey
+            { 7, 8, { 7, 7, true } }, // light grey on dark grey stays readable
+            { 15, 0, { 7, 0, true } }, // bright colours are bold
+            { 8, 0, { 0, 0, true } }, // dark grey on black: bright black
+            { 14, 1, { 3, 4, true } }, // yellow on blue
+            { 7, 7, { 7, 7, false } }, // the same colour twice stays the same
+        };
+        for (const Case& c : eight) {
+            SCOPED_TRACE(testing::Message() << c.fore << " on " << c.back);
+            EXPECT_EQ(MapCellColours(c.fore, c.back, 8), c.shown);
+        }
+        // Terminals with more colours keep the exact shades.
+        EXPECT_EQ(MapCellColours(6, 8, 1 << 24), (TerminalColours { 0x442222, 0x282828, false }));
+        EXPECT_EQ(MapCellColours(8, 0, 256).fore, 235);
     }
 
     TEST(StartProgram, ReportsWhetherTheProgramCouldBeStarted)

@@ -241,5 +241,84 @@ namespace {
         }
     }
 
+    // Units of a phonetic string are split into recorded pieces; every
+    // piece here has its own sample value, so the runs heard name the
+    // pieces played and their lengths the factor each was played with.
+    struct SplitCase {
+        std::string phonetic;
+        Runs_ heard;
+    };
+
+    Runs_ SayPhonetic(VoiceRig& rig, const std::string& phonetic)
+    {
+        CapturedVoice out;
+        rig.synth.SpeakPhonetic({ phonetic }, out);
+        return Runs(out.All());
+    }
+
+    TEST(WordSynth, UnitSplittingRules)
+    {
+        VoiceRig rig({ { "$P", 50, 1 }, { "$RA", 100, 2 }, { "$NHA", 100, 3 }, { "$TCHA", 100, 4 },
+            { "$KA", 100, 5 }, { "$RR", 100, 6 }, { "$PA", 100, 7 }, { "$L", 100, 8 }, { "$AW", 100, 9 },
+            { "$PACIRC", 100, 10 }, { "$AOTIL", 100, 11 }, { "$PCIRC", 100, 12 }, { "$PECIRC", 100, 13 },
+            { "$EACIRC", 100, 14 }, { "$S", 100, 15 }, { "$DJA", 100, 16 }, { "$KSA", 100, 17 } });
+        ASSERT_EQ(rig.Start(), VOICE_STARTED);
+        rig.synth.SetSettings({ 0, 0, 0 });
+        const SplitCase cases[] = {
+            // Two consonants at the start: the first alone, then the rest.
+            { "[pra]", { { 1, 50 }, { 2, 100 } } },
+            // ... except the pairs that are one sound.
+            { "[nha]", { { 3, 100 } } },
+            { "[tcha]", { { 4, 100 } } },
+            { "[dja]", { { 16, 100 } } },
+            { "[ksa]", { { 17, 100 } } },
+            // A final "rr" is its own piece.
+            { "[karr]", { { 5, 100 }, { 6, 100 } } },
+            // A final consonant is split off.
+            { "[pal]", { { 7, 100 }, { 8, 100 } } },
+            // A final glide after a vowel: the onset shortened, then the pair.
+            { "[paw]", { { 1, 30 }, { 9, 100 } } },
+            // "pa~o" (pão): the part before the last two characters and a
+            // circumflex, shortened, then vowel, last character and tilde.
+            { "[pa~o]", { { 10, 60 }, { 11, 100 } } },
+            // "pe^a": the part before the last character, shortened, then
+            // the vowel before the mark, the last character and the mark.
+            { "[pe^a]", { { 13, 60 }, { 14, 100 } } },
+            // A final "s": the rest shortened to 0.7, then the "s".
+            { "[pas]", { { 7, 70 }, { 15, 100 } } },
+            // Units are joined across the separators of a word.
+            { "[p/a/l]", { { 7, 100 }, { 8, 100 } } },
+        };
+        for (const SplitCase& c : cases) {
+            SCOPED_TRACE(c.phonetic);
+            EXPECT_EQ(SayPhonetic(rig, c.phonetic), c.heard);
+        }
+    }
+
+    TEST(WordSynth, PieceFallbacks)
+    {
+        VoiceRig rig({ { "$PI", 100, 1 }, { "$A", 100, 2 }, { "$P", 100, 3 }, { "$ECIRC", 100, 4 },
+            { "$AOCIRC", 100, 5 }, { "$NN", 100, 6 }, { "$U", 100, 7 } });
+        ASSERT_EQ(rig.Start(), VOICE_STARTED);
+        rig.synth.SetSettings({ 0, 0, 0 });
+        const SplitCase cases[] = {
+            // Ending in a vowel: the piece without it (0.9), then the vowel.
+            { "[pia]", { { 1, 90 }, { 2, 100 } } },
+            // Seven or more characters ending in CIRC: the head (0.9), then
+            // "$" and the last five characters.
+            { "[pe^]", { { 3, 90 }, { 4, 100 } } },
+            // Ending in TIL: with CIRC instead (0.9), then "$nn" (0.9).
+            { "[ao~]", { { 5, 90 }, { 6, 90 } } },
+            // ... but after I or U the vowel alone.
+            { "[u~]", { { 7, 90 }, { 6, 90 } } },
+            // Any other missing piece is silent.
+            { "[rr]", {} },
+        };
+        for (const SplitCase& c : cases) {
+            SCOPED_TRACE(c.phonetic);
+            EXPECT_EQ(SayPhonetic(rig, c.phonetic), c.heard);
+        }
+    }
+
 } // namespace
 } // namespace palavrino::console

@@ -1,0 +1,27 @@
+// Messages of the console, keyboard and speech layer, as Windows-1252 bytes.
+#pragma once
+
+#include <string_view>
+
+namespace palavrino::msg {
+
+// Standard output refused what the program wrote (a full disk, a closed
+// pipe): the run ends, as with any run-time error.
+constexpr std::string_view MSG_OUTPUT_WRITE_ERROR = "Erro de escrita na sa\xED"
+                                                    "da padr\xE3o";
+
+// No voice could start (no built-in voice data, and the speech engine did
+// not start): written, since it cannot be heard.
+constexpr std::string_view MSG_NO_VOICE
+    = "Nenhuma voz p\xF4"
+      "de ser iniciada: instale o espeak-ng e os dados de voz (espeak-ng-data)";
+// The speech log file named in the settings cannot be written; the file
+// name follows.
+constexpr std::string_view MSG_SPEECH_LOG_UNWRITABLE = "N\xE3o foi poss\xEDvel gravar o registro de fala em ";
+// The sound output could not be opened; the device or file follows.
+constexpr std::string_view MSG_SOUND_OUTPUT_UNAVAILABLE = "N\xE3o foi poss\xEDvel abrir a sa\xED"
+                                                          "da de som ";
+// Named for the default sound device in the message above.
+constexpr std::string_view MSG_DEFAULT_SOUND_DEVICE = "padr\xE3o";
+
+} // namespace palavrino::msg
