@@ -36,6 +36,9 @@ cmake -S "$here" -B "$here/build/test" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInf
 cmake --build "$here/build/test" -j "$jobs"
 ctest --test-dir "$here/build/test" --output-on-failure -j "$jobs"
 
+echo "== Camadas: inclusões e bibliotecas só para baixo, sem ciclos"
+"$here/tools/check_layers.sh" "$here" "$here/build/test"
+
 echo "== Testes com AddressSanitizer e UndefinedBehaviorSanitizer"
 cmake -S "$here" -B "$here/build/asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPL_SANITIZE=ON
 cmake --build "$here/build/asan" -j "$jobs"
