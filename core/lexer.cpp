@@ -87,7 +87,10 @@ bool Lexer::Replay()
     tok.op = c->op;
     tok.int_value = c->int_value;
     tok.token_start = c->start;
-    tok.text = c->text;
+    if (c->text.empty())
+        tok.text.clear();
+    else
+        tok.text.assign(c->text.data(), c->text.size());
     tok.raw = c->raw;
     tok.position = c->end;
     return true;
