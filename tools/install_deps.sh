@@ -5,7 +5,7 @@ set -euo pipefail
 
 run_packages=(cmake ninja-build g++ make pkg-config libncurses-dev libasound2-dev libespeak-ng-dev espeak-ng-data
   libspeechd-dev)
-test_packages=(clang-format libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev tmux hyperfine lua5.4 tcl8.6 python3)
+test_packages=(clang-format libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev tmux hyperfine lua5.4 lua-cjson tcl8.6 tcllib python3)
 
 wanted=("${run_packages[@]}")
 if [[ "${1:-run}" == test ]]; then
