@@ -85,7 +85,10 @@ bool Lexer::Replay()
     tok.cached = c;
     tok.kind = c->kind;
     tok.op = c->op;
-    tok.int_value = c->int_value;
+    // Scanning sets the integer value for integers only; the cursor keeps
+    // the last one otherwise, and so must the replay.
+    if (c->kind == TokenKind::Integer)
+        tok.int_value = c->int_value;
     tok.token_start = c->start;
     if (c->text.empty())
         tok.text.clear();
