@@ -23,7 +23,11 @@ void Lexer::StartLine(int32_t line_number, const char* text, size_t length, Line
         tok.position = tok.line_end;
     if (!cache || !use_cache)
         return;
-    if (cache->state == LineTokens::State::Unbuilt || cache->text != text)
+    if (cache->state == LineTokens::State::Unbuilt) {
+        cache->state = LineTokens::State::RanOnce;
+        return;
+    }
+    if (cache->state == LineTokens::State::RanOnce || cache->text != text)
         BuildCache(*cache);
     if (cache->state == LineTokens::State::Cached && !cache->tokens.empty()) {
         tok.cache_begin = cache->tokens.data();

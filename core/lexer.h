@@ -67,12 +67,14 @@ struct CachedToken {
     uint64_t version { 0 }; // 0: nothing resolved yet
 };
 
-// What scanning a stored line gives, made the first time the line runs and
-// reused afterwards: stored lines never change. A line whose scan complains
+// What scanning a stored line gives, made when the line runs again and
+// reused from then on: stored lines never change. A line whose scan complains
 // (an invalid character, an unterminated string) is not cached, so that its
 // complaints come exactly when they always did.
 struct LineTokens {
-    enum class State : uint8_t { Unbuilt, Cached, Uncacheable };
+    // A line is cached on its second run: most lines of a straight script
+    // run once, and building costs a scan of its own.
+    enum class State : uint8_t { Unbuilt, RanOnce, Cached, Uncacheable };
     State state { State::Unbuilt };
     const char* text { nullptr }; // the buffer the tokens point into
     std::vector<CachedToken> tokens;
