@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Times each benchmark program (count, fib, concat, sort; words: counting
-# the words of a 5 MB text; jsonrt: reading and writing a 2 MB JSON file) in Palavrino and its Lua 5.4, Python 3 and
-# Tcl 8.6 twins with hyperfine (all four side by side in one invocation,
+# the words of a 5 MB text; jsonrt: reading and writing a 2 MB JSON file)
+# in Palavrino and its Lua 5.4, Python 3 and Tcl 8.6 twins with hyperfine (all four side by side in one invocation,
 # median of at least ten runs after warm-up) and prints a table of
 # milliseconds and of Palavrino's time relative to each (below 1 means
 # Palavrino is faster). The last row is start-up: a one-line script that
 # writes without speaking, against each interpreter running an empty
 # program. Builds Palavrino (release) when needed; the interpreters come
-# from tools/install_deps.sh's test packages.
+# from tools/install_deps.sh's test packages. PALAVRINO=path times another
+# build instead (an older one, to compare).
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$here/.."
@@ -16,9 +17,12 @@ for tool in hyperfine lua5.4 tclsh8.6 python3; do # and lua-cjson, tcllib
   command -v "$tool" >/dev/null || { echo "missing $tool: run tools/install_deps.sh test" >&2; exit 1; }
 done
 build="${BUILD_DIR:-$root/build/release}" # any release build folder will do
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPL_TESTS=OFF >/dev/null
-cmake --build "$build" --target palavrino >/dev/null
-pl="$build/app/palavrino"
+pl="${PALAVRINO:-}"
+if [[ -z "$pl" ]]; then
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPL_TESTS=OFF >/dev/null
+  cmake --build "$build" --target palavrino >/dev/null
+  pl="$build/app/palavrino"
+fi
 python="$(command -v /usr/bin/python3 python3 | head -n 1)" # Debian's CPython, not a shim
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
