@@ -63,6 +63,9 @@ void* RunInterpreter(void* arg)
             + (audio_choice.empty() ? std::string(msg::MSG_DEFAULT_SOUND_DEVICE) : audio_choice));
     app::ConsoleHost host(con);
     interp::Runtime runtime(host, commands::StandardCommands());
+#ifdef PL_NO_TOKEN_CACHE
+    runtime.lexer.use_cache = false; // the differential test's twin
+#endif
     job->status = interp::RunProgram(runtime, job->args);
     con.Close();
     if (con.Frontend().OutputFailed()) {

@@ -56,6 +56,7 @@ namespace {
         Value Selector();
         void ApplySelectors(Value& v);
         SymtbEntry* ResolveName(std::string& name, bool& ok, int32_t* slot_out = nullptr);
+        SymtbEntry* Lookup(int32_t slot, const SymtbEntry* owner, const std::string& name);
         void CallArguments(const std::string& name, SymtbEntry* entry, Value& result);
 
     private:
@@ -167,6 +168,24 @@ namespace {
         }
     }
 
+    // FindSymbol for the current word, answered from the token's cache when
+    // the same lookup was made before and no symbol has come or gone since.
+    SymtbEntry* Parser::Lookup(int32_t slot, const SymtbEntry* owner, const std::string& name)
+    {
+        CachedToken* c = t.cached;
+        uint64_t version = m.symbols.Version();
+        if (c && c->version == version && c->slot == slot && c->owner == owner)
+            return c->entry;
+        SymtbEntry* e = m.symbols.FindSymbol(slot, owner, name);
+        if (c) {
+            c->entry = e;
+            c->owner = owner;
+            c->slot = slot;
+            c->version = version;
+        }
+        return e;
+    }
+
     // Resolves the current word, following module references ("M.X"). Leaves the
     // lexer on the last word of the name; `name` is its canonical text and
     // `slot_out` the slot it was looked up in.
@@ -175,7 +194,7 @@ namespace {
         ok = true;
         name = t.text;
         int32_t slot = m.current_slot;
-        SymtbEntry* e = m.symbols.FindSymbol(slot, m.current_function, name);
+        SymtbEntry* e = Lookup(slot, m.current_function, name);
         while (e && e->kind == SymbolKind::Module) {
             slot = e->value1;
             lx.NextToken();
@@ -187,7 +206,7 @@ namespace {
                 return nullptr;
             }
             name = t.text;
-            e = m.symbols.FindSymbol(slot, nullptr, name);
+            e = Lookup(slot, nullptr, name);
         }
         if (slot_out)
             *slot_out = slot;

@@ -11,9 +11,10 @@ using namespace palavrino::msg; // FIXME: qualify the messages (msg::) and drop 
 
 namespace palavrino::core {
 
-void Lexer::StartLine(int32_t line_number, const char* text, size_t length)
+void Lexer::StartLine(int32_t line_number, const char* text, size_t length, LineTokens* cache)
 {
     PL_INVARIANT(text[length] == '\n');
+    tok.cache_begin = tok.cache_end = tok.cached = nullptr;
     tok.line_number = line_number;
     tok.line_start = text;
     tok.position = text;
@@ -24,6 +25,86 @@ void Lexer::StartLine(int32_t line_number, const char* text, size_t length)
     // marker and reads as empty; blanks before it make it an ordinary line.
     if (length > 0 && (text[0] == '&' || text[0] == '*' || text[0] == '/' || text[0] == ';'))
         tok.position = tok.line_end;
+    if (!cache || !use_cache)
+        return;
+    if (cache->state == LineTokens::State::Unbuilt) {
+        cache->state = LineTokens::State::RanOnce;
+        return;
+    }
+    if (cache->state == LineTokens::State::RanOnce || cache->text != text)
+        BuildCache(*cache);
+    if (cache->state == LineTokens::State::Cached && !cache->tokens.empty()) {
+        tok.cache_begin = cache->tokens.data();
+        tok.cache_end = tok.cache_begin + cache->tokens.size();
+    }
+}
+
+// Scans the whole line once, recording every token; the cursor's token
+// fields are left as they were.
+void Lexer::BuildCache(LineTokens& cache)
+{
+    cache.tokens.clear();
+    cache.text = tok.line_start;
+    TokenRec saved = tok;
+    m_probing = true;
+    m_probe_complaints = 0;
+    for (;;) {
+        const char* from = tok.position;
+        ScanToken();
+        CachedToken c;
+        c.from = from;
+        c.start = tok.token_start;
+        c.end = tok.position;
+        c.kind = tok.kind;
+        c.op = tok.op;
+        c.int_value = tok.int_value;
+        c.text = tok.text;
+        c.raw = tok.raw;
+        bool at_end = tok.kind == TokenKind::EndOfLine && tok.position == from;
+        cache.tokens.push_back(std::move(c));
+        if (at_end || m_probe_complaints > 0)
+            break;
+        // A visible character that starts no token leaves the position put:
+        // the line reads as ended there.
+        if (tok.position == from)
+            break;
+    }
+    m_probing = false;
+    cache.state = m_probe_complaints > 0 ? LineTokens::State::Uncacheable : LineTokens::State::Cached;
+    if (cache.state == LineTokens::State::Uncacheable)
+        cache.tokens.clear();
+    tok = std::move(saved);
+}
+
+// Takes the token that scanning from the current position would give out of
+// the cache; false when the position is not one the cache knows (a handler
+// moved it into the middle of a token), and the caller scans instead.
+bool Lexer::Replay()
+{
+    const char* p = tok.position;
+    CachedToken* c = tok.cached ? tok.cached + 1 : tok.cache_begin;
+    if (c >= tok.cache_end || p < c->from || p > c->start) {
+        c = tok.cache_begin;
+        while (c < tok.cache_end && c->start < p)
+            ++c;
+        if (c == tok.cache_end || p < c->from)
+            return false;
+    }
+    tok.cached = c;
+    tok.kind = c->kind;
+    tok.op = c->op;
+    // Scanning sets the integer value for integers only; the cursor keeps
+    // the last one otherwise, and so must the replay.
+    if (c->kind == TokenKind::Integer)
+        tok.int_value = c->int_value;
+    tok.token_start = c->start;
+    if (c->text.empty())
+        tok.text.clear();
+    else
+        tok.text.assign(c->text.data(), c->text.size());
+    tok.raw = c->raw;
+    tok.position = c->end;
+    return true;
 }
 
 void Lexer::RescanFromMark()
@@ -36,6 +117,7 @@ void Lexer::RescanFromMark()
 
 void Lexer::SkipRestOfLine()
 {
+    tok.cached = nullptr;
     tok.position = tok.line_end;
     tok.token_start = tok.line_end;
     tok.kind = TokenKind::EndOfLine;
@@ -49,6 +131,10 @@ void Lexer::LexError(std::string_view message)
     line += IntToText(tok.line_number);
     line += ": ";
     line += message;
+    if (m_probing) {
+        ++m_probe_complaints;
+        return;
+    }
     m_reporter->LexMessage(line);
 }
 
@@ -77,7 +163,7 @@ void Lexer::ScanString(char delimiter)
     tok.kind = TokenKind::String;
 }
 
-TokenKind Lexer::NextToken()
+TokenKind Lexer::ScanToken()
 {
     tok.kind = TokenKind::EndOfLine;
     tok.op = OpCode::None;

@@ -16,8 +16,12 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace palavrino::core {
+
+struct SymtbEntry;
+struct CachedToken;
 
 struct TokenRec {
     int32_t line_number { 0 };
@@ -35,6 +39,45 @@ struct TokenRec {
     std::string_view raw;
     int32_t int_value { 0 };
     OpCode op { OpCode::None };
+    // The cached tokens of the line (see LineTokens), and the cache record
+    // of the current token when it came from there; null otherwise.
+    CachedToken* cache_begin { nullptr };
+    CachedToken* cache_end { nullptr };
+    CachedToken* cached { nullptr };
+};
+
+// One token of a cached line exactly as scanning gave it: scanning from any
+// position in [from, start] (the blanks before the token, or the token
+// itself) yields it and leaves the position at `end`. It also remembers the
+// symbol its word last resolved to, and in which scope.
+struct CachedToken {
+    const char* from { nullptr };
+    const char* start { nullptr };
+    const char* end { nullptr };
+    TokenKind kind { TokenKind::EndOfLine };
+    OpCode op { OpCode::None };
+    int32_t int_value { 0 };
+    std::string text;
+    std::string_view raw;
+    // Name resolution: valid while the symbol table's version is unchanged
+    // and the lookup is asked in the same slot for the same function.
+    SymtbEntry* entry { nullptr };
+    const SymtbEntry* owner { nullptr };
+    int32_t slot { -1 };
+    uint64_t version { 0 }; // 0: nothing resolved yet
+};
+
+// What scanning a stored line gives, made when the line runs again and
+// reused from then on: stored lines never change. A line whose scan complains
+// (an invalid character, an unterminated string) is not cached, so that its
+// complaints come exactly when they always did.
+struct LineTokens {
+    // A line is cached on its second run: most lines of a straight script
+    // run once, and building costs a scan of its own.
+    enum class State : uint8_t { Unbuilt, RanOnce, Cached, Uncacheable };
+    State state { State::Unbuilt };
+    const char* text { nullptr }; // the buffer the tokens point into
+    std::vector<CachedToken> tokens;
 };
 
 // Receives the lexer's complaints, already formatted as a console line.
@@ -53,8 +96,16 @@ public:
 
     TokenRec tok;
 
-    void StartLine(int32_t line_number, const char* text, size_t length);
-    TokenKind NextToken();
+    // With `cache`, the line's tokens are replayed from it (built on first
+    // use) instead of being scanned again.
+    void StartLine(int32_t line_number, const char* text, size_t length, LineTokens* cache = nullptr);
+    TokenKind NextToken()
+    {
+        if (tok.cache_begin && Replay())
+            return tok.kind;
+        tok.cached = nullptr;
+        return ScanToken();
+    }
     void MarkToken() { tok.mark = tok.token_start; }
     void RescanFromMark();
     void SkipRestOfLine();
@@ -65,9 +116,18 @@ public:
     // "Erro na linha N: " + message, as one console line.
     void LexError(std::string_view message);
 
+    // Off, every line is scanned afresh (the differential test compares).
+    bool use_cache { true };
+
 private:
+    TokenKind ScanToken();
+    bool Replay();
+    void BuildCache(LineTokens& cache);
     void ScanString(char delimiter);
     LexReporter* m_reporter;
+    // While a cache is built, complaints are counted instead of reported.
+    bool m_probing { false };
+    int m_probe_complaints { 0 };
 };
 
 } // namespace palavrino::core

@@ -52,14 +52,30 @@ int SymbolTable::BucketOf(std::string_view name)
 void SymbolTable::Reset()
 {
     m_buckets.fill(nullptr);
+    m_tails.fill(nullptr);
+    m_lengths.fill(0);
+    m_names.clear();
     m_entries.clear();
     m_first_defined = nullptr;
     m_last_defined = nullptr;
+    ++m_version;
 }
 
 SymtbEntry& SymbolTable::NewEntry()
 {
+    ++m_version;
     return m_entries.emplace_back();
+}
+
+const SymbolTable::NameChain* SymbolTable::ChainOf(std::string_view name) const
+{
+    auto it = m_names.find(name);
+    return it == m_names.end() ? nullptr : &it->second;
+}
+
+SymbolTable::NameChain& SymbolTable::ChainFor(const SymtbEntry& e)
+{
+    return m_names.try_emplace(std::string_view(e.name)).first->second;
 }
 
 SymtbEntry& SymbolTable::EnterBuiltin(std::string_view name, SymbolKind kind)
@@ -69,20 +85,35 @@ SymtbEntry& SymbolTable::EnterBuiltin(std::string_view name, SymbolKind kind)
     e.kind = kind;
     e.script = -1;
     e.in_table = true;
-    SymtbEntry*& head = m_buckets[BucketOf(name)];
+    int bucket = BucketOf(name);
+    SymtbEntry*& head = m_buckets[bucket];
     e.next_in_bucket = head;
     if (head)
         head->prev_in_bucket = &e;
+    else
+        m_tails[bucket] = &e;
     head = &e;
+    ++m_lengths[bucket];
+    NameChain& chain = ChainFor(e);
+    e.next_same_name = chain.first;
+    if (chain.first)
+        chain.first->prev_same_name = &e;
+    else
+        chain.last = &e;
+    chain.first = &e;
     return e;
 }
 
 SymtbEntry* SymbolTable::FindSymbol(int32_t script, const SymtbEntry* owner, std::string_view name) const
 {
+    const NameChain* chain = ChainOf(name);
+    if (!chain)
+        return nullptr;
     SymtbEntry* owned = nullptr;
     SymtbEntry* unowned = nullptr;
-    for (SymtbEntry* e = m_buckets[BucketOf(name)]; e; e = e->next_in_bucket) {
-        if (e->name != name || (e->script != -1 && e->script != script))
+    for (SymtbEntry* e = chain->first; e; e = e->next_same_name) {
+        ++m_examined;
+        if (e->script != -1 && e->script != script)
             continue;
         if (owner && e->owner == owner)
             owned = e;
@@ -95,16 +126,14 @@ SymtbEntry* SymbolTable::FindSymbol(int32_t script, const SymtbEntry* owner, std
 SymtbEntry* SymbolTable::FindOrAddSymbol(
     int32_t script, SymtbEntry* owner, std::string_view name, bool create)
 {
-    SymtbEntry** link = &m_buckets[BucketOf(name)];
-    SymtbEntry* last = nullptr;
-    for (SymtbEntry* e = *link; e; e = e->next_in_bucket) {
-        last = e;
-        if (e->name != name)
-            continue;
-        if (IsCommandKind(e->kind) || e->kind == SymbolKind::Native)
-            return e;
-        if ((e->script == -1 || e->script == script) && e->owner == owner)
-            return e;
+    if (const NameChain* chain = ChainOf(name)) {
+        for (SymtbEntry* e = chain->first; e; e = e->next_same_name) {
+            ++m_examined;
+            if (IsCommandKind(e->kind) || e->kind == SymbolKind::Native)
+                return e;
+            if ((e->script == -1 || e->script == script) && e->owner == owner)
+                return e;
+        }
     }
     if (!create)
         return nullptr;
@@ -113,12 +142,22 @@ SymtbEntry* SymbolTable::FindOrAddSymbol(
     e.script = (!owner && !name.empty() && name[0] == '$') ? -1 : script;
     e.owner = owner;
     e.in_table = true;
-    if (last) {
+    int bucket = BucketOf(name);
+    if (SymtbEntry* last = m_tails[bucket]) {
         last->next_in_bucket = &e;
         e.prev_in_bucket = last;
     } else {
-        *link = &e;
+        m_buckets[bucket] = &e;
     }
+    m_tails[bucket] = &e;
+    ++m_lengths[bucket];
+    NameChain& chain = ChainFor(e);
+    e.prev_same_name = chain.last;
+    if (chain.last)
+        chain.last->next_same_name = &e;
+    else
+        chain.first = &e;
+    chain.last = &e;
     if (m_last_defined)
         m_last_defined->next_defined = &e;
     else
@@ -129,8 +168,9 @@ SymtbEntry* SymbolTable::FindOrAddSymbol(
 
 SymtbEntry* SymbolTable::FindCommand(std::string_view name) const
 {
-    for (SymtbEntry* e = m_buckets[BucketOf(name)]; e; e = e->next_in_bucket)
-        if (e->name == name && IsCommandKind(e->kind))
+    const NameChain* chain = ChainOf(name);
+    for (SymtbEntry* e = chain ? chain->first : nullptr; e; e = e->next_same_name)
+        if (IsCommandKind(e->kind))
             return e;
     return nullptr;
 }
@@ -145,6 +185,31 @@ int32_t SymbolTable::FindLabel(int32_t script, SymtbEntry* owner, std::string_vi
     return e && e->kind == SymbolKind::Label ? e->line : -1;
 }
 
+void SymbolTable::Unlink(SymtbEntry& e)
+{
+    int bucket = BucketOf(e.name);
+    if (e.prev_in_bucket)
+        e.prev_in_bucket->next_in_bucket = e.next_in_bucket;
+    else
+        m_buckets[bucket] = e.next_in_bucket;
+    if (e.next_in_bucket)
+        e.next_in_bucket->prev_in_bucket = e.prev_in_bucket;
+    else
+        m_tails[bucket] = e.prev_in_bucket;
+    --m_lengths[bucket];
+    NameChain& chain = m_names.find(e.name)->second;
+    if (e.prev_same_name)
+        e.prev_same_name->next_same_name = e.next_same_name;
+    else
+        chain.first = e.next_same_name;
+    if (e.next_same_name)
+        e.next_same_name->prev_same_name = e.prev_same_name;
+    else
+        chain.last = e.prev_same_name;
+    e.next_in_bucket = e.prev_in_bucket = nullptr;
+    e.next_same_name = e.prev_same_name = nullptr;
+}
+
 void SymbolTable::RemoveScriptSymbols(int32_t script)
 {
     SymtbEntry* previous = nullptr;
@@ -155,13 +220,8 @@ void SymbolTable::RemoveScriptSymbols(int32_t script)
             e = next;
             continue;
         }
-        if (e->prev_in_bucket)
-            e->prev_in_bucket->next_in_bucket = e->next_in_bucket;
-        else
-            m_buckets[BucketOf(e->name)] = e->next_in_bucket;
-        if (e->next_in_bucket)
-            e->next_in_bucket->prev_in_bucket = e->prev_in_bucket;
-        e->next_in_bucket = e->prev_in_bucket = nullptr;
+        Unlink(*e);
+        ++m_version;
         if (previous)
             previous->next_defined = next;
         else
@@ -179,14 +239,7 @@ void SymbolTable::RemoveScriptSymbols(int32_t script)
 
 int SymbolTable::LongestChain() const
 {
-    int longest = 0;
-    for (SymtbEntry* head : m_buckets) {
-        int n = 0;
-        for (SymtbEntry* e = head; e; e = e->next_in_bucket)
-            ++n;
-        longest = std::max(longest, n);
-    }
-    return longest;
+    return *std::max_element(m_lengths.begin(), m_lengths.end());
 }
 
 } // namespace palavrino::core

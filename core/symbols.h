@@ -18,6 +18,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace palavrino::core {
 
@@ -68,6 +69,10 @@ struct SymtbEntry {
     SymtbEntry* next_defined { nullptr };
     SymtbEntry* next_in_bucket { nullptr };
     SymtbEntry* prev_in_bucket { nullptr };
+    // The entries of one name, in the order they stand in their bucket: a
+    // lookup walks only these instead of the whole bucket.
+    SymtbEntry* next_same_name { nullptr };
+    SymtbEntry* prev_same_name { nullptr };
     SymbolKind kind { SymbolKind::Undefined };
     // What the handler field holds, by kind: a command's row in the command
     // table, a native's routine, a global variable's cell (made on first
@@ -112,10 +117,33 @@ public:
     SymtbEntry* FirstDefined() const { return m_first_defined; }
     static SymtbEntry* NextDefined(const SymtbEntry* e) { return e->next_defined; }
     int LongestChain() const;
+    // Grows whenever an entry joins or leaves the table, so that a cached
+    // lookup result can tell whether it may still hold.
+    uint64_t Version() const { return m_version; }
+    // How many same-name entries lookups have examined; tests use it to show
+    // that a lookup does not walk the other names of its bucket.
+    uint64_t EntriesExamined() const { return m_examined; }
 
 private:
+    struct NameChain {
+        SymtbEntry* first { nullptr };
+        SymtbEntry* last { nullptr };
+    };
     SymtbEntry& NewEntry();
+    const NameChain* ChainOf(std::string_view name) const;
+    NameChain& ChainFor(const SymtbEntry& e);
+    void Unlink(SymtbEntry& e);
+
     std::array<SymtbEntry*, BUCKETS> m_buckets {};
+    // The last entry of each bucket, so that appending takes constant time,
+    // and each bucket's length, for LongestChain.
+    std::array<SymtbEntry*, BUCKETS> m_tails {};
+    std::array<int32_t, BUCKETS> m_lengths {};
+    // Keys view the name of the first entry made with that name; entries
+    // live as long as the table, so the view stays valid.
+    std::unordered_map<std::string_view, NameChain> m_names;
+    uint64_t m_version { 0 };
+    mutable uint64_t m_examined { 0 };
     std::deque<SymtbEntry> m_entries;
     SymtbEntry* m_first_defined { nullptr };
     SymtbEntry* m_last_defined { nullptr };

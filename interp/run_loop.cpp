@@ -32,7 +32,7 @@ bool Runtime::RunLine(int32_t slot, int32_t line)
     }
     CodeRec& rec = s.lines[static_cast<size_t>(line)];
     CheckRunningSlot(slot, rec);
-    lexer.StartLine(line, rec.text.data(), static_cast<size_t>(rec.length));
+    lexer.StartLine(line, rec.text.data(), static_cast<size_t>(rec.length), line > 0 ? &rec.tokens : nullptr);
     if (line > 0)
         s.next_line = rec.next;
     if (s.trace)
@@ -180,7 +180,7 @@ void Runtime::PointAtLine(int32_t line)
 {
     ScriptRec& s = Slot();
     CodeRec& rec = s.lines[static_cast<size_t>(line)];
-    lexer.StartLine(line, rec.text.data(), static_cast<size_t>(rec.length));
+    lexer.StartLine(line, rec.text.data(), static_cast<size_t>(rec.length), line > 0 ? &rec.tokens : nullptr);
     lexer.NextToken();
     if (lexer.tok.kind == core::TokenKind::LabelWord) {
         lexer.NextToken();

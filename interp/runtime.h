@@ -37,6 +37,7 @@ struct CodeRec {
     SymtbEntry* command { nullptr }; // resolved by the compile pass or first run
     int32_t jump { 0 };
     int32_t next { 0 };
+    core::LineTokens tokens; // what scanning the line gives, once it has run
 };
 
 // 128 scripts can be loaded at once; slot 0 holds the interactive line.

@@ -2,6 +2,7 @@
 #include "core/char_tables.h"
 #include "test_machine.h"
 
+#include <array>
 #include <gtest/gtest.h>
 
 using namespace palavrino::core;
@@ -195,4 +196,98 @@ TEST(Lexer, MarkAndRescanReturnToTheMarkedToken)
     m.lexer.SkipRestOfLine();
     EXPECT_TRUE(m.lexer.AtEnd());
     EXPECT_TRUE(m.lexer.tok.raw.empty());
+}
+
+namespace {
+
+// Every field a caller can read after a token, as one comparable text.
+std::string Snapshot(const Lexer& lx, const std::string& line)
+{
+    const TokenRec& t = lx.tok;
+    return std::to_string(static_cast<int>(t.kind)) + "|" + t.text + "|" + std::string(t.raw) + "|"
+        + std::to_string(t.int_value) + "|" + std::to_string(static_cast<int>(t.op)) + "|"
+        + std::to_string(t.token_start - line.data()) + "|" + std::to_string(t.position - line.data());
+}
+
+// Reads the line three times through the cache (a first run, the run that
+// builds it, a run that replays it) and once without, with a rescan from a
+// mark and a jump into the middle of a token on the way, and returns the
+// four transcripts.
+std::array<std::string, 4> FourReadings(const std::string& line)
+{
+    std::array<std::string, 4> out;
+    LineTokens cache;
+    for (int pass = 0; pass < 4; ++pass) {
+        TestMachine m;
+        m.lexer.StartLine(4, line.data(), line.size() - 1, pass < 3 ? &cache : nullptr);
+        std::string& s = out[static_cast<size_t>(pass)];
+        for (int i = 0; i < 40; ++i) {
+            m.lexer.NextToken();
+            s += Snapshot(m.lexer, line) + "\n";
+            if (i == 1)
+                m.lexer.MarkToken();
+            if (i == 3) {
+                m.lexer.RescanFromMark();
+                s += "rescan " + Snapshot(m.lexer, line) + "\n";
+            }
+            if (i == 4 && !m.lexer.AtEnd() && m.lexer.tok.raw.size() > 1) {
+                m.lexer.tok.position = m.lexer.tok.token_start + 1; // as TELA's handler does
+                m.lexer.NextToken();
+                s += "inside " + Snapshot(m.lexer, line) + "\n";
+            }
+            if (m.lexer.AtEnd() && i > 6)
+                break;
+        }
+        for (const std::string& c : m.console)
+            s += c + "\n";
+        s += "errors " + std::to_string(m.console.size()) + "\n";
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(LexerCache, ReplayGivesWhatScanningGives)
+{
+    for (const std::string line : {
+             "x := 10 // note\n",
+             "  SE a..b <> 'it''s' ENTAO ESCREVE \"d\" , [1] {2: 3} #4 & |y| ;fim\n",
+             "FALA 1 ! 2\n",
+             "*=* =* *= >= <= <> .. . : := ^ % - + / * abcdefg 4294967297\n",
+             "&continua\n",
+             "ESCREVE \"sem fim\n",
+             "ESCREVE a \x01 b\n",
+             "\xC1RVORE \xE1rvore Arvore @ROTULO: @\n",
+         }) {
+        std::array<std::string, 4> r = FourReadings(line);
+        EXPECT_EQ(r[0], r[3]) << line;
+        EXPECT_EQ(r[1], r[3]) << line;
+        EXPECT_EQ(r[2], r[3]) << line;
+    }
+}
+
+TEST(LexerCache, LinesThatComplainAreNotCachedAndComplainEveryTime)
+{
+    LineTokens bad;
+    std::string line = "ESCREVE \"aberta\n";
+    for (int run = 0; run < 3; ++run) {
+        TestMachine m;
+        m.lexer.StartLine(9, line.data(), line.size() - 1, &bad);
+        while (m.lexer.NextToken() != TokenKind::EndOfLine) { }
+        ASSERT_EQ(m.console.size(), 1u);
+        EXPECT_EQ(m.console[0], "Erro na linha 9: Faltou delimitar o fim da cadeia");
+    }
+    EXPECT_EQ(bad.state, LineTokens::State::Uncacheable);
+    LineTokens good;
+    std::string ok = "SOMA n 1\n";
+    TestMachine m;
+    m.lexer.StartLine(2, ok.data(), ok.size() - 1, &good);
+    EXPECT_EQ(good.state, LineTokens::State::RanOnce); // a line that runs once is not cached
+    m.lexer.StartLine(2, ok.data(), ok.size() - 1, &good);
+    EXPECT_EQ(good.state, LineTokens::State::Cached);
+    EXPECT_EQ(good.tokens.size(), 4u);
+    m.lexer.use_cache = false;
+    m.lexer.StartLine(2, ok.data(), ok.size() - 1, &good);
+    m.lexer.NextToken();
+    EXPECT_EQ(m.lexer.tok.cached, nullptr);
 }

@@ -116,3 +116,67 @@ TEST(Symbols, LongestChainCountsCollisions)
     EXPECT_GE(m.symbols.LongestChain(), static_cast<int>(same.size()));
     EXPECT_GE(m.symbols.LongestChain(), before);
 }
+
+// A million names in 4001 buckets: the bucket chains stay as they were (so
+// LongestChain reports the same clustering), but adding takes constant time
+// and a lookup examines only the entries of its own name. Before, every add
+// walked the whole bucket, and a million names took tens of seconds.
+TEST(Symbols, AMillionNamesLoadWithoutWalkingTheirBuckets)
+{
+    TestMachine m;
+    constexpr int N = 1'000'000;
+    std::vector<int> lengths(SymbolTable::BUCKETS, 0);
+    int builtin_longest = m.symbols.LongestChain();
+    uint64_t examined_before = m.symbols.EntriesExamined();
+    for (int i = 0; i < N; ++i) {
+        std::string name = "@R" + std::to_string(i);
+        SymtbEntry* e = m.symbols.FindOrAddSymbol(1, nullptr, name, true);
+        ASSERT_EQ(e->kind, SymbolKind::Undefined);
+        e->kind = SymbolKind::Label;
+        e->line = i;
+        ++lengths[static_cast<size_t>(SymbolTable::BucketOf(name))];
+    }
+    // Each name was new: nothing of the same name was there to examine.
+    EXPECT_EQ(m.symbols.EntriesExamined(), examined_before);
+    int longest = 0;
+    for (int n : lengths)
+        longest = std::max(longest, n);
+    EXPECT_GE(m.symbols.LongestChain(), longest);
+    EXPECT_GE(m.symbols.LongestChain(), builtin_longest);
+    for (int i = 0; i < N; i += 997)
+        ASSERT_EQ(m.symbols.FindLabel(1, nullptr, "R" + std::to_string(i)), i);
+    EXPECT_EQ(m.symbols.FindLabel(2, nullptr, "R5"), -1);
+    // Every lookup above examined exactly one entry, whatever its bucket held.
+    EXPECT_EQ(m.symbols.EntriesExamined(), examined_before + (N + 996) / 997 + 1);
+    // Removing the slot empties the chains again, and the table still works.
+    m.symbols.RemoveScriptSymbols(1);
+    EXPECT_EQ(m.symbols.LongestChain(), builtin_longest);
+    EXPECT_EQ(m.symbols.FindLabel(1, nullptr, "R7"), -1);
+    EXPECT_NE(m.symbols.FindOrAddSymbol(1, nullptr, "@R7", true), nullptr);
+}
+
+// Entries of one name keep their bucket order: built-ins first, then script
+// names in the order they were made, whatever else shares the bucket.
+TEST(Symbols, SameNameEntriesKeepTheirOrderAcrossRemovals)
+{
+    TestMachine m;
+    SymtbEntry* f1 = m.symbols.FindOrAddSymbol(1, nullptr, "F", true);
+    f1->kind = SymbolKind::UserFunction;
+    SymtbEntry* f2 = m.symbols.FindOrAddSymbol(2, nullptr, "F", true);
+    f2->kind = SymbolKind::UserFunction;
+    SymtbEntry* x1 = m.symbols.FindOrAddSymbol(1, nullptr, "X", true);
+    SymtbEntry* px = m.symbols.FindOrAddSymbol(1, f1, "X", true);
+    SymtbEntry* qx = m.symbols.FindOrAddSymbol(1, f2, "X", true);
+    EXPECT_EQ(m.symbols.FindSymbol(1, f1, "X"), px);
+    EXPECT_EQ(m.symbols.FindSymbol(1, f2, "X"), qx);
+    EXPECT_EQ(m.symbols.FindSymbol(1, nullptr, "X"), x1);
+    EXPECT_EQ(m.symbols.FindOrAddSymbol(1, f1, "X", false), px);
+    m.symbols.RemoveScriptSymbols(1);
+    EXPECT_EQ(m.symbols.FindSymbol(1, f1, "X"), nullptr);
+    EXPECT_EQ(m.symbols.FindSymbol(2, nullptr, "F"), f2);
+    // A script name equal to a built-in's never hides the built-in.
+    EXPECT_TRUE(m.symbols.FindOrAddSymbol(3, nullptr, "TAMANHO", true)->kind == SymbolKind::Native);
+    SymtbEntry* x3 = m.symbols.FindOrAddSymbol(3, nullptr, "X", true);
+    EXPECT_NE(x3, x1);
+    EXPECT_EQ(m.symbols.FindSymbol(3, nullptr, "X"), x3);
+}
