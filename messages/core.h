@@ -172,4 +172,10 @@ inline std::string UnexpectedOperator(std::string_view op)
     return Join("Operador ", op, " inesperado");
 }
 
+// "Execução interrompida na linha 12": the interrupt (Ctrl+C) ends the run.
+inline std::string InterruptedOnLine(int32_t line)
+{
+    return Join("Execu\xE7\xE3o interrompida na linha ", Num(line));
+}
+
 } // namespace palavrino::msg

@@ -262,10 +262,4 @@ inline std::string LineShouldEnd(std::string_view token)
     return Join("A linha deveria terminar onde aparece \"", token, "\"");
 }
 
-// "Execução interrompida na linha 12"
-inline std::string InterruptedOnLine(int32_t line)
-{
-    return Join("Execu\xE7\xE3o interrompida na linha ", Num(line));
-}
-
 } // namespace palavrino::msg
