@@ -1,6 +1,8 @@
 // Wiring of the console's parts.
 #include "console/console.h"
 
+#include "messages/console.h"
+
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
@@ -122,7 +124,7 @@ void Console::Close()
     if (m_closed)
         return;
     m_closed = true;
-    m_screen.SetTitle("Programa terminado");
+    m_screen.SetTitle(msg::MSG_TITLE_PROGRAM_ENDED);
     m_speech.SpeechEnd();
 }
 

@@ -4,6 +4,7 @@
 #include "console/keyboard.h"
 #include "console/screen_model.h"
 #include "console/speech.h"
+#include "messages/console.h"
 
 #include <algorithm>
 #include <string>
@@ -451,7 +452,7 @@ void ScreenReview::ReadWord()
 
 void ScreenReview::ReadSearchText()
 {
-    m_speech.Speak("Qual texto");
+    m_speech.Speak(msg::MSG_ASK_SEARCH_TEXT);
     std::string text;
     for (;;) {
         m_speech.WaitSpeech();
@@ -504,7 +505,7 @@ void ScreenReview::Search()
 
 void ScreenReview::GoToRowAndColumn()
 {
-    m_speech.Speak("Entre linha e coluna");
+    m_speech.Speak(msg::MSG_ASK_LINE_AND_COLUMN);
     int digits[4] = {};
     for (int& digit : digits) {
         m_speech.WaitSpeech();

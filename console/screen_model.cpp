@@ -3,6 +3,7 @@
 
 #include "console/config.h"
 #include "encoding/encoding.h"
+#include "messages/console.h"
 
 #include <algorithm>
 #include <chrono>
@@ -543,7 +544,8 @@ bool ScreenModel::ToggleScreenRecording()
     if (m_recording) {
         m_transcript.close();
         m_recording = false;
-        ConsoleWriteLine("Tela Gravada em: " + encoding::Utf8ToCp1252(m_transcript_path.string()));
+        ConsoleWriteLine(
+            msg::Join(msg::MSG_SCREEN_SAVED_IN, encoding::Utf8ToCp1252(m_transcript_path.string())));
         return false;
     }
     std::filesystem::path path = m_transcript_path;
@@ -563,7 +565,8 @@ bool ScreenModel::ToggleScreenRecording()
         return false;
     m_transcript_path = path;
     m_recording = true;
-    ConsoleWriteLine("Gravando tela em " + encoding::Utf8ToCp1252(m_transcript_path.string()));
+    ConsoleWriteLine(
+        msg::Join(msg::MSG_RECORDING_SCREEN_IN, encoding::Utf8ToCp1252(m_transcript_path.string())));
     return true;
 }
 

@@ -7,8 +7,6 @@
 #include "core/machine.h"
 #include "messages/core.h"
 
-using namespace palavrino::msg; // FIXME: qualify the messages (msg::) and drop this
-
 namespace palavrino::core {
 
 namespace {
@@ -59,12 +57,12 @@ bool Machine::CallFunction(std::string_view name, SymtbEntry* entry, Value& resu
         return true;
     CheckStackDiscipline(*this);
     if (!entry) {
-        ReportErrorHere("A fun\xE7\xE3o \"" + std::string(name) + "\" n\xE3o foi definida");
+        ReportErrorHere(msg::FunctionUndefined(name));
         return false;
     }
     const int32_t t0 = stack_top;
     if (t0 + argc + 1 > EXEC_STACK_SIZE) {
-        ReportErrorHere(MSG_CALL_STACK_OVERFLOW);
+        ReportErrorHere(msg::MSG_CALL_STACK_OVERFLOW);
         UnwindPendingCalls();
         return false;
     }
@@ -103,7 +101,7 @@ bool Machine::CallFunction(std::string_view name, SymtbEntry* entry, Value& resu
         PopTo(frame_base);
         ExecRec& r = stack[frame_base];
         if (frame_base < 1 || r.kind != ExecKind::Return) {
-            ReportErrorHere(MSG_STACK_NO_RET);
+            ReportErrorHere(msg::MSG_STACK_NO_RET);
             ok = false;
         } else {
             current_slot = r.slot;
@@ -116,7 +114,7 @@ bool Machine::CallFunction(std::string_view name, SymtbEntry* entry, Value& resu
             PopTo(stack_top - 1);
             while (stack_top > t0) {
                 if (stack[stack_top].kind != ExecKind::Argument)
-                    ReportErrorHere(MSG_STACK_CORRUPT);
+                    ReportErrorHere(msg::MSG_STACK_CORRUPT);
                 PopTo(stack_top - 1);
             }
             PL_INVARIANT(stack_top == t0 && frame_base == caller_frame);

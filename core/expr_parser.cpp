@@ -12,8 +12,6 @@
 
 #include <array>
 
-using namespace palavrino::msg; // FIXME: qualify the messages (msg::) and drop this
-
 namespace palavrino::core {
 
 namespace {
@@ -126,7 +124,7 @@ namespace {
         if (t.kind == TokenKind::Dot) {
             lx.NextToken();
             if (t.kind != TokenKind::Word) {
-                m.ReportErrorHere(MSG_EXPECTED_ID_AFTER_SELECTOR_DOT);
+                m.ReportErrorHere(msg::MSG_EXPECTED_ID_AFTER_SELECTOR_DOT);
                 return sel;
             }
             sel.List().Append(Value::String(std::string(t.raw)));
@@ -154,7 +152,7 @@ namespace {
                 lx.NextToken();
                 return sel;
             }
-            m.ReportPlain(std::string(t.raw) + std::string(MSG_NOT_EXPECTED_SUFFIX));
+            m.ReportPlain(std::string(t.raw) + std::string(msg::MSG_NOT_EXPECTED_SUFFIX));
             SkipTo(TokenKind::RightBracket);
             return sel;
         }
@@ -201,7 +199,7 @@ namespace {
             if (t.kind == TokenKind::Dot)
                 lx.NextToken();
             if (t.kind != TokenKind::Word) {
-                m.ReportErrorHere(MSG_EXPECTED_ID_AFTER_DOT);
+                m.ReportErrorHere(msg::MSG_EXPECTED_ID_AFTER_DOT);
                 ok = false;
                 return nullptr;
             }
@@ -235,7 +233,7 @@ namespace {
                     int64_t hi = b.AsInt();
                     int64_t count = (hi >= lo ? hi - lo : lo - hi) + 1;
                     if (count > MAX_RANGE_ELEMENTS) {
-                        m.ReportErrorHere(MSG_OUT_OF_MEMORY);
+                        m.ReportErrorHere(msg::MSG_OUT_OF_MEMORY);
                     } else {
                         list.Reserve(static_cast<size_t>(list.Count() + count));
                         int64_t step = hi >= lo ? 1 : -1;
@@ -246,7 +244,7 @@ namespace {
                         }
                     }
                 } else {
-                    m.ReportErrorHere(MSG_RANGE_LIST_ELEMENTS);
+                    m.ReportErrorHere(msg::MSG_RANGE_LIST_ELEMENTS);
                 }
             } else {
                 list.Append(std::move(a));
@@ -259,7 +257,7 @@ namespace {
                 lx.NextToken();
                 continue;
             }
-            m.ReportPlain(std::string(t.raw) + std::string(MSG_NOT_EXPECTED_SUFFIX));
+            m.ReportPlain(std::string(t.raw) + std::string(msg::MSG_NOT_EXPECTED_SUFFIX));
             SkipTo(TokenKind::RightBracket);
             return;
         }
@@ -286,7 +284,7 @@ namespace {
                     auto_index = AddInt(a.AsInt(), 1);
                 if (a.is(ValueKind::Range)
                     && RangeLength(a.RangeFirst(), a.RangeSecond()) > MAX_RANGE_ELEMENTS)
-                    m.ReportErrorHere(MSG_OUT_OF_MEMORY);
+                    m.ReportErrorHere(msg::MSG_OUT_OF_MEMORY);
                 DictSetByValue(v.Dict(), a, value);
             } else {
                 DictSetByValue(v.Dict(), Value::Int(auto_index), a);
@@ -302,7 +300,7 @@ namespace {
                 lx.NextToken();
                 continue;
             }
-            m.ReportPlain(std::string(t.raw) + std::string(MSG_INVALID_TOKEN_SUFFIX));
+            m.ReportPlain(std::string(t.raw) + std::string(msg::MSG_INVALID_TOKEN_SUFFIX));
             SkipTo(TokenKind::RightBrace);
             return;
         }
@@ -327,7 +325,7 @@ namespace {
         if (parens) {
             lx.NextToken();
         } else if (parens_required) {
-            m.ReportErrorHere("A fun\xE7\xE3o \"" + name + "\" deve ser invocada com ()");
+            m.ReportErrorHere(msg::CallNeedsParens(name));
             for (int i = 0; i < limit; ++i)
                 args[static_cast<size_t>(i)] = Value::Undefined();
             m.CallFunction(name, entry, result, limit, args.data());
@@ -358,17 +356,10 @@ namespace {
             if (t.kind == TokenKind::RightParen)
                 lx.NextToken();
             else
-                m.ReportErrorHere("Faltou fechar par\xEAnteses na chamada da fun\xE7\xE3o \"" + name + "\"");
+                m.ReportErrorHere(msg::CallMissingParen(name));
         }
         if (given > limit) {
-            std::string msg = "A fun\xE7\xE3o \"" + name + "\" ";
-            if (limit == 0)
-                msg += "n\xE3o requer par\xE2metros";
-            else if (limit == 1)
-                msg += "requer um par\xE2metro apenas";
-            else
-                msg += "requer " + IntToText(limit) + " par\xE2metros apenas";
-            m.ReportErrorHere(msg);
+            m.ReportErrorHere(msg::TooManyArguments(name, limit));
         }
         int argc = std::min(std::max(given, limit), MAX_CALL_ARGS);
         for (int i = given; i < argc; ++i)
@@ -397,15 +388,14 @@ namespace {
                     return;
                 CallArguments(name, e, v);
             } else if (e) {
-                m.ReportErrorHere("\"" + name + "\" \xE9 um identificador de "
-                    + std::string(SymbolKindName(e->kind)) + "; n\xE3o pode ser nome de vari\xE1vel");
+                m.ReportErrorHere(msg::NotAVariableName(name, SymbolKindName(e->kind)));
             } else if (t.kind == TokenKind::LeftParen) {
                 NestingGuard guard(m);
                 if (!guard.ok())
                     return;
                 CallArguments(name, nullptr, v);
             } else {
-                m.ReportErrorHere("A vari\xE1vel \"" + name + "\" n\xE3o foi inicializada");
+                m.ReportErrorHere(msg::VariableNotInitialised(name));
             }
             break;
         }
@@ -437,10 +427,10 @@ namespace {
                 if (lx.IsOperator(OpCode::Bar))
                     lx.NextToken();
                 else
-                    m.ReportErrorHere(MSG_MISSING_BAR);
+                    m.ReportErrorHere(msg::MSG_MISSING_BAR);
                 v = SizeOf(v);
             } else {
-                m.ReportErrorHere("Operador " + std::string(t.raw) + " inesperado");
+                m.ReportErrorHere(msg::UnexpectedOperator(t.raw));
                 return;
             }
             break;
@@ -454,7 +444,7 @@ namespace {
             if (t.kind == TokenKind::RightParen)
                 lx.NextToken();
             else
-                m.ReportErrorHere(MSG_MISSING_PAREN);
+                m.ReportErrorHere(msg::MSG_MISSING_PAREN);
             break;
         }
         case TokenKind::LeftBracket: {
@@ -551,7 +541,7 @@ bool ParseTarget(Machine& m, TargetRec& t, bool allow_function)
     t.selectors.clear();
     TokenRec& tok = m.lexer.tok;
     if (tok.kind != TokenKind::Word) {
-        m.ReportErrorHere(MSG_EXPECTED_ID);
+        m.ReportErrorHere(msg::MSG_EXPECTED_ID);
         return false;
     }
     Parser parser(m);
@@ -572,8 +562,7 @@ bool ParseTarget(Machine& m, TargetRec& t, bool allow_function)
         return true;
     }
     if (e->kind != SymbolKind::Variable) {
-        m.ReportErrorHere("\"" + name + "\" \xE9 um identificador de " + std::string(SymbolKindName(e->kind))
-            + "; n\xE3o pode ser nome de vari\xE1vel");
+        m.ReportErrorHere(msg::NotAVariableName(name, SymbolKindName(e->kind)));
         return false;
     }
     t.entry = e;

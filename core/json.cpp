@@ -12,14 +12,9 @@
 #include <cstdint>
 #include <new>
 
-using namespace palavrino::msg; // FIXME: qualify the messages (msg::) and drop this
-
 namespace palavrino::core {
 
 namespace {
-
-    constexpr std::string_view MSG_JSON_START = "Leitura de JSON. Termine com uma linha em branco.";
-    constexpr std::string_view MSG_JSON_END = "Fim da leitura de JSON.";
 
     // What null reads as: the built-in that gives "indefinido".
     constexpr std::string_view NULL_TEXT = "INDEFINIDO()";
@@ -417,17 +412,17 @@ namespace {
                         quote = c;
                     } else if (c == '[' || c == '{') {
                         if (closers.size() >= MAX_JSON_DEPTH) {
-                            m.ConsoleLine(MSG_NESTED_TOO_DEEP);
+                            m.ConsoleLine(msg::MSG_NESTED_TOO_DEEP);
                             return false;
                         }
                         closers += c == '[' ? ']' : '}';
                     } else if (c == ']' || c == '}') {
                         if (closers.empty()) {
-                            m.ConsoleLine(std::string("Caractere ") + c + " inesperado");
+                            m.ConsoleLine(msg::JsonUnexpectedChar(c));
                             break;
                         }
                         if (closers.back() != c) {
-                            m.ConsoleLine(std::string("Esperava ") + closers.back() + " em vez de " + c);
+                            m.ConsoleLine(msg::JsonExpectedCloser(closers.back(), c));
                             break;
                         }
                         closers.pop_back();
@@ -446,7 +441,7 @@ namespace {
         } catch (const std::bad_alloc&) {
             buffer.clear();
             buffer.shrink_to_fit();
-            m.ConsoleLine(MSG_OUT_OF_MEMORY);
+            m.ConsoleLine(msg::MSG_OUT_OF_MEMORY);
             return false;
         }
         return true;
@@ -463,11 +458,11 @@ void ReadJsonValue(Machine& m, const CharSource& next_char, bool from_console, V
 {
     result.Clear();
     if (from_console)
-        m.ConsoleLine(MSG_JSON_START);
+        m.ConsoleLine(msg::MSG_JSON_START);
     std::string buffer;
     bool collected = CollectJsonText(m, next_char, buffer);
     if (from_console)
-        m.ConsoleLine(MSG_JSON_END);
+        m.ConsoleLine(msg::MSG_JSON_END);
     if (!collected || buffer.size() <= 1)
         return;
     // Built-ins without arguments (INDEFINIDO, VERDADEIRO, DATA...) only give

@@ -7,8 +7,6 @@
 #include "core/value.h"
 #include "messages/core.h"
 
-using namespace palavrino::msg; // FIXME: qualify the messages (msg::) and drop this
-
 namespace palavrino::core {
 
 void Lexer::StartLine(int32_t line_number, const char* text, size_t length, LineTokens* cache)
@@ -127,10 +125,7 @@ void Lexer::SkipRestOfLine()
 
 void Lexer::LexError(std::string_view message)
 {
-    std::string line = "Erro na linha ";
-    line += IntToText(tok.line_number);
-    line += ": ";
-    line += message;
+    std::string line = msg::ErrorOnLine(tok.line_number, message);
     if (m_probing) {
         ++m_probe_complaints;
         return;
@@ -144,7 +139,7 @@ void Lexer::ScanString(char delimiter)
     for (;;) {
         ++p;
         if (p >= tok.line_end) {
-            LexError(MSG_UNTERMINATED_STRING);
+            LexError(msg::MSG_UNTERMINATED_STRING);
             // Finish on the last character so stepping past it lands on the
             // line end.
             p = tok.line_end - 1;
@@ -178,10 +173,7 @@ TokenKind Lexer::ScanToken()
         }
         if (c == INVALID_CLASS) {
             tok.position = p;
-            std::string msg = "Caractere inv\xE1lido (#";
-            msg += IntToText(static_cast<unsigned char>(*p));
-            msg += ")";
-            LexError(msg);
+            LexError(msg::InvalidCharacter(static_cast<unsigned char>(*p)));
             ++p;
             continue;
         }

@@ -4,6 +4,7 @@
 #include "devices/connection.h"
 
 #include "core/machine.h"
+#include "messages/core.h"
 
 namespace palavrino::devices {
 
@@ -20,7 +21,7 @@ namespace {
 
 void ThrowInterrupted(core::Machine& m)
 {
-    throw core::InterruptAbort("Execu\xE7\xE3o interrompida na linha " + core::IntToText(m.CurrentLine()));
+    throw core::InterruptAbort(msg::InterruptedOnLine(m.CurrentLine()));
 }
 
 Connection::Connection(std::unique_ptr<platform::NetStream> stream, const int& poll_timeout_us)

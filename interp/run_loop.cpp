@@ -4,10 +4,9 @@
 #include "core/invariants.h"
 #include "interp/runtime.h"
 #include "messages/core.h"
+#include "messages/interp.h"
 
 #include <cassert>
-
-using namespace palavrino::msg; // FIXME: qualify the messages (msg::) and drop this
 
 namespace palavrino::interp {
 
@@ -45,7 +44,7 @@ bool Runtime::RunLine(int32_t slot, int32_t line)
             lexer.NextToken();
         // A second label where the command belongs ("@A @B") is no command.
         if (t.kind == core::TokenKind::LabelWord) {
-            ReportError(line, "Esperava um comando");
+            ReportError(line, msg::MSG_EXPECTED_COMMAND);
             s.failed = true;
             return false;
         }
@@ -66,13 +65,13 @@ bool Runtime::RunLine(int32_t slot, int32_t line)
         entry = expression_entry;
     }
     if (entry->kind == SymbolKind::Undefined || entry->kind == SymbolKind::Label) {
-        ReportError(line, "Esperava um comando");
+        ReportError(line, msg::MSG_EXPECTED_COMMAND);
         s.failed = true;
         return false;
     }
     if (slot == 0 && entry->kind != SymbolKind::Command && entry->kind != SymbolKind::If
         && entry->kind != SymbolKind::IfOneLine) {
-        ReportError(line, "O comando \"" + entry->name + "\" n\xE3o \xE9 v\xE1lido no modo interativo");
+        ReportError(line, msg::NotInteractive(entry->name));
         s.failed = true;
         return false;
     }
@@ -90,7 +89,7 @@ bool Runtime::RunLine(int32_t slot, int32_t line)
     core::CheckStackDiscipline(*this);
     core::CheckTokenCursor(lexer.tok);
     if (!lexer.AtEnd())
-        ReportErrorHere("A linha deveria terminar onde aparece \"" + std::string(t.raw) + "\"");
+        ReportErrorHere(msg::LineShouldEnd(t.raw));
     s.failed = !ok;
     return ok;
 }
@@ -104,7 +103,7 @@ namespace {
 
     [[noreturn]] void ThrowInterrupt(int32_t line)
     {
-        throw core::InterruptAbort("Execu\xE7\xE3o interrompida na linha " + core::IntToText(line));
+        throw core::InterruptAbort(msg::InterruptedOnLine(line));
     }
 
 } // namespace

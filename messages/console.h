@@ -1,7 +1,7 @@
 // Messages of the console, keyboard and speech layer, as Windows-1252 bytes.
 #pragma once
 
-#include <string_view>
+#include "messages/compose.h"
 
 namespace palavrino::msg {
 
@@ -23,5 +23,14 @@ constexpr std::string_view MSG_SOUND_OUTPUT_UNAVAILABLE = "N\xE3o foi poss\xEDve
                                                           "da de som ";
 // Named for the default sound device in the message above.
 constexpr std::string_view MSG_DEFAULT_SOUND_DEVICE = "padr\xE3o";
+
+// Screen review: the prompts before a search text and before a position.
+constexpr std::string_view MSG_ASK_SEARCH_TEXT = "Qual texto";
+constexpr std::string_view MSG_ASK_LINE_AND_COLUMN = "Entre linha e coluna";
+// The screen transcript; the file name follows each.
+constexpr std::string_view MSG_SCREEN_SAVED_IN = "Tela Gravada em: ";
+constexpr std::string_view MSG_RECORDING_SCREEN_IN = "Gravando tela em ";
+// The window title once the script has ended.
+constexpr std::string_view MSG_TITLE_PROGRAM_ENDED = "Programa terminado";
 
 } // namespace palavrino::msg

@@ -111,4 +111,71 @@ constexpr std::string_view MSG_DAY_FRIDAY = "Sexta";
 constexpr std::string_view MSG_DAY_SATURDAY = "S\xE1"
                                               "bado";
 
+// "Erro na linha 3: Faltou delimitar o fim da cadeia": how every error
+// reaches the user, the message after its line number.
+inline std::string ErrorOnLine(int32_t line, std::string_view message)
+{
+    return Join("Erro na linha ", Num(line), ": ", message);
+}
+
+// "Caractere inválido (#129)": a byte no token may hold.
+inline std::string InvalidCharacter(int32_t code)
+{
+    return Join("Caractere inv\xE1lido (#", Num(code), ")");
+}
+
+// "A função \"f\" não foi definida"
+inline std::string FunctionUndefined(std::string_view name)
+{
+    return Join("A fun\xE7\xE3o \"", name, "\" n\xE3o foi definida");
+}
+
+// "A função \"f\" deve ser invocada com ()"
+inline std::string CallNeedsParens(std::string_view name)
+{
+    return Join("A fun\xE7\xE3o \"", name, "\" deve ser invocada com ()");
+}
+
+// "Faltou fechar parênteses na chamada da função \"f\""
+inline std::string CallMissingParen(std::string_view name)
+{
+    return Join("Faltou fechar par\xEAnteses na chamada da fun\xE7\xE3o \"", name, "\"");
+}
+
+// "A função \"f\" requer 2 parâmetros apenas" (or "não requer parâmetros",
+// "requer um parâmetro apenas").
+inline std::string TooManyArguments(std::string_view name, int32_t limit)
+{
+    std::string head = Join("A fun\xE7\xE3o \"", name, "\" ");
+    if (limit == 0)
+        return Join(head, "n\xE3o requer par\xE2metros");
+    if (limit == 1)
+        return Join(head, "requer um par\xE2metro apenas");
+    return Join(head, "requer ", Num(limit), " par\xE2metros apenas");
+}
+
+// "\"f\" é um identificador de função; não pode ser nome de variável"
+inline std::string NotAVariableName(std::string_view name, std::string_view kind)
+{
+    return Join("\"", name, "\" \xE9 um identificador de ", kind, "; n\xE3o pode ser nome de vari\xE1vel");
+}
+
+// "A variável \"x\" não foi inicializada"
+inline std::string VariableNotInitialised(std::string_view name)
+{
+    return Join("A vari\xE1vel \"", name, "\" n\xE3o foi inicializada");
+}
+
+// "Operador ++ inesperado"
+inline std::string UnexpectedOperator(std::string_view op)
+{
+    return Join("Operador ", op, " inesperado");
+}
+
+// "Execução interrompida na linha 12": the interrupt (Ctrl+C) ends the run.
+inline std::string InterruptedOnLine(int32_t line)
+{
+    return Join("Execu\xE7\xE3o interrompida na linha ", Num(line));
+}
+
 } // namespace palavrino::msg

@@ -247,4 +247,19 @@ constexpr std::string_view MSG_TITLE = "PALAVRIN";
 constexpr std::string_view MSG_TITLE_SCRIPT_PREFIX = "PALAVRINO ";
 constexpr std::string_view MSG_INTERACTIVE_PROMPT = "> ";
 
+// The run loop
+constexpr std::string_view MSG_EXPECTED_COMMAND = "Esperava um comando";
+
+// "O comando \"DESVIA\" não é válido no modo interativo"
+inline std::string NotInteractive(std::string_view command)
+{
+    return Join("O comando \"", command, "\" n\xE3o \xE9 v\xE1lido no modo interativo");
+}
+
+// "A linha deveria terminar onde aparece \"x\""
+inline std::string LineShouldEnd(std::string_view token)
+{
+    return Join("A linha deveria terminar onde aparece \"", token, "\"");
+}
+
 } // namespace palavrino::msg

@@ -9,6 +9,7 @@
 #include "encoding/encoding.h"
 #include "interp/command_helpers.h"
 #include "interp/runtime.h"
+#include "messages/files.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -159,7 +160,7 @@ namespace {
             rt.lexer.NextToken();
             core::VarCell& cell = SearchCell(rt);
             if (!cell.value.is(ValueKind::List))
-                return Fail(rt, "Uso indevido do modificador PR\xD3XIMO");
+                return Fail(rt, msg::MSG_BAD_PROXIMO);
             found = NextFound(cell);
             // A search that found nothing at its start stays active, so the
             // first PROXIMO after it is still answered (empty) before the end.
@@ -173,7 +174,7 @@ namespace {
             SearchCell(rt).value = Value();
             Value pattern = ParseOperand(rt);
             if (!pattern.is(ValueKind::String))
-                return Fail(rt, "Esperava cadeia com padr\xE3o de busca");
+                return Fail(rt, msg::MSG_EXPECTED_SEARCH_PATTERN);
             StartSearch(rt, pattern.Text(), directories);
             core::VarCell& cell = SearchCell(rt);
             if (cell.iterator < cell.value.List().Count())
@@ -191,10 +192,10 @@ namespace {
         Value from = ParseOperand(rt);
         Value to = IsNonEmptyString(from) ? ParseOperand(rt) : Value();
         if (!IsNonEmptyString(from) || !IsNonEmptyString(to))
-            return Fail(rt, "Esperava dois nomes de arquivos para o comando RENOMEIA");
+            return Fail(rt, msg::MSG_RENOMEIA_NAMES);
         bool quiet = TakeAmpersand(rt);
         if (NameHoldsNul(from.Text()) || NameHoldsNul(to.Text()))
-            return OperationFailed(rt, quiet, "Erro na renomea\xE7\xE3o do arquivo " + from.Text());
+            return OperationFailed(rt, quiet, msg::Join(msg::MSG_RENAME_FAILED, from.Text()));
         fs::path source = NativePath(from.Text());
         fs::path target = NativePath(to.Text());
         std::error_code ec;
@@ -206,7 +207,7 @@ namespace {
         else
             ec = std::make_error_code(std::errc::file_exists);
         if (ec)
-            return OperationFailed(rt, quiet, "Erro na renomea\xE7\xE3o do arquivo " + from.Text());
+            return OperationFailed(rt, quiet, msg::Join(msg::MSG_RENAME_FAILED, from.Text()));
         return true;
     }
 
@@ -221,18 +222,18 @@ namespace {
         Value from = ParseOperand(rt);
         Value to = IsNonEmptyString(from) ? ParseOperand(rt) : Value();
         if (!IsNonEmptyString(from) || !IsNonEmptyString(to))
-            return Fail(rt, "Esperava nomes de arquivos para o comando REPLICA");
+            return Fail(rt, msg::MSG_REPLICA_NAMES);
         bool quiet = TakeAmpersand(rt);
         std::optional<fs::path> source = NativeFilePath(from.Text());
         std::optional<fs::path> target = NativeFilePath(to.Text());
         std::error_code ec;
         if (source && target && fs::equivalent(*source, *target, ec))
-            return OperationFailed(rt, quiet, "Origem e destino s\xE3o o mesmo arquivo: " + to.Text());
+            return OperationFailed(rt, quiet, msg::Join(msg::MSG_SAME_FILE, to.Text()));
         FilePtr in(source ? std::fopen(source->c_str(), "rb") : nullptr);
         if (!in || fs::is_directory(*source, ec))
-            return OperationFailed(rt, quiet, "Erro na abertura do arquivo " + from.Text());
+            return OperationFailed(rt, quiet, msg::Join(msg::MSG_OPEN_FAILED, from.Text()));
         if (!target)
-            return OperationFailed(rt, quiet, "Erro na abertura do arquivo " + to.Text());
+            return OperationFailed(rt, quiet, msg::Join(msg::MSG_OPEN_FAILED, to.Text()));
         // The destination is replaced only once the copy is whole, so a
         // failure part way (a full disk) leaves it as it was.
         bool read_failed = false;
@@ -257,15 +258,15 @@ namespace {
         case ReplaceStep::Done:
             return true;
         case ReplaceStep::Open:
-            return OperationFailed(rt, quiet, "Erro na abertura do arquivo " + to.Text());
+            return OperationFailed(rt, quiet, msg::Join(msg::MSG_OPEN_FAILED, to.Text()));
         case ReplaceStep::Write:
             if (read_failed)
-                return OperationFailed(rt, quiet, "Erro na leitura do arquivo " + from.Text());
-            return OperationFailed(rt, quiet, "Erro na escrita do arquivo " + to.Text());
+                return OperationFailed(rt, quiet, msg::Join(msg::MSG_READ_FAILED, from.Text()));
+            return OperationFailed(rt, quiet, msg::Join(msg::MSG_WRITE_FAILED, to.Text()));
         case ReplaceStep::Commit:
             break;
         }
-        return OperationFailed(rt, quiet, "Erro na escrita do arquivo " + to.Text());
+        return OperationFailed(rt, quiet, msg::Join(msg::MSG_WRITE_FAILED, to.Text()));
     }
 
     // REMOVE name ["&"]
@@ -273,7 +274,7 @@ namespace {
     {
         Value name = ParseOperand(rt);
         if (!name.is(ValueKind::String))
-            return Fail(rt, "Esperava um nome de arquivo");
+            return Fail(rt, msg::MSG_EXPECTED_FILE_NAME);
         bool quiet = TakeAmpersand(rt);
         fs::path path = NativePath(name.Text());
         std::error_code ec;
@@ -281,7 +282,7 @@ namespace {
         bool removed = !name.Text().empty() && !NameHoldsNul(name.Text())
             && !fs::is_directory(fs::symlink_status(path, ec)) && fs::remove(path, ec);
         if (!removed)
-            return OperationFailed(rt, quiet, "Erro no apagamento do arquivo " + name.Text());
+            return OperationFailed(rt, quiet, msg::Join(msg::MSG_DELETE_FAILED, name.Text()));
         return true;
     }
 
@@ -297,14 +298,14 @@ namespace {
         else if (rt.lexer.TokenIsWord("TROCA"))
             action = Action::Change;
         else
-            return Fail(rt, "Esperava CRIA, REMOVE ou TROCA");
+            return Fail(rt, msg::MSG_EXPECTED_DIR_ACTION);
         rt.lexer.NextToken();
         Value name = ParseOperand(rt);
         if (!IsNonEmptyString(name))
-            return Fail(rt, "Esperava um nome");
+            return Fail(rt, msg::MSG_EXPECTED_NAME);
         bool quiet = TakeAmpersand(rt);
         if (NameHoldsNul(name.Text()))
-            return OperationFailed(rt, quiet, "Erro no processamento do diret\xF3rio " + name.Text());
+            return OperationFailed(rt, quiet, msg::Join(msg::MSG_DIRECTORY_FAILED, name.Text()));
         fs::path path = NativePath(name.Text());
         std::error_code ec;
         bool done = false;
@@ -323,7 +324,7 @@ namespace {
             break;
         }
         if (!done)
-            return OperationFailed(rt, quiet, "Erro no processamento do diret\xF3rio " + name.Text());
+            return OperationFailed(rt, quiet, msg::Join(msg::MSG_DIRECTORY_FAILED, name.Text()));
         return true;
     }
 

@@ -10,6 +10,7 @@
 #include "devices/descriptors.h"
 #include "interp/command_helpers.h"
 #include "interp/runtime.h"
+#include "messages/core.h"
 #include "messages/files.h"
 
 #include <string>
@@ -25,36 +26,12 @@ namespace {
     using interp::HostIo;
     using interp::Runtime;
 
-    constexpr std::string_view MSG_EXPECTED_DESCRIPTOR = "Esperava um descritor de arquivo";
-    constexpr std::string_view MSG_INVALID_DESCRIPTOR = "Descritor de arquivo inv\xE1lido";
-    constexpr std::string_view MSG_EXPECTED_FILE_NAME = "Esperava um nome de arquivo";
-    constexpr std::string_view MSG_OPEN_FAILED = "Erro na abertura do arquivo ";
-    constexpr std::string_view MSG_CLOSE_FAILED = "Erro no fechamento do arquivo #";
-    constexpr std::string_view MSG_PROCESSING_FAILED = "Erro no processamento do arquivo #";
-    constexpr std::string_view MSG_EXPECTED_LIST = "Esperava uma lista para ser escrita";
-    constexpr std::string_view MSG_EXPECTED_SEPARATOR = "Esperava uma cadeia como separador";
-    constexpr std::string_view MSG_NOT_OPEN = "N\xE3o h\xE1 arquivo aberto associado ao descritor #";
-    constexpr std::string_view MSG_MISSING_VARIABLE = "Faltou a vari\xE1vel para leitura";
-    constexpr std::string_view MSG_KEYBOARD_ONLY
-        = "Os modificadores MUDO, SENHA ou EDITA s\xF3 se aplicam \xE0 leitura do teclado";
-    constexpr std::string_view MSG_EXPECTED_TERMINATOR = "Esperava uma cadeia como terminador da lista";
-    constexpr std::string_view MSG_NOT_EXPECTED_SUFFIX = " n\xE3o era esperado";
-    constexpr std::string_view MSG_LIST_START = "Leitura de lista pelo teclado. ";
-    constexpr std::string_view MSG_LIST_EMPTY_END = "Termine com uma linha vazia.";
-    constexpr std::string_view MSG_LIST_TERMINATOR_END = "Termine com uma linha contendo ";
-    constexpr std::string_view MSG_LIST_END = "Fim da leitura da lista";
-
     // The line editor's limit, which the plain key reader keeps too.
     constexpr int MAX_LINE_LENGTH = 255;
 
     int& IoStatus(Runtime& rt)
     {
         return rt.Slot().io_status;
-    }
-
-    std::string Numbered(std::string_view message, int32_t n)
-    {
-        return std::string(message) + core::IntToText(n);
     }
 
     // ---- Byte streams (connections and serial ports) ----
@@ -157,7 +134,7 @@ namespace {
                 // A token that starts no expression would otherwise stall here.
                 std::string raw(t.raw);
                 rt.lexer.SkipRestOfLine();
-                return Fail(rt, raw + std::string(MSG_NOT_EXPECTED_SUFFIX));
+                return Fail(rt, msg::NotExpected(raw));
             }
             std::string piece = core::ValueToText(item);
             if (rt.lexer.Is(TokenKind::Colon)) {
@@ -188,13 +165,13 @@ namespace {
         Value list;
         rt.ParseExpression(list);
         if (!list.is(ValueKind::List))
-            return Fail(rt, MSG_EXPECTED_LIST);
+            return Fail(rt, msg::MSG_EXPECTED_LIST);
         std::string separator;
         if (!rt.lexer.AtEnd()) {
             Value sep;
             rt.ParseExpression(sep);
             if (!sep.is(ValueKind::String))
-                return Fail(rt, MSG_EXPECTED_SEPARATOR);
+                return Fail(rt, msg::MSG_EXPECTED_SEPARATOR);
             separator = sep.Text();
         }
         const core::ListObj& cells = list.List();
@@ -268,7 +245,7 @@ namespace {
             if (!n)
                 return false;
             if (!rt.descriptors.IsOpen(*n))
-                return Fail(rt, Numbered(MSG_NOT_OPEN, *n));
+                return Fail(rt, msg::NotOpen(*n));
             req.slot = *n;
         }
         while (lx.Is(TokenKind::Word)) {
@@ -294,7 +271,7 @@ namespace {
             Value term;
             rt.ParseExpressionAs(term, ValueKind::String);
             if (!term.is(ValueKind::String))
-                return Fail(rt, MSG_EXPECTED_TERMINATOR);
+                return Fail(rt, msg::MSG_EXPECTED_TERMINATOR);
             req.has_terminator = true;
             req.terminator = term.Text();
         }
@@ -303,17 +280,17 @@ namespace {
             lx.NextToken();
         }
         if (!req.has_target)
-            return Fail(rt, MSG_MISSING_VARIABLE);
+            return Fail(rt, msg::MSG_MISSING_VARIABLE);
         int exclusive = int(req.integer) + int(req.list) + int(req.json);
         if (exclusive > 1) {
-            std::string which = exclusive == 3 ? "INTEIRO, LISTA e DICIONARIO"
-                : !req.json                    ? "INTEIRO e LISTA"
-                : req.integer                  ? "INTEIRO e DICIONARIO"
-                                               : "LISTA e DICIONARIO";
-            return Fail(rt, "Modificadores " + which + " conflitantes para o comando L\xEA");
+            std::string_view which = exclusive == 3 ? "INTEIRO, LISTA e DICIONARIO"
+                : !req.json                         ? "INTEIRO e LISTA"
+                : req.integer                       ? "INTEIRO e DICIONARIO"
+                                                    : "LISTA e DICIONARIO";
+            return Fail(rt, msg::ConflictingLeModifiers(which));
         }
         if (req.slot != CONSOLE_DESCRIPTOR && (req.mute || req.password || req.edit))
-            return Fail(rt, MSG_KEYBOARD_ONLY);
+            return Fail(rt, msg::MSG_KEYBOARD_ONLY);
         return true;
     }
 
@@ -343,11 +320,11 @@ namespace {
     std::vector<std::string> ReadConsoleList(Runtime& rt, const ReadRequest& req)
     {
         if (!req.mute) {
-            rt.io.WriteAndSpeak(MSG_LIST_START);
+            rt.io.WriteAndSpeak(msg::MSG_LIST_START);
             if (req.has_terminator)
-                rt.io.WriteLineAndSpeak(std::string(MSG_LIST_TERMINATOR_END) + req.terminator);
+                rt.io.WriteLineAndSpeak(msg::Join(msg::MSG_LIST_TERMINATOR_END, req.terminator));
             else
-                rt.io.WriteLineAndSpeak(MSG_LIST_EMPTY_END);
+                rt.io.WriteLineAndSpeak(msg::MSG_LIST_EMPTY_END);
         }
         std::vector<std::string> lines;
         for (;;) {
@@ -360,7 +337,7 @@ namespace {
             lines.push_back(req.upper ? core::UpperText(r.text) : std::move(r.text));
         }
         if (!req.mute)
-            rt.io.WriteLineAndSpeak(MSG_LIST_END);
+            rt.io.WriteLineAndSpeak(msg::MSG_LIST_END);
         return lines;
     }
 
@@ -392,7 +369,7 @@ namespace {
     {
         TextFile* file = rt.descriptors.FileAt(req.slot);
         if (!file || !file->readable())
-            return Fail(rt, Numbered(MSG_PROCESSING_FAILED, req.slot));
+            return Fail(rt, msg::ProcessingFailed(req.slot));
         std::string text;
         switch (req.State()) {
         case ReadState::Line:
@@ -492,13 +469,12 @@ namespace {
         } else {
             TextFile* file = rt.descriptors.FileAt(req.slot);
             if (!StreamAt(rt, req.slot) && (!file || !file->readable()))
-                return Fail(rt, Numbered(MSG_PROCESSING_FAILED, req.slot));
+                return Fail(rt, msg::ProcessingFailed(req.slot));
             source = DescriptorCharSource(rt, req.slot);
         }
         core::ReadJsonValue(rt, source, req.slot == CONSOLE_DESCRIPTOR, value);
         if (value.is(ValueKind::Invalid))
-            return Fail(
-                rt, "Erro de leitura; a vari\xE1vel \"" + req.target.entry->name + "\" n\xE3o foi alterada");
+            return Fail(rt, msg::ReadErrorUnchanged(req.target.entry->name));
         return true;
     }
 
@@ -521,7 +497,7 @@ namespace {
 std::optional<int32_t> ParseDescriptor(Runtime& rt)
 {
     if (!rt.lexer.Is(TokenKind::Hash)) {
-        rt.ReportErrorHere(MSG_EXPECTED_DESCRIPTOR);
+        rt.ReportErrorHere(msg::MSG_EXPECTED_DESCRIPTOR);
         return std::nullopt;
     }
     rt.lexer.NextToken();
@@ -531,7 +507,7 @@ std::optional<int32_t> ParseDescriptor(Runtime& rt)
     if (v.is(ValueKind::String) && core::IsIntegerText(v.Text(), &n))
         v = Value::Int(n);
     if (!v.is(ValueKind::Integer) || !DescriptorTable::IsScriptDescriptor(v.AsInt())) {
-        rt.ReportErrorHere(MSG_INVALID_DESCRIPTOR);
+        rt.ReportErrorHere(msg::MSG_INVALID_DESCRIPTOR);
         return std::nullopt;
     }
     return v.AsInt();
@@ -541,7 +517,7 @@ bool CheckDescriptorFree(Runtime& rt, int32_t n)
 {
     if (!rt.descriptors.IsOpen(n))
         return true;
-    return Fail(rt, "O descritor #" + core::IntToText(n) + " j\xE1 est\xE1 aberto");
+    return Fail(rt, msg::DescriptorAlreadyOpen(n));
 }
 
 bool WriteToDescriptor(Runtime& rt, int32_t n, std::string_view text, bool line_end, bool mute)
@@ -563,7 +539,7 @@ bool WriteToDescriptor(Runtime& rt, int32_t n, std::string_view text, bool line_
     }
     TextFile* file = rt.descriptors.FileAt(n);
     if (!file)
-        return Fail(rt, Numbered(MSG_PROCESSING_FAILED, n));
+        return Fail(rt, msg::ProcessingFailed(n));
     IoStatus(rt) = file->Write(text, line_end);
     return true;
 }
@@ -614,7 +590,7 @@ namespace {
         Value name;
         rt.ParseExpression(name);
         if (!name.is(ValueKind::String) || name.Text().empty())
-            return Fail(rt, MSG_EXPECTED_FILE_NAME);
+            return Fail(rt, msg::MSG_EXPECTED_FILE_NAME);
         bool append = rt.lexer.Is(TokenKind::Ampersand);
         if (append)
             rt.lexer.NextToken();
@@ -623,7 +599,7 @@ namespace {
         int status = rt.descriptors.OpenFile(*n, name.Text(), append ? FileMode::Append : FileMode::Read);
         IoStatus(rt) = status == 0 ? 0 : 1;
         if (status != 0 && !mute)
-            return Fail(rt, std::string(MSG_OPEN_FAILED) + name.Text());
+            return Fail(rt, msg::Join(msg::MSG_OPEN_FAILED, name.Text()));
         return true;
     }
 
@@ -640,9 +616,9 @@ namespace {
         const std::string name = lost_data ? file->name() : std::string();
         const int status = rt.descriptors.Close(*n);
         if (lost_data)
-            return Fail(rt, std::string(msg::MSG_FILE_WRITE_FAILED) + name);
+            return Fail(rt, msg::Join(msg::MSG_FILE_WRITE_FAILED, name));
         if (status != 0)
-            return Fail(rt, Numbered(MSG_CLOSE_FAILED, *n));
+            return Fail(rt, msg::CloseFailed(*n));
         return true;
     }
 

@@ -6,6 +6,7 @@
 #include "devices/descriptors.h"
 #include "devices/text_file.h"
 #include "interp/runtime.h"
+#include "messages/files.h"
 
 #include <string>
 #include <vector>
@@ -71,7 +72,7 @@ bool FnDiretorio(core::Machine& m)
         else if (word == "ARQ")
             mask = ATTR_ARCHIVE;
         else if (word != "TUDO")
-            m.ReportErrorHere("Argumento inv\xE1lido para a fun\xE7\xE3o DIRET\xD3RIO: " + kind.Text());
+            m.ReportErrorHere(msg::Join(msg::MSG_BAD_DIRETORIO_ARG, kind.Text()));
     }
     Value list = Value::NewList();
     for (DirEntry& e : ListFolder(folder.Text(), mask))
