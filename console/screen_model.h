@@ -35,31 +35,10 @@ constexpr int SCREEN_ROWS = 25;
 // lists and screen readers get a short title.
 constexpr std::size_t MAX_TITLE_LENGTH = 140;
 
-// The sixteen colours a colour index is finally drawn with (red, green, blue).
-struct Rgb {
-    std::uint8_t red { 0 };
-    std::uint8_t green { 0 };
-    std::uint8_t blue { 0 };
-    bool operator==(const Rgb&) const = default;
-};
-constexpr std::array<Rgb, 16> PALETTE = { {
-    { 0, 0, 0 },
-    { 0, 0, 255 },
-    { 0, 255, 0 },
-    { 0, 255, 255 },
-    { 255, 0, 0 },
-    { 142, 0, 142 },
-    { 68, 34, 34 },
-    { 192, 192, 192 },
-    { 40, 40, 40 },
-    { 128, 128, 255 },
-    { 128, 255, 128 },
-    { 128, 255, 255 },
-    { 255, 128, 128 },
-    { 255, 128, 255 },
-    { 255, 255, 0 },
-    { 255, 255, 255 },
-} };
+// The sixteen colours a colour index is finally drawn with; the terminal
+// back ends draw with the same ones.
+using Rgb = platform::Rgb;
+constexpr const std::array<Rgb, 16>& PALETTE = platform::CONSOLE_PALETTE;
 
 // The font a graphical window draws the cells with. Sizes are in pixels.
 struct FontSettings {

@@ -9,12 +9,40 @@
 
 #include "platform/keys.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 
 namespace palavrino::platform {
+
+// The sixteen colours a console colour index is drawn with (red, green,
+// blue), shared by the screen model and the terminal back ends.
+struct Rgb {
+    std::uint8_t red { 0 };
+    std::uint8_t green { 0 };
+    std::uint8_t blue { 0 };
+    bool operator==(const Rgb&) const = default;
+};
+constexpr std::array<Rgb, 16> CONSOLE_PALETTE = { {
+    { 0, 0, 0 },
+    { 0, 0, 255 },
+    { 0, 255, 0 },
+    { 0, 255, 255 },
+    { 255, 0, 0 },
+    { 142, 0, 142 },
+    { 68, 34, 34 },
+    { 192, 192, 192 },
+    { 40, 40, 40 },
+    { 128, 128, 255 },
+    { 128, 255, 128 },
+    { 128, 255, 255 },
+    { 255, 128, 128 },
+    { 255, 128, 255 },
+    { 255, 255, 0 },
+    { 255, 255, 255 },
+} };
 
 // Read-only access to the text screen. Coordinates are 0-based, absolute on
 // the screen (not relative to a text window).

@@ -194,25 +194,6 @@ namespace {
         { 255, 255, 255 },
     } };
 
-    constexpr std::array<TerminalRgb, 16> CONSOLE_PALETTE = { {
-        { 0, 0, 0 },
-        { 0, 0, 255 },
-        { 0, 255, 0 },
-        { 0, 255, 255 },
-        { 255, 0, 0 },
-        { 142, 0, 142 },
-        { 68, 34, 34 },
-        { 192, 192, 192 },
-        { 40, 40, 40 },
-        { 128, 128, 255 },
-        { 128, 255, 128 },
-        { 128, 255, 255 },
-        { 255, 128, 128 },
-        { 255, 128, 255 },
-        { 255, 255, 0 },
-        { 255, 255, 255 },
-    } };
-
 } // namespace
 
 // ---- Key decoding ----
@@ -599,8 +580,10 @@ TerminalColours MapCellColours(int fore_palette, int back_palette, int colours)
     // blue is the terminal's blue, its brown the terminal's dark yellow,
     // its dark grey the terminal's bright black.
     constexpr std::array<int, 16> PC_TO_ANSI = { 0, 4, 2, 6, 1, 5, 3, 7, 8, 12, 10, 14, 9, 13, 11, 15 };
-    const auto rgb_of
-        = [](int palette) { return CONSOLE_PALETTE[static_cast<std::size_t>(std::clamp(palette, 0, 15))]; };
+    const auto rgb_of = [](int palette) {
+        const Rgb c = CONSOLE_PALETTE[static_cast<std::size_t>(std::clamp(palette, 0, 15))];
+        return TerminalRgb { c.red, c.green, c.blue };
+    };
     const auto ansi_of
         = [&](int palette) { return PC_TO_ANSI[static_cast<std::size_t>(std::clamp(palette, 0, 15))]; };
     TerminalColours out;

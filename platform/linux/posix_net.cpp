@@ -6,13 +6,19 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
+#include <mutex>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <string>
 #include <sys/socket.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 
 namespace palavrino::platform {
@@ -268,6 +274,70 @@ namespace posix {
         m_fd = -1;
     }
 
+    // A lookup running on a thread of its own, so that the user's interrupt
+    // and the time limit end the wait even while a name server is slow to
+    // answer; getaddrinfo itself cannot be interrupted. A lookup given up
+    // frees its own result when it finally ends.
+    struct Lookup {
+        std::mutex mutex;
+        std::condition_variable finished;
+        bool done { false };
+        bool abandoned { false };
+        int result { 0 };
+        addrinfo* list { nullptr };
+    };
+
+    void RunLookup(const std::shared_ptr<Lookup>& lookup, const std::string& name, const std::string& service)
+    {
+        addrinfo hints {};
+        hints.ai_family = AF_UNSPEC;
+        hints.ai_socktype = SOCK_STREAM;
+        hints.ai_flags = AI_ADDRCONFIG;
+        addrinfo* list = nullptr;
+        int r = ::getaddrinfo(name.c_str(), service.c_str(), &hints, &list);
+        if (r == EAI_ADDRFAMILY || r == EAI_NONAME) {
+            // AI_ADDRCONFIG hides ::1 on a machine with loopback only.
+            hints.ai_flags = 0;
+            r = ::getaddrinfo(name.c_str(), service.c_str(), &hints, &list);
+        }
+        std::lock_guard lock(lookup->mutex);
+        if (lookup->abandoned) {
+            if (r == 0 && list)
+                ::freeaddrinfo(list);
+            return;
+        }
+        lookup->result = r;
+        lookup->list = r == 0 ? list : nullptr;
+        lookup->done = true;
+        lookup->finished.notify_all();
+    }
+
+    NetStatus Resolve(const std::string& name, const std::string& service, Clock::time_point deadline,
+        const CancelCheck& cancel, addrinfo*& list)
+    {
+        auto lookup = std::make_shared<Lookup>();
+        try {
+            std::thread([lookup, name, service] { RunLookup(lookup, name, service); }).detach();
+        } catch (const std::system_error&) {
+            return NetStatus::Failed;
+        }
+        std::unique_lock lock(lookup->mutex);
+        while (!lookup->done) {
+            lookup->finished.wait_for(lock, std::chrono::milliseconds(CANCEL_POLL_MS));
+            if (lookup->done)
+                break;
+            lock.unlock();
+            const bool interrupted = cancel && cancel();
+            lock.lock();
+            if (!lookup->done && (interrupted || Clock::now() >= deadline)) {
+                lookup->abandoned = true;
+                return interrupted ? NetStatus::Interrupted : NetStatus::Failed;
+            }
+        }
+        list = lookup->list;
+        return lookup->result == 0 && list ? NetStatus::Ok : NetStatus::Failed;
+    }
+
 } // namespace posix
 
 NetStatus ConnectTcp(const std::string& host, int port, int timeout_ms, const CancelCheck& cancel,
@@ -279,21 +349,11 @@ NetStatus ConnectTcp(const std::string& host, int port, int timeout_ms, const Ca
     std::string name = host;
     if (name.size() > 2 && name.front() == '[' && name.back() == ']')
         name = name.substr(1, name.size() - 2);
-    addrinfo hints {};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = AI_ADDRCONFIG;
-    addrinfo* list = nullptr;
-    const std::string service = std::to_string(port);
-    int r = ::getaddrinfo(name.c_str(), service.c_str(), &hints, &list);
-    if (r == EAI_ADDRFAMILY || r == EAI_NONAME) {
-        // AI_ADDRCONFIG hides ::1 on a machine with loopback only.
-        hints.ai_flags = 0;
-        r = ::getaddrinfo(name.c_str(), service.c_str(), &hints, &list);
-    }
-    if (r != 0 || !list)
-        return NetStatus::Failed;
     const auto deadline = posix::Clock::now() + std::chrono::milliseconds(timeout_ms);
+    addrinfo* list = nullptr;
+    if (NetStatus resolved = posix::Resolve(name, std::to_string(port), deadline, cancel, list);
+        resolved != NetStatus::Ok)
+        return resolved;
     NetStatus status = NetStatus::Failed;
     for (addrinfo* ai = list; ai; ai = ai->ai_next) {
         int fd = -1;

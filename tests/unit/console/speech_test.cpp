@@ -540,6 +540,33 @@ namespace {
         EXPECT_EQ(keyboard.ReadKey(), 'x');
     }
 
+    // A long text spoken without waiting is queued whole on a device that
+    // plays slowly: the script goes on at once, and nothing is dropped.
+    TEST(Espeak, ALongTextIsQueuedWholeWithoutHoldingTheScript)
+    {
+        if (!EspeakAvailable())
+            GTEST_SKIP() << "espeak-ng or its voice data is not installed";
+        fakes::TempDir dir;
+        fakes::HoldingSink sink; // plays nothing: every block stays queued
+        fakes::FakeTerminal terminal("", true);
+        Keyboard keyboard(terminal);
+        ScreenModel screen;
+        Speech speech(screen, keyboard, sink);
+        ConfigFile config = ConfigFile::FromFile(dir.Write("Talira.ini", ""), "/prog");
+        speech.SpeechInit(config, "");
+        ASSERT_TRUE(speech.EngineActive());
+        std::string text;
+        for (int i = 0; i < 20; ++i)
+            text += "Esta frase longa se repete para fazer um texto de mais de um minuto. ";
+        speech.Speak(text);
+        // Far more than the twenty seconds (400 blocks of 50 ms) after which
+        // the script used to wait for the device, then lose the rest.
+        EXPECT_GT(sink.Played().size(), 800u);
+        EXPECT_EQ(sink.QueuedBlocks(), sink.Played().size());
+        EXPECT_EQ(sink.Stops(), 0);
+        EXPECT_TRUE(speech.IsSpeaking());
+    }
+
     TEST(EspeakSettings, RateRangeAndWhatIsSaidBesidesTheWords)
     {
         EXPECT_EQ(EspeakRateWpm(-10), 85);
