@@ -38,7 +38,7 @@ constexpr std::size_t MAX_TITLE_LENGTH = 140;
 // The sixteen colours a colour index is finally drawn with; the terminal
 // back ends draw with the same ones.
 using Rgb = platform::Rgb;
-constexpr const std::array<Rgb, 16>& PALETTE = platform::CONSOLE_PALETTE;
+inline constexpr const std::array<Rgb, 16>& PALETTE = platform::CONSOLE_PALETTE;
 
 // The font a graphical window draws the cells with. Sizes are in pixels.
 struct FontSettings {

@@ -58,7 +58,11 @@ while IFS= read -r script; do
     cat "$log"
     failed=$((failed + 1))
   fi
-done < <(find "$@" -name '*.pro' | sort)
+done < <(find "$@" -name '*.pro' | sort | while IFS= read -r f; do
+  # Scripts that talk to peers on the network or a serial line depend on
+  # whoever answers, not on the interpreter: their own tests cover them.
+  grep -qE '^[[:space:]]*(SERVE|CONECTA|ACEITA|BAIXA|SERIAL)\b' "$f" || echo "$f"
+done)
 rm -f "$log"
 echo "$count scripts compared, $failed differ"
 [[ "$failed" -eq 0 ]]
