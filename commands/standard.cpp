@@ -3,6 +3,7 @@
 #include "commands/standard.h"
 
 #include "commands/admin/family.h"
+#include "commands/desktop/family.h"
 #include "commands/files/family.h"
 #include "commands/screen/family.h"
 #include "commands/speech/family.h"
@@ -18,6 +19,7 @@ const interp::CommandSet& StandardCommands()
         RegisterAdminCommands(s);
         RegisterScreenCommands(s);
         RegisterSpeechCommands(s);
+        RegisterDesktopCommands(s);
         s.Finish();
         return s;
     }();

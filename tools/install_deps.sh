@@ -4,8 +4,8 @@
 set -euo pipefail
 
 run_packages=(cmake ninja-build g++ make pkg-config libncurses-dev libasound2-dev libespeak-ng-dev espeak-ng-data
-  libspeechd-dev)
-test_packages=(clang-format libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev tmux)
+  libspeechd-dev libx11-dev)
+test_packages=(clang-format libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev tmux xvfb openbox)
 
 wanted=("${run_packages[@]}")
 if [[ "${1:-run}" == test ]]; then
