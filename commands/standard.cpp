@@ -3,6 +3,7 @@
 #include "commands/standard.h"
 
 #include "commands/admin/family.h"
+#include "commands/desktop/family.h"
 #include "commands/files/family.h"
 #include "commands/net/family.h"
 #include "commands/screen/family.h"
@@ -22,6 +23,7 @@ const interp::CommandSet& StandardCommands()
         RegisterSpeechCommands(s);
         RegisterNetCommands(s);
         RegisterSerialCommands(s);
+        RegisterDesktopCommands(s);
         s.Finish();
         return s;
     }();

@@ -1,0 +1,33 @@
+// What the desktop commands (ESPERA, EXECUTA, CMD, JANELA, CAPTURA) tell
+// the user.
+// Windows-1252 bytes, like every text inside the program.
+#pragma once
+
+#include <string_view>
+
+namespace palavrino::msg {
+
+constexpr std::string_view MSG_DESKTOP_EXPECTED_SECONDS = "Esperava o n\xFAmero de segundos";
+constexpr std::string_view MSG_DESKTOP_EXPECTED_WINDOW = "Esperava o nome da janela";
+constexpr std::string_view MSG_DESKTOP_NO_DISPLAY
+    = "N\xE3o encontrei o ambiente gr\xE1"
+      "fico X11: a vari\xE1vel DISPLAY n\xE3o est\xE1 definida ou o servidor n\xE3o responde";
+constexpr std::string_view MSG_DESKTOP_X11_FAILED = "O ambiente gr\xE1"
+                                                    "fico recusou o pedido";
+constexpr std::string_view MSG_DESKTOP_EXPECTED_CAPTURA_OPTION
+    = "Esperava uma op\xE7\xE3o para o comando CAPTURA";
+constexpr std::string_view MSG_DESKTOP_BAD_CAPTURA_OPTION
+    = "Op\xE7\xE3o inv\xE1lida para o comando CAPTURA: ";
+constexpr std::string_view MSG_DESKTOP_EXPECTED_VARIABLE = "Esperava uma vari\xE1vel";
+constexpr std::string_view MSG_DESKTOP_EXPECTED_JANELA_OPTION
+    = "Esperava a op\xE7\xE3o para o comando JANELA";
+constexpr std::string_view MSG_DESKTOP_EXPECTED_JANELA_TITLE
+    = "Esperava uma cadeia com o t\xEDtulo da janela";
+constexpr std::string_view MSG_DESKTOP_BAD_JANELA_OPTION = "Op\xE7\xE3o inv\xE1lida para o comando JANELA: ";
+constexpr std::string_view MSG_DESKTOP_EXPECTED_COMMAND = "Esperava um comando";
+constexpr std::string_view MSG_DESKTOP_PROGRAM_NOT_STARTED = "N\xE3o pude executar o programa ";
+constexpr std::string_view MSG_DESKTOP_EXPECTED_CMD_TEXT
+    = "Esperava uma cadeia contendo o comando a executar";
+constexpr std::string_view MSG_DESKTOP_CMD_TOO_DEEP = "Comandos CMD encadeados em excesso";
+
+} // namespace palavrino::msg
