@@ -188,12 +188,17 @@ bool CmdCmd(Runtime& rt)
     rec.length = static_cast<int32_t>(rec.text.size());
     rec.text += '\n';
     rec.function = saved.function;
+    const int32_t calling_line = s.current_line;
     ++depth;
     const bool ok = rt.RunLine(slot, 0);
     --depth;
-    // The lexer must not point into the text about to be freed.
-    rt.lexer.SkipRestOfLine();
     rt.SlotAt(slot).lines[0] = std::move(saved);
+    // The lexer pointed into the text just freed: it goes back to the end
+    // of the line that holds this CMD, which has nothing left to read.
+    if (rt.current_slot == slot) {
+        rt.PointAtLine(calling_line);
+        rt.lexer.SkipRestOfLine();
+    }
     return ok;
 }
 
