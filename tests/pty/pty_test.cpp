@@ -196,10 +196,19 @@ std::string Run(const std::string& command)
     return out;
 }
 
+// Each session gets a server of its own: one test may start a second
+// session right after killing the first, whose server may still be going
+// away on the same socket ("server exited unexpectedly").
+int NextSessionNumber()
+{
+    static int sessions = 0;
+    return ++sessions;
+}
+
 class Tmux {
 public:
     explicit Tmux(const Workspace& ws)
-        : m_socket("palavrino-test-" + std::to_string(getpid()))
+        : m_socket("palavrino-test-" + std::to_string(getpid()) + "-" + std::to_string(NextSessionNumber()))
         , m_status_file(ws.Dir() / "status")
     {
         const std::string command = "cd " + ws.Dir().string() + " && env TERM=xterm-256color XDG_CONFIG_HOME="
