@@ -15,6 +15,44 @@ namespace palavrino::core {
 // The class of a byte that starts no token and is reported by the lexer.
 constexpr char INVALID_CLASS = 0;
 
+// The code points of the Windows-1252 bytes 0x80..0x9F; every other byte is
+// its own code point. The five bytes the code page leaves undefined stand for
+// the C1 code point of the same value, so every byte survives a round trip.
+constexpr std::array<char32_t, 32> CP1252_HIGH_ROW = {
+    0x20AC,
+    0x0081,
+    0x201A,
+    0x0192,
+    0x201E,
+    0x2026,
+    0x2020,
+    0x2021,
+    0x02C6,
+    0x2030,
+    0x0160,
+    0x2039,
+    0x0152,
+    0x008D,
+    0x017D,
+    0x008F,
+    0x0090,
+    0x2018,
+    0x2019,
+    0x201C,
+    0x201D,
+    0x2022,
+    0x2013,
+    0x2014,
+    0x02DC,
+    0x2122,
+    0x0161,
+    0x203A,
+    0x0153,
+    0x009D,
+    0x017E,
+    0x0178,
+};
+
 namespace detail {
 
     constexpr std::array<char, 256> BuildCharClassTable()

@@ -2,6 +2,7 @@
 // CONVERTE, and the pure text operations and encodings behind them. The
 // Windows-1252 table here is the one conversion this file needs; the
 // console keeps its own for the terminal edge.
+#include "core/char_tables.h"
 #include "core/selection.h"
 #include "interp/cmd_data.h"
 #include "interp/command_helpers.h"
@@ -37,55 +38,17 @@ namespace {
 
     // ---- Windows-1252 and Unicode ----
 
-    // Code points of the bytes 0x80-0x9F; every other byte is its own code
-    // point. The five bytes Windows-1252 leaves unassigned map to the C1
-    // controls of the same number, so every byte survives a round trip.
-    constexpr std::array<uint16_t, 32> CP1252_80_9F = {
-        0x20AC,
-        0x0081,
-        0x201A,
-        0x0192,
-        0x201E,
-        0x2026,
-        0x2020,
-        0x2021,
-        0x02C6,
-        0x2030,
-        0x0160,
-        0x2039,
-        0x0152,
-        0x008D,
-        0x017D,
-        0x008F,
-        0x0090,
-        0x2018,
-        0x2019,
-        0x201C,
-        0x201D,
-        0x2022,
-        0x2013,
-        0x2014,
-        0x02DC,
-        0x2122,
-        0x0161,
-        0x203A,
-        0x0153,
-        0x009D,
-        0x017E,
-        0x0178,
-    };
-
     uint32_t CodePointOfByte(unsigned char b)
     {
-        return b >= 0x80 && b <= 0x9F ? CP1252_80_9F[static_cast<size_t>(b - 0x80)] : b;
+        return b >= 0x80 && b <= 0x9F ? core::CP1252_HIGH_ROW[static_cast<size_t>(b - 0x80)] : b;
     }
 
     char ByteOfCodePoint(uint32_t cp)
     {
         if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF))
             return static_cast<char>(cp);
-        for (size_t i = 0; i < CP1252_80_9F.size(); ++i) {
-            if (CP1252_80_9F[i] == cp)
+        for (size_t i = 0; i < core::CP1252_HIGH_ROW.size(); ++i) {
+            if (core::CP1252_HIGH_ROW[i] == cp)
                 return static_cast<char>(0x80 + i);
         }
         return '?';
