@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
 #include <map>
 #include <mutex>
@@ -29,10 +30,14 @@ namespace {
 
     // libspeechd's notification callbacks carry only a message number; this
     // maps the numbers of messages in flight to the engine that sent them.
+    // A short message can end before spd_say has even returned its number:
+    // such ends are kept (the last few) for Track to find.
     struct MessageOwners {
         std::mutex mutex;
         std::map<int, DispatcherSynthesizer*> owners;
+        std::deque<int> ended_early;
     };
+    constexpr std::size_t MAX_EARLY_ENDS = 64;
 
     MessageOwners& Owners()
     {
@@ -157,6 +162,8 @@ namespace {
                 return;
             MessageOwners& owners = Owners();
             std::lock_guard lock(owners.mutex);
+            if (std::erase(owners.ended_early, message) > 0)
+                return;
             owners.owners[message] = this;
             m_in_flight.fetch_add(1);
         }
@@ -197,8 +204,12 @@ namespace {
         MessageOwners& owners = Owners();
         std::lock_guard lock(owners.mutex);
         auto it = owners.owners.find(static_cast<int>(message));
-        if (it == owners.owners.end())
+        if (it == owners.owners.end()) {
+            owners.ended_early.push_back(static_cast<int>(message));
+            if (owners.ended_early.size() > MAX_EARLY_ENDS)
+                owners.ended_early.pop_front();
             return;
+        }
         it->second->Finished();
         owners.owners.erase(it);
     }
