@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace palavrino::fakes {
 
@@ -27,6 +28,8 @@ public:
         m_keys.push_back(static_cast<char>(code));
     }
     void SetLive(bool live) { m_live = live; }
+    // Ctrl alone: silences speech and is no key.
+    void PressSilence() { m_silence = true; }
 
     // What the program wrote (Windows-1252, control bytes kept).
     const std::string& Written() const { return m_written; }
@@ -52,11 +55,13 @@ public:
     }
     bool InputEnded() override { return m_next >= m_keys.size(); }
     bool IsLive() const override { return m_live; }
+    bool TakeSilenceRequest() override { return std::exchange(m_silence, false); }
 
 private:
     std::string m_keys;
     std::size_t m_next { 0 };
     bool m_live { false };
+    bool m_silence { false };
     std::string m_written;
     std::string m_title;
     int m_bells { 0 };

@@ -385,6 +385,25 @@ TEST(TerminalUnderTmux, ScreenReviewCopiesWithCtrlCWithoutStoppingTheScript)
     }
 }
 
+// Ctrl+Space (the silence key) in the editor is no key: nothing is typed,
+// said or beeped, and the script goes on with what was typed around it.
+TEST(TerminalUnderTmux, TheSilenceKeyTypesNothingAndStopsNothing)
+{
+    if (!HaveTmux())
+        GTEST_SKIP() << "tmux is not installed: the screen cannot be read back";
+    Workspace ws("ESCREVE MUDO \"Nome: \" &\nLE x\nESCREVE MUDO \"<\" x \">\"\nLE y\n");
+    Tmux tmux(ws);
+    ASSERT_TRUE(tmux.WaitFor("Nome:")) << tmux.Screen();
+    for (const char* key : { "a", "b", "C-Space", "c", "C-Space", "Enter" })
+        tmux.Keys(key);
+    ASSERT_TRUE(tmux.WaitFor("<abc>")) << tmux.Screen();
+    EXPECT_EQ(tmux.Screen().find("interrompida"), std::string::npos);
+    tmux.Keys("Enter");
+    EXPECT_EQ(tmux.ExitStatus(), 0);
+    // Each typed letter is said, and nothing else between them.
+    EXPECT_TRUE(InOrder(ws.Speech(), { "a\nb\nc\n" })) << ws.Speech();
+}
+
 // Making the terminal smaller and back draws every cell again, with the
 // cursor where the screen model has it.
 TEST(TerminalUnderTmux, ResizingDownAndUpRedrawsTheWholeScreen)

@@ -540,6 +540,39 @@ namespace {
         EXPECT_EQ(keyboard.ReadKey(), 'x');
     }
 
+    // The silence key cuts speech as a key does, but leaves nothing for the
+    // script to read.
+    TEST(Espeak, TheSilenceKeyCutsSpeechAndIsNoKey)
+    {
+        if (!EspeakAvailable())
+            GTEST_SKIP() << "espeak-ng or its voice data is not installed";
+        fakes::TempDir dir;
+        fakes::HoldingSink sink;
+        fakes::FakeTerminal terminal("", true);
+        Keyboard keyboard(terminal);
+        ScreenModel screen;
+        Speech speech(screen, keyboard, sink);
+        ConfigFile config = ConfigFile::FromFile(dir.Write("Talira.ini", ""), "/prog");
+        speech.SpeechInit(config, "");
+        ASSERT_TRUE(speech.EngineActive());
+        std::string text;
+        for (int i = 0; i < 40; ++i)
+            text += "Esta frase longa se repete para fazer um texto de muitos minutos. ";
+        sink.on_play = [&](std::size_t played) {
+            if (played == 20)
+                terminal.PressSilence();
+        };
+        speech.Speak(text);
+        EXPECT_LE(sink.Played().size(), 21u);
+        EXPECT_EQ(sink.QueuedBlocks(), 0u);
+        EXPECT_GE(sink.Stops(), 1);
+        EXPECT_FALSE(speech.IsSpeaking());
+        EXPECT_FALSE(keyboard.KeyWaiting());
+        // Speech said afterwards is heard again.
+        speech.Speak("depois");
+        EXPECT_GT(sink.Played().size(), 21u);
+    }
+
     // A long text spoken without waiting is queued whole on a device that
     // plays slowly: the script goes on at once, and nothing is dropped.
     TEST(Espeak, ALongTextIsQueuedWholeWithoutHoldingTheScript)
