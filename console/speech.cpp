@@ -30,10 +30,10 @@ namespace {
     constexpr int PAUSE_STEP_MS = 50;
     constexpr int ENGINE_SETTLE_STEP_MS = 50;
     constexpr int ENGINE_SETTLE_MAX_STEPS = 100;
-    // An engine may run ahead of what is heard by this many blocks: 15
-    // minutes of espeak-ng's 50 ms pieces (about 40 MB), so a FALA that
-    // does not wait returns at once for any text a script really speaks;
-    // beyond that it waits, so a runaway text cannot fill memory.
+    // An engine that makes samples on the program's thread may run ahead
+    // of what is heard by this many blocks: 15 minutes of 50 ms pieces
+    // (about 40 MB); beyond that it waits, so a runaway text cannot fill
+    // memory.
     constexpr std::size_t ENGINE_QUEUE_BLOCKS = 18000;
     constexpr int ENGINE_QUEUE_POLL_MS = 10;
     constexpr int STUCK_DEVICE_MS = 2000;
@@ -393,6 +393,8 @@ void Speech::SpeakChar(std::uint8_t c)
     if (m_engine_active) {
         WaitSpeech();
         m_synth->SpeakCharacter(c);
+        while (m_synth->IsSpeaking() && !StopRequested())
+            WaitMs(SPEECH_POLL_MS);
         (void)m_player.WaitDone();
         return;
     }
@@ -573,6 +575,16 @@ bool Speech::DeliverPcm(const platform::PcmFormat& format, std::span<const std::
     return m_audio.Play(format, samples) != platform::AudioStatus::BadFormat;
 }
 
+bool Speech::QueuePcm(const platform::PcmFormat& format, std::span<const std::uint8_t> samples)
+{
+    return m_audio.Play(format, samples) != platform::AudioStatus::BadFormat;
+}
+
+std::size_t Speech::QueuedBlocks()
+{
+    return m_audio.QueuedBlocks();
+}
+
 void Speech::Tick()
 {
     std::array<std::uint8_t, TICK_SAMPLES> samples {};
@@ -644,10 +656,12 @@ void Speech::WaitSpeech()
 
 void Speech::StopSpeech()
 {
-    m_player.Reset();
-    m_abort = true;
+    // The engine first, so that none of its text reaches the output after
+    // the output was emptied.
     if (m_synth->IsSpeaking())
         m_synth->Stop();
+    m_player.Reset();
+    m_abort = true;
 }
 
 bool Speech::StopRequested()

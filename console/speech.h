@@ -136,6 +136,8 @@ private:
     bool PlayVoiceBuffer(std::span<const std::uint8_t> samples) override;
     // SynthAudio.
     bool DeliverPcm(const platform::PcmFormat& format, std::span<const std::uint8_t> samples) override;
+    bool QueuePcm(const platform::PcmFormat& format, std::span<const std::uint8_t> samples) override;
+    std::size_t QueuedBlocks() override;
 
     void ReadVoiceSettings(ConfigFile& config, int speed);
     void StartEngine(ConfigFile& config);

@@ -1,8 +1,10 @@
-// espeak-ng as the external engine. It runs in synchronous mode: Speak has
-// the library synthesize the text on the program's thread, and each short
-// piece of samples it produces goes straight to the wave player's sink, so
-// speech starts after the first piece and a key press (seen between
-// pieces, or later by the speech layer) cuts it at once.
+// espeak-ng as the external engine. The library runs in synchronous mode
+// on a thread of the engine's own: Speak hands the text over and returns at
+// once, however long the text, and each short piece of samples goes to the
+// sound output as it is made, so speech starts after the first piece. The
+// output is kept at most a minute ahead of what is heard. Stop (a key
+// press, seen by the speech layer) drops what is waiting and cuts the text
+// being made within a piece.
 //
 // The library is one per process; engines share it, and the voice settings
 // are put back whenever another engine spoke in between.
@@ -10,9 +12,14 @@
 #include "encoding/encoding.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
 #include <espeak-ng/speak_lib.h>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace palavrino::console {
@@ -31,6 +38,13 @@ namespace {
     constexpr int NORMAL_PITCH = 50;
     constexpr int PITCH_STEP = 5; // pitch 0-100 for -10..10
     constexpr int SETTING_LIMIT = 10;
+    // How far synthesis may run ahead of what is heard: a minute of
+    // CHUNK_MS pieces. Beyond it the engine's thread waits for the device.
+    constexpr std::size_t MAX_BLOCKS_AHEAD = 1200;
+    constexpr auto DEVICE_POLL = std::chrono::milliseconds(10);
+    // A device that plays nothing for this long is given up on: the text
+    // being made is dropped rather than held for ever.
+    constexpr auto STUCK_DEVICE = std::chrono::seconds(2);
 
     class EspeakSynthesizer;
 
@@ -63,7 +77,17 @@ namespace {
             , m_options(options)
         {
         }
-        ~EspeakSynthesizer() override { End(); }
+        ~EspeakSynthesizer() override
+        {
+            End();
+            {
+                std::lock_guard lock(m_jobs_mutex);
+                m_quit = true;
+            }
+            m_jobs_changed.notify_all();
+            if (m_worker.joinable())
+                m_worker.join();
+        }
 
         bool Start(int voice, int rate, int pitch) override
         {
@@ -97,13 +121,8 @@ namespace {
 
         void Speak(std::string_view text) override
         {
-            if (!m_started)
-                return;
-            const std::string utf8 = encoding::Cp1252ToUtf8(text);
-            Synthesize([&] {
-                espeak_Synth(
-                    utf8.c_str(), utf8.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr, nullptr);
-            });
+            if (m_started)
+                Queue(Job { encoding::Cp1252ToUtf8(text), 0 });
         }
 
         void SpeakCharacter(std::uint8_t c) override
@@ -113,49 +132,120 @@ namespace {
             // The character's Unicode value, which espeak-ng names ("ponto").
             const std::string utf8 = encoding::Cp1252ToUtf8(std::string(1, static_cast<char>(c)));
             const auto decoded = encoding::DecodeUtf8Char(utf8);
-            if (!decoded)
-                return;
-            Synthesize([&] { espeak_Char(static_cast<wchar_t>(decoded->code_point)); });
+            if (decoded)
+                Queue(Job { {}, static_cast<wchar_t>(decoded->code_point) });
         }
 
-        // Synthesis ends inside Speak; what is still sounding is the sink's.
-        bool IsSpeaking() override { return false; }
-        void Stop() override { m_abort = true; }
+        // Texts waiting or being made; what is already queued at the sound
+        // output is the speech layer's to wait for.
+        bool IsSpeaking() override
+        {
+            std::lock_guard lock(m_jobs_mutex);
+            return m_busy || !m_jobs.empty();
+        }
+
+        // Drops the waiting texts and returns once the one being made has
+        // been abandoned, so that nothing of it reaches the output later.
+        void Stop() override
+        {
+            std::unique_lock lock(m_jobs_mutex);
+            ++m_generation;
+            m_jobs.clear();
+            m_idle.wait(lock, [this] { return !m_busy; });
+        }
 
         void End() override
         {
             if (!m_started)
                 return;
+            Stop();
             EspeakLibrary& library = Library();
             std::lock_guard lock(library.mutex);
             Release(library);
         }
 
-        // Called by the library for each piece of samples; false stops it.
+        // Called by the library, on the engine's thread, for each piece of
+        // samples; false stops it.
         bool Deliver(const short* samples, int count)
         {
-            if (m_abort)
+            if (Abandoned())
                 return false;
             if (samples == nullptr || count <= 0)
                 return true;
+            std::size_t queued = m_audio.QueuedBlocks();
+            auto still_since = std::chrono::steady_clock::now();
+            while (queued >= MAX_BLOCKS_AHEAD) {
+                if (Abandoned())
+                    return false;
+                std::this_thread::sleep_for(DEVICE_POLL);
+                const std::size_t now = m_audio.QueuedBlocks();
+                if (now != queued)
+                    still_since = std::chrono::steady_clock::now();
+                else if (std::chrono::steady_clock::now() - still_since >= STUCK_DEVICE)
+                    return false;
+                queued = now;
+            }
             const platform::PcmFormat format { Library().sample_rate_hz, 16, 1 };
             const auto bytes = std::span(reinterpret_cast<const std::uint8_t*>(samples),
                 static_cast<std::size_t>(count) * sizeof(short));
-            if (!m_audio.DeliverPcm(format, bytes))
-                m_abort = true;
-            return !m_abort;
+            return m_audio.QueuePcm(format, bytes) && !Abandoned();
         }
 
     private:
-        template <typename Run> void Synthesize(Run run)
+        // A text to say, or one character (when the text is empty).
+        struct Job {
+            std::string utf8;
+            wchar_t character;
+            unsigned generation { 0 };
+        };
+
+        void Queue(Job job)
         {
+            {
+                std::lock_guard lock(m_jobs_mutex);
+                job.generation = m_generation;
+                m_jobs.push_back(std::move(job));
+                if (!m_worker.joinable())
+                    m_worker = std::thread([this] { Work(); });
+            }
+            m_jobs_changed.notify_one();
+        }
+
+        void Work()
+        {
+            std::unique_lock lock(m_jobs_mutex);
+            for (;;) {
+                m_jobs_changed.wait(lock, [this] { return m_quit || !m_jobs.empty(); });
+                if (m_quit)
+                    return;
+                Job job = std::move(m_jobs.front());
+                m_jobs.pop_front();
+                m_busy = true;
+                m_current_generation = job.generation;
+                lock.unlock();
+                Synthesize(job);
+                lock.lock();
+                m_busy = false;
+                m_idle.notify_all();
+            }
+        }
+
+        bool Abandoned() const { return m_current_generation != m_generation.load(); }
+
+        void Synthesize(const Job& job)
+        {
+            if (Abandoned())
+                return;
             EspeakLibrary& library = Library();
             std::lock_guard lock(library.mutex);
             if (!Configure(library))
                 return;
-            m_abort = false;
             library.speaking = this;
-            run();
+            if (job.utf8.empty())
+                espeak_Char(job.character);
+            else
+                espeak_Synth(job.utf8.c_str(), job.utf8.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8,
+                    nullptr, nullptr);
             library.speaking = nullptr;
         }
 
@@ -226,13 +316,23 @@ namespace {
         SynthAudio& m_audio;
         EspeakOptions m_options;
         bool m_started { false };
-        bool m_abort { false };
+        // The engine's thread and the texts it has still to say. Stop moves
+        // to a new generation; a text of an older one is abandoned.
+        std::thread m_worker;
+        std::mutex m_jobs_mutex;
+        std::condition_variable m_jobs_changed;
+        std::condition_variable m_idle;
+        std::deque<Job> m_jobs;
+        bool m_busy { false };
+        bool m_quit { false };
+        std::atomic<unsigned> m_generation { 0 };
+        unsigned m_current_generation { 0 }; // the engine's thread's own
         std::string m_voice_name;
         int m_rate_wpm { NORMAL_RATE_WPM };
         int m_pitch { NORMAL_PITCH };
     };
 
-    // Runs inside Synthesize, on its thread, with the library locked.
+    // Runs inside Synthesize, on the engine's thread, with the library locked.
     int OnSamples(short* samples, int count, espeak_EVENT*)
     {
         EspeakSynthesizer* target = Library().speaking;

@@ -45,8 +45,14 @@ public:
     void Speak(std::string_view text) override;
     void SpeakCharacter(std::uint8_t c) override;
     // Synthesis ends inside Speak; what still sounds is the player's.
-    bool IsSpeaking() override { return false; }
-    void Stop() override { m_stop = true; }
+    // Only the fallback voice speaks after Speak has returned.
+    bool IsSpeaking() override { return m_fallback && m_fallback->IsSpeaking(); }
+    void Stop() override
+    {
+        m_stop = true;
+        if (m_fallback)
+            m_fallback->Stop();
+    }
     void End() override;
 
     const std::string& Failure() const { return m_failure; }

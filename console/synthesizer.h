@@ -1,7 +1,8 @@
 // The external speech engines behind Speak. Each back end offers the same
 // small contract: start with a voice, rate and pitch; speak a text without
-// waiting; say whether it is still speaking; stop; end. Engines run on the
-// program's thread and are polled. Which one runs is chosen by the speech
+// waiting; say whether it is still speaking; stop; end. Engines are called
+// on the program's thread and polled (espeak-ng synthesizes on a thread of
+// its own behind that). Which one runs is chosen by the speech
 // layer from the configuration (section SERVFALA, key TIPOSAPI).
 //
 // Engines that make samples themselves (espeak-ng) hand them to the speech
@@ -50,6 +51,16 @@ public:
     // Whether speech was stopped (a key was pressed), for engines that wait
     // for their samples and must give up at once.
     virtual bool StopRequested() { return false; }
+
+    // For engines that synthesize on a thread of their own: queue samples
+    // and say how many blocks wait at the output, both safe to call from
+    // that thread (the keyboard is not looked at; the engine's Stop is what
+    // ends its speech). False when the output refuses the format.
+    virtual bool QueuePcm(const platform::PcmFormat& format, std::span<const std::uint8_t> samples)
+    {
+        return DeliverPcm(format, samples);
+    }
+    virtual std::size_t QueuedBlocks() { return 0; }
 };
 
 // Says nothing; used when no engine is configured or the engine failed.

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -36,7 +37,8 @@ inline std::string WaveFile(const std::string& data, int rate = 11025, int bits 
     return "RIFF" + LittleEndian(static_cast<std::uint32_t>(body.size()), 4) + body;
 }
 
-// Blocks stay queued ("playing") until Release; Stop drops them.
+// Blocks stay queued ("playing") until Release; Stop drops them. Safe to
+// use from an engine's own thread while the test looks on.
 class HoldingSink final : public platform::AudioSink {
 public:
     struct Block {
@@ -47,33 +49,59 @@ public:
     platform::AudioStatus Play(
         const platform::PcmFormat& format, std::span<const std::uint8_t> samples) override
     {
-        m_queue.push_back(Block { format, { samples.begin(), samples.end() } });
-        m_played.push_back(m_queue.back());
+        std::size_t played;
+        {
+            std::lock_guard lock(m_mutex);
+            m_queue.push_back(Block { format, { samples.begin(), samples.end() } });
+            m_played.push_back(m_queue.back());
+            played = m_played.size();
+        }
         if (on_play)
-            on_play(m_played.size());
+            on_play(played);
         return platform::AudioStatus::Ok;
     }
-    bool IsPlaying() override { return !m_queue.empty(); }
-    std::size_t QueuedBlocks() override { return m_queue.size(); }
+    bool IsPlaying() override { return QueuedBlocks() > 0; }
+    std::size_t QueuedBlocks() override
+    {
+        std::lock_guard lock(m_mutex);
+        return m_queue.size();
+    }
     void Stop() override
     {
+        std::lock_guard lock(m_mutex);
         m_dropped += m_queue.size();
         m_queue.clear();
         ++m_stops;
     }
     void Release(std::size_t count)
     {
+        std::lock_guard lock(m_mutex);
         while (count-- > 0 && !m_queue.empty())
             m_queue.pop_front();
     }
-    // Everything handed to Play, in order.
+    // Everything handed to Play, in order (read once the player is idle).
     const std::vector<Block>& Played() const { return m_played; }
-    std::size_t Dropped() const { return m_dropped; }
-    // Called after each block with the number of blocks played so far.
+    std::size_t PlayedCount() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_played.size();
+    }
+    std::size_t Dropped() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_dropped;
+    }
+    // Called after each block with the number of blocks played so far, on
+    // the thread that played it.
     std::function<void(std::size_t)> on_play;
-    int Stops() const { return m_stops; }
+    int Stops() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_stops;
+    }
 
 private:
+    mutable std::mutex m_mutex;
     std::deque<Block> m_queue;
     std::vector<Block> m_played;
     std::size_t m_dropped { 0 };

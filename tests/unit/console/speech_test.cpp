@@ -509,95 +509,107 @@ namespace {
         EXPECT_GT(loudest, 3000);
     }
 
+    // Polls, for at most a minute (a loaded machine), until the condition
+    // holds.
+    template <typename Condition> bool WaitUntil(Condition condition)
+    {
+        for (int i = 0; i < 12000; ++i) {
+            if (condition())
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return condition();
+    }
+
+    // espeak-ng with a device that holds every block, and a text of about
+    // three minutes: more than the engine may make ahead of what is heard.
+    struct EspeakRig {
+        fakes::TempDir dir;
+        fakes::HoldingSink sink;
+        fakes::FakeTerminal terminal { "", true };
+        Keyboard keyboard { terminal };
+        ScreenModel screen;
+        Speech speech { screen, keyboard, sink };
+        ConfigFile config;
+        std::string text;
+        EspeakRig()
+        {
+            config = ConfigFile::FromFile(dir.Write("Talira.ini", ""), "/prog");
+            speech.SpeechInit(config, "");
+            for (int i = 0; i < 40; ++i)
+                text += "Esta frase longa se repete para fazer um texto de muitos minutos. ";
+        }
+    };
+
+    constexpr std::size_t MINUTE_OF_BLOCKS = 1200;
+
+    // Speech goes on while the script does; a key cuts it, and nothing of
+    // the text reaches the device afterwards.
     TEST(Espeak, AKeyCutsALongTextAtOnce)
     {
         if (!EspeakAvailable())
             GTEST_SKIP() << "espeak-ng or its voice data is not installed";
-        fakes::TempDir dir;
-        fakes::HoldingSink sink;
-        fakes::FakeTerminal terminal("", true);
-        Keyboard keyboard(terminal);
-        ScreenModel screen;
-        Speech speech(screen, keyboard, sink);
-        ConfigFile config = ConfigFile::FromFile(dir.Write("Talira.ini", ""), "/prog");
-        speech.SpeechInit(config, "");
-        ASSERT_TRUE(speech.EngineActive());
-        std::string text;
-        for (int i = 0; i < 40; ++i)
-            text += "Esta frase longa se repete para fazer um texto de muitos minutos. ";
-        // The user presses a key once a second of speech is queued.
-        sink.on_play = [&](std::size_t played) {
-            if (played == 20)
-                terminal.Type("x");
-        };
-        const auto start = std::chrono::steady_clock::now();
-        speech.Speak(text);
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
-        EXPECT_LE(sink.Played().size(), 21u); // a minute of speech, cut after one second
-        EXPECT_EQ(sink.QueuedBlocks(), 0u);
-        EXPECT_GE(sink.Stops(), 1);
-        EXPECT_FALSE(speech.IsSpeaking());
-        EXPECT_EQ(keyboard.ReadKey(), 'x');
+        EspeakRig rig;
+        ASSERT_TRUE(rig.speech.EngineActive());
+        rig.speech.Speak(rig.text);
+        ASSERT_TRUE(WaitUntil([&] { return rig.sink.PlayedCount() >= 20; }));
+        rig.terminal.Type("x");
+        rig.speech.WaitSpeech();
+        const std::size_t at_stop = rig.sink.PlayedCount();
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        EXPECT_EQ(rig.sink.PlayedCount(), at_stop);
+        EXPECT_LE(at_stop, MINUTE_OF_BLOCKS + 1); // never the whole three minutes
+        EXPECT_EQ(rig.sink.QueuedBlocks(), 0u);
+        EXPECT_GE(rig.sink.Stops(), 1);
+        EXPECT_FALSE(rig.speech.IsSpeaking());
+        EXPECT_EQ(rig.keyboard.ReadKey(), 'x');
     }
 
     // The silence key cuts speech as a key does, but leaves nothing for the
-    // script to read.
+    // script to read; what is said afterwards is heard again.
     TEST(Espeak, TheSilenceKeyCutsSpeechAndIsNoKey)
     {
         if (!EspeakAvailable())
             GTEST_SKIP() << "espeak-ng or its voice data is not installed";
-        fakes::TempDir dir;
-        fakes::HoldingSink sink;
-        fakes::FakeTerminal terminal("", true);
-        Keyboard keyboard(terminal);
-        ScreenModel screen;
-        Speech speech(screen, keyboard, sink);
-        ConfigFile config = ConfigFile::FromFile(dir.Write("Talira.ini", ""), "/prog");
-        speech.SpeechInit(config, "");
-        ASSERT_TRUE(speech.EngineActive());
-        std::string text;
-        for (int i = 0; i < 40; ++i)
-            text += "Esta frase longa se repete para fazer um texto de muitos minutos. ";
-        sink.on_play = [&](std::size_t played) {
-            if (played == 20)
-                terminal.PressSilence();
-        };
-        speech.Speak(text);
-        EXPECT_LE(sink.Played().size(), 21u);
-        EXPECT_EQ(sink.QueuedBlocks(), 0u);
-        EXPECT_GE(sink.Stops(), 1);
-        EXPECT_FALSE(speech.IsSpeaking());
-        EXPECT_FALSE(keyboard.KeyWaiting());
-        // Speech said afterwards is heard again.
-        speech.Speak("depois");
-        EXPECT_GT(sink.Played().size(), 21u);
+        EspeakRig rig;
+        ASSERT_TRUE(rig.speech.EngineActive());
+        rig.speech.Speak(rig.text);
+        ASSERT_TRUE(WaitUntil([&] { return rig.sink.PlayedCount() >= 20; }));
+        rig.terminal.PressSilence();
+        rig.speech.WaitSpeech();
+        const std::size_t at_stop = rig.sink.PlayedCount();
+        EXPECT_EQ(rig.sink.QueuedBlocks(), 0u);
+        EXPECT_GE(rig.sink.Stops(), 1);
+        EXPECT_FALSE(rig.speech.IsSpeaking());
+        EXPECT_FALSE(rig.keyboard.KeyWaiting());
+        rig.speech.Speak("depois");
+        EXPECT_TRUE(WaitUntil([&] { return rig.sink.PlayedCount() > at_stop; }));
     }
 
-    // A long text spoken without waiting is queued whole on a device that
-    // plays slowly: the script goes on at once, and nothing is dropped.
-    TEST(Espeak, ALongTextIsQueuedWholeWithoutHoldingTheScript)
+    // A long text spoken without waiting does not hold the script, on a
+    // device however slow: the engine makes it on its own thread, keeps at
+    // most a minute ahead of the device, and the whole text is heard.
+    TEST(Espeak, ALongTextDoesNotHoldTheScriptAndIsHeardWhole)
     {
         if (!EspeakAvailable())
             GTEST_SKIP() << "espeak-ng or its voice data is not installed";
-        fakes::TempDir dir;
-        fakes::HoldingSink sink; // plays nothing: every block stays queued
-        fakes::FakeTerminal terminal("", true);
-        Keyboard keyboard(terminal);
-        ScreenModel screen;
-        Speech speech(screen, keyboard, sink);
-        ConfigFile config = ConfigFile::FromFile(dir.Write("Talira.ini", ""), "/prog");
-        speech.SpeechInit(config, "");
-        ASSERT_TRUE(speech.EngineActive());
-        std::string text;
-        for (int i = 0; i < 20; ++i)
-            text += "Esta frase longa se repete para fazer um texto de mais de um minuto. ";
-        speech.Speak(text);
-        // Far more than the twenty seconds (400 blocks of 50 ms) after which
-        // the script used to wait for the device, then lose the rest.
-        EXPECT_GT(sink.Played().size(), 800u);
-        EXPECT_EQ(sink.QueuedBlocks(), sink.Played().size());
-        EXPECT_EQ(sink.Stops(), 0);
-        EXPECT_TRUE(speech.IsSpeaking());
+        EspeakRig rig;
+        ASSERT_TRUE(rig.speech.EngineActive());
+        rig.speech.Speak(rig.text);
+        // Returned with the text still being made: nothing has been played
+        // yet, so the engine cannot have finished three minutes of it.
+        EXPECT_TRUE(rig.speech.IsSpeaking());
+        EXPECT_TRUE(WaitUntil([&] { return rig.sink.QueuedBlocks() >= MINUTE_OF_BLOCKS; }));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        EXPECT_LE(rig.sink.QueuedBlocks(), MINUTE_OF_BLOCKS);
+        // The device plays on: the rest arrives, nothing is dropped.
+        EXPECT_TRUE(WaitUntil([&] {
+            rig.sink.Release(50);
+            return !rig.speech.IsSpeaking();
+        }));
+        EXPECT_GT(rig.sink.PlayedCount(), 2 * MINUTE_OF_BLOCKS);
+        EXPECT_EQ(rig.sink.Dropped(), 0u);
+        EXPECT_EQ(rig.sink.Stops(), 0);
     }
 
     TEST(EspeakSettings, RateRangeAndWhatIsSaidBesidesTheWords)
