@@ -57,7 +57,9 @@ def read_sections(manual):
     sections = []
     for line in lines:
         if line.startswith(SECTION_MARK):
-            topic = line[len(SECTION_MARK):].split(" ")[0]
+            topic, _, title = line[len(SECTION_MARK):].partition(" ")
+            if not topic or not title.strip():
+                raise SystemExit(f"a section needs a topic and a title: {line!r}")
             sections.append((topic, []))
         elif sections:
             sections[-1][1].append(line)
