@@ -25,6 +25,10 @@ EXAMPLE_MARK = "Exemplo"
 TYPED_MARK = "Digite:"
 FILE_MARK = re.compile(r"^Arquivo (\S+):\s*$")
 EXAMPLE_TIMEOUT_SECONDS = 60
+# AJUDA shows a section in a framed editor 80 columns wide; only a message,
+# quoted exactly as the program says it, may be wider.
+TEXT_COLUMNS = 78
+TAB_COLUMNS = 4
 # An example shows the command working: one that reports an error, even one
 # the script survives, is a wrong example.
 ERROR_TEXTS = ("Erro no script ", "Erro na linha ", "n\u00e3o est\u00e1 dispon\u00edvel nesta vers\u00e3o")
@@ -64,6 +68,14 @@ def read_sections(manual):
         elif sections:
             sections[-1][1].append(line)
     return sections
+
+
+def wide_lines(manual):
+    with open(manual, encoding="utf-8") as f:
+        lines = f.read().split("\n")
+    return [f"line {n} is wider than {TEXT_COLUMNS} columns: {line.strip()}"
+            for n, line in enumerate(lines, 1)
+            if len(line.expandtabs(TAB_COLUMNS)) > TEXT_COLUMNS and not line.strip().startswith('"')]
 
 
 def examples_of(lines):
@@ -130,7 +142,7 @@ def main():
     program, manual, data_dir = (os.path.abspath(a) for a in sys.argv[1:])
     words = program_words(program)
     sections = read_sections(manual)
-    failures = []
+    failures = wide_lines(manual)
 
     seen = {}
     for topic, _ in sections:
