@@ -9,8 +9,9 @@ of them needs a section of its own in the manual. Then every example of the
 manual is run through the program in the stream front end, in a scratch
 directory of its own holding the files the example names ("Arquivo nome:"
 blocks before it), with the lines the section asks the reader to type
-("Digite: texto") as the keyboard input; each must end with status 0 and report no error.
-Examples of commands this build lacks are not run, and are counted aloud.
+("Digite: texto") as the keyboard input and the speech going to a log;
+each must end with status 0 and report no error. Examples of commands this
+build lacks are not run, and are named in the summary.
 """
 
 import os
@@ -132,7 +133,7 @@ def run_example(program, data_dir, topic, number, example):
             return (f"{topic}, exemplo {number}: exit status {run.returncode}\n"
                     + "\n".join("    | " + line for line in example["script"])
                     + "\n  output:\n" + "\n".join("    > " + line for line in output.splitlines())
-                    + run.stderr.decode("utf-8", "replace"))
+                    + "\n  errors:\n" + run.stderr.decode("utf-8", "replace"))
     return None
 
 
