@@ -7,6 +7,7 @@
 #include "commands/standard.h"
 #include "console/config.h"
 #include "console/console.h"
+#include "core/machine.h"
 #include "encoding/encoding.h"
 #include "interp/driver.h"
 #include "interp/runtime.h"
@@ -77,10 +78,28 @@ void* RunInterpreter(void* arg)
     return nullptr;
 }
 
+// The words of the language, one a line after what they are here: a command
+// this build runs ("comando"), one it lacks ("indisponivel"), or a built-in
+// function ("funcao"). The manual's test reads them from the program itself.
+int ListWords()
+{
+    using namespace palavrino;
+    const interp::CommandSet& set = commands::StandardCommands();
+    for (const interp::CommandRow& row : set.Rows())
+        std::cout << (set.IsAvailable(row.word) ? "comando " : "indisponivel ") << row.word << '\n';
+    for (const core::BuiltinRow& row : core::BuiltinTable())
+        std::cout << "funcao " << row.name << '\n';
+    std::cout.flush();
+    return std::cout ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    // "--palavras": the words of the language and what they are in this build.
+    if (argc > 1 && std::string_view(argv[1]) == "--palavras")
+        return ListWords();
     // "--orvan-pho texto...": the Orvan voice's phoneme lines, no sound.
     if (argc > 1 && std::string_view(argv[1]) == "--orvan-pho")
         return palavrino::app::RunOrvanPho(
