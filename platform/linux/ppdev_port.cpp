@@ -14,6 +14,8 @@ namespace palavrino::platform {
 
 namespace {
 
+    constexpr std::uint8_t CONTROL_OUTPUT_LINES = 0x0F;
+
     ParallelStatus FromErrno(int error)
     {
         switch (error) {
@@ -49,7 +51,13 @@ namespace {
         PpdevPort& operator=(const PpdevPort&) = delete;
 
         ParallelStatus WriteData(std::uint8_t byte) override { return Write(PPWDATA, byte); }
-        ParallelStatus WriteControl(std::uint8_t byte) override { return Write(PPWCONTROL, byte); }
+        // Only the four output lines of the control register are written:
+        // its direction bit would turn the data lines into inputs, and the
+        // rows of a switch matrix are driven through them.
+        ParallelStatus WriteControl(std::uint8_t byte) override
+        {
+            return Write(PPWCONTROL, static_cast<std::uint8_t>(byte & CONTROL_OUTPUT_LINES));
+        }
         ParallelStatus ReadStatus(std::uint8_t& byte) override
         {
             unsigned char value = 0;
