@@ -180,7 +180,7 @@ AccessibleDesktop::~AccessibleDesktop()
     }
 }
 
-FocusApp::FocusApp(const std::string& program)
+FocusApp::FocusApp(const std::vector<std::string>& argv)
 {
     // A program that died must fail the test, not end it by SIGPIPE.
     ::signal(SIGPIPE, SIG_IGN);
@@ -193,7 +193,7 @@ FocusApp::FocusApp(const std::string& program)
         ::close(to_app[1]);
         return;
     }
-    m_pid = Spawn({ program }, -1, to_app[0], from_app[1]);
+    m_pid = Spawn(argv, -1, to_app[0], from_app[1]);
     ::close(to_app[0]);
     ::close(from_app[1]);
     m_in = to_app[1];
@@ -214,12 +214,32 @@ std::string FocusApp::NextLine()
     return m_out < 0 ? "" : ReadLineFrom(m_out, m_pending);
 }
 
-std::string FocusApp::Ask(const std::string& line)
+bool FocusApp::Send(const std::string& line)
 {
     const std::string text = line + "\n";
-    if (m_in < 0 || ::write(m_in, text.data(), text.size()) != static_cast<ssize_t>(text.size()))
-        return "";
-    return NextLine();
+    return m_in >= 0 && ::write(m_in, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+}
+
+std::string FocusApp::Ask(const std::string& line)
+{
+    return Send(line) ? NextLine() : "";
+}
+
+int FocusApp::Finish()
+{
+    if (m_in >= 0)
+        ::close(m_in);
+    m_in = -1;
+    const auto until = std::chrono::steady_clock::now() + PATIENCE;
+    while (m_pid > 0 && std::chrono::steady_clock::now() < until) {
+        int status = 0;
+        if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
+            m_pid = -1;
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return -1;
 }
 
 } // namespace palavrino::testing

@@ -31,10 +31,11 @@ private:
     std::vector<pid_t> m_groups; // killed last to first
 };
 
-// The GTK test program (tests/a11y/focus_app.cpp).
+// A program talked to through its standard input and output: the GTK test
+// program (tests/a11y/focus_app.cpp), or Palavrino itself.
 class FocusApp {
 public:
-    explicit FocusApp(const std::string& program);
+    explicit FocusApp(const std::vector<std::string>& argv);
     ~FocusApp();
     FocusApp(const FocusApp&) = delete;
     FocusApp& operator=(const FocusApp&) = delete;
@@ -43,6 +44,10 @@ public:
     // Sends a line and returns the program's answer line ("" when it
     // gave none within a generous bound, or died).
     std::string Ask(const std::string& line);
+    bool Send(const std::string& line);
+    // Closes standard input and waits for the program to end; its exit
+    // status, or -1.
+    int Finish();
     // The next line the program writes by itself (for "pronto").
     std::string NextLine();
 

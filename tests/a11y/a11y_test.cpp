@@ -7,10 +7,12 @@
 #include "commands/standard.h"
 #include "interp/runtime.h"
 #include "tests/a11y/a11y_stack.h"
+#include "tests/fakes/temp_dir.h"
 #include "tests/support/memory_host_io.h"
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <thread>
@@ -122,7 +124,7 @@ TEST(MsaaDesktop, FocusChangesAreRecordedOnceEachAndDescribed)
     Script s;
     ASSERT_TRUE(s.Run("MSAA MONITORA"));
     ASSERT_EQ(s.io.written, "");
-    FocusApp app(PL_FOCUS_APP);
+    FocusApp app({ PL_FOCUS_APP });
     ASSERT_EQ(app.NextLine(), "pronto");
     std::vector<Described> seen;
     ASSERT_TRUE(s.TakeUntil([](const Described& d) { return d.name == "Confirmar"; }, seen));
@@ -157,7 +159,7 @@ TEST(MsaaDesktop, CapturaFindsTheObjectUnderAPoint)
 {
     START_DESKTOP(desktop);
     Script s;
-    FocusApp app(PL_FOCUS_APP);
+    FocusApp app({ PL_FOCUS_APP });
     ASSERT_EQ(app.NextLine(), "pronto");
     const std::string button = Area(app, "botao");
     ASSERT_FALSE(button.empty());
@@ -187,7 +189,7 @@ TEST(MsaaDesktop, FimStopsRecordingAndKeepsWhatWasRecorded)
     START_DESKTOP(desktop);
     Script s;
     ASSERT_TRUE(s.Run("MSAA MONITORA"));
-    FocusApp app(PL_FOCUS_APP);
+    FocusApp app({ PL_FOCUS_APP });
     ASSERT_EQ(app.NextLine(), "pronto");
     std::vector<Described> seen;
     ASSERT_TRUE(s.TakeUntil([](const Described& d) { return d.name == "Confirmar"; }, seen));
@@ -240,4 +242,48 @@ TEST(MsaaNoBus, TheUserIsToldOnceAndNothingElseBreaks)
     const Described d = s.Current();
     EXPECT_EQ(d.name + d.code + d.role + d.state + d.value, "0");
     ::rmdir(dir_template);
+}
+
+// The focus announcer of examples/, run by the program itself: each
+// control the user tabs to is spoken with its name, role and state.
+TEST(MsaaDesktop, TheFocusAnnouncerSpeaksEachControl)
+{
+    START_DESKTOP(desktop);
+    palavrino::fakes::TempDir dir;
+    const std::filesystem::path log = dir.Path() / "fala.log";
+    dir.Write("talira/Talira.ini", "[SERVFALA]\nTIPOSAPI=REGISTRO\nARQUIVOREGISTRO=" + log.string() + "\n");
+    ::setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
+    FocusApp app({ PL_FOCUS_APP });
+    ASSERT_EQ(app.NextLine(), "pronto");
+    FocusApp announcer({ PL_PALAVRINO, PL_SOURCE_DIR "/examples/anunciador_foco.pro" });
+    ASSERT_TRUE(announcer.Running());
+    const auto spoken = [&](const std::string& line) {
+        const auto until = std::chrono::steady_clock::now() + PATIENCE;
+        while (std::chrono::steady_clock::now() < until) {
+            if (palavrino::fakes::TempDir::Read(log).find(line) != std::string::npos)
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    };
+    ASSERT_TRUE(spoken("Anunciador de foco ligado"));
+    // The script starts listening just after its first line, at a moment
+    // the test cannot see: the focus goes back and forth until both
+    // controls have been announced.
+    const std::string check_box = "Lembrar senha caixa de sele\xC3\xA7\xC3\xA3o marcado";
+    const std::string button = "Confirmar bot\xC3\xA3o";
+    const auto until = std::chrono::steady_clock::now() + PATIENCE;
+    bool both = false;
+    while (!both && std::chrono::steady_clock::now() < until) {
+        ASSERT_EQ(app.Ask("foco marca"), "ok");
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        ASSERT_EQ(app.Ask("foco botao"), "ok");
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        const std::string said = palavrino::fakes::TempDir::Read(log);
+        both = said.find(check_box) != std::string::npos && said.find(button) != std::string::npos;
+    }
+    EXPECT_TRUE(both) << palavrino::fakes::TempDir::Read(log);
+    ASSERT_TRUE(announcer.Send("x"));
+    EXPECT_EQ(announcer.Finish(), 0);
+    EXPECT_TRUE(spoken("Anunciador de foco desligado"));
 }
