@@ -492,6 +492,17 @@ TEST(Msaa, WithoutABusTheUserIsToldOnceAndNothingIsFound)
     EXPECT_EQ(s.Show("ok, n, c"), "0  0");
 }
 
+TEST(Msaa, AnInterruptedWaitForTheDesktopEndsTheRun)
+{
+    Session s;
+    s.desktop.bus = A11yStatus::Interrupted;
+    EXPECT_THROW(s.Run("MSAA MONITORA"), palavrino::core::InterruptAbort);
+    s.rt.RecoverFromAbort();
+    s.desktop.bus = A11yStatus::Ok;
+    ASSERT_TRUE(s.Run("MSAA MONITORA"));
+    EXPECT_EQ(s.io.written.find("barramento"), std::string::npos);
+}
+
 // ---- SENSOR ----
 
 TEST(Sensor, ScanFindsTheFirstSensorOnAgainstTheBaseline)
