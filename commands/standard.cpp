@@ -2,6 +2,7 @@
 // sorts its rows itself.
 #include "commands/standard.h"
 
+#include "commands/access/family.h"
 #include "commands/admin/family.h"
 #include "commands/desktop/family.h"
 #include "commands/files/family.h"
@@ -24,6 +25,7 @@ const interp::CommandSet& StandardCommands()
         RegisterNetCommands(s);
         RegisterSerialCommands(s);
         RegisterDesktopCommands(s);
+        RegisterAccessCommands(s);
         s.Finish();
         return s;
     }();

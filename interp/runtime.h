@@ -8,6 +8,7 @@
 #include "core/machine.h"
 #include "devices/descriptors.h"
 #include "interp/command_set.h"
+#include "interp/family_state.h"
 #include "interp/host_io.h"
 
 #include <array>
@@ -85,6 +86,9 @@ public:
     const CommandSet& commands;
     std::array<ScriptRec, MAX_SLOTS> slots;
     devices::DescriptorTable descriptors;
+    // What command families keep between their commands (devices they hold
+    // open, the last object described...).
+    FamilyStates family_states;
     // The special command entries that are never found by name.
     SymtbEntry* one_line_if_entry { nullptr };
     SymtbEntry* assignment_entry { nullptr };

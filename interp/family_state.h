@@ -1,0 +1,28 @@
+// State that a command family keeps for one runtime (an open device, what
+// the last command found), without the interpreter knowing its type. Each
+// family asks for its own struct by type; it is made on first use and
+// destroyed with the runtime, so two runtimes never share it.
+#pragma once
+
+#include <memory>
+#include <typeindex>
+#include <unordered_map>
+
+namespace palavrino::interp {
+
+class FamilyStates {
+public:
+    // T must be default-constructible.
+    template <typename T> T& Get()
+    {
+        std::shared_ptr<void>& held = m_states[std::type_index(typeid(T))];
+        if (!held)
+            held = std::make_shared<T>();
+        return *static_cast<T*>(held.get());
+    }
+
+private:
+    std::unordered_map<std::type_index, std::shared_ptr<void>> m_states;
+};
+
+} // namespace palavrino::interp
