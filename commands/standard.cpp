@@ -6,6 +6,7 @@
 #include "commands/desktop/family.h"
 #include "commands/files/family.h"
 #include "commands/net/family.h"
+#include "commands/picture/family.h"
 #include "commands/screen/family.h"
 #include "commands/serial/family.h"
 #include "commands/speech/family.h"
@@ -24,6 +25,7 @@ const interp::CommandSet& StandardCommands()
         RegisterNetCommands(s);
         RegisterSerialCommands(s);
         RegisterDesktopCommands(s);
+        RegisterPictureCommands(s);
         s.Finish();
         return s;
     }();
