@@ -289,7 +289,8 @@ namespace {
         s.DrawBackgroundPicture(600, 300);
         s.SetMagnifier(console::MagnifierSettings { 3, 14, 6, 3 });
         ASSERT_TRUE(s.ShowMagnified("Qual \xE9 o seu nome? Maria", 25));
-        const Screenshot all = rig.Shot("tudo", [&](const Screenshot& sh) { return Near(sh.At(601, 301), o); });
+        const Screenshot all
+            = rig.Shot("tudo", [&](const Screenshot& sh) { return Near(sh.At(601, 301), o); });
         EXPECT_TRUE(Shows(all, 601, 301, o));
         s.HideMagnified();
         s.RemoveBackgroundPicture();
