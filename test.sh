@@ -2,9 +2,9 @@
 # Builds Palavrino and runs the whole test suite: the unit and script tests,
 # the same again under AddressSanitizer and UndefinedBehaviorSanitizer, a
 # short fuzzing run (the lexer, the expression parser, the JSON reader, the
-# Talira.ini reader, whole scripts, the Orvan voice and download URLs), and
-# the checks that keep the tree in shape (format, no operating-system
-# headers in the platform-free folders, the layers).
+# Talira.ini reader, whole scripts, the Orvan voice, download URLs and the
+# BMP reader), and the checks that keep the tree in shape (format, no
+# operating-system headers in the platform-free folders, the layers).
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 jobs="$(nproc)"
@@ -50,13 +50,13 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print
 echo "== Fuzzing (tempo limitado)"
 cmake -S "$here" -B "$here/build/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_COMPILER=clang++ -DPL_FUZZ=ON -DPL_SANITIZE=ON -DPL_TESTS=OFF
-cmake --build "$here/build/fuzz" --target fuzz_lexer fuzz_expr fuzz_json fuzz_config fuzz_script fuzz_voice fuzz_url -j "$jobs"
+cmake --build "$here/build/fuzz" --target fuzz_lexer fuzz_expr fuzz_json fuzz_config fuzz_script fuzz_voice fuzz_url fuzz_bmp -j "$jobs"
 # The phase lasts twice PL_FUZZ_SECONDS, as when two targets had that each,
 # shared out by weight: the whole script path has the most to explore.
 fuzz_total=$(( ${PL_FUZZ_SECONDS:-45} * 2 ))
-for entry in lexer:1 expr:2 json:2 config:1 script:4 voice:1 url:1; do
+for entry in lexer:1 expr:2 json:2 config:1 script:4 voice:1 url:1 bmp:1; do
   target="${entry%%:*}"
-  seconds=$(( fuzz_total * ${entry##*:} / 12 ))
+  seconds=$(( fuzz_total * ${entry##*:} / 13 ))
   (( seconds >= 1 )) || seconds=1
   extra=()
   # A list that holds itself is never released (there is no cycle

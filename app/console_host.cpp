@@ -283,4 +283,23 @@ void ConsoleHost::PlayNamedSound(std::string_view name)
     (void)m_console.Voice().PlaySound(name);
 }
 
+bool ConsoleHost::ShowPicture(std::string_view bmp, int x, int y)
+{
+    console::ScreenModel& screen = m_console.Screen();
+    if (!screen.LoadBackgroundPictureBytes(bmp))
+        return false;
+    screen.DrawBackgroundPicture(x, y);
+    return true;
+}
+
+void ConsoleHost::RemovePicture()
+{
+    m_console.Screen().RemoveBackgroundPicture();
+}
+
+bool ConsoleHost::ShowsPictures()
+{
+    return m_console.Frontend().ShowsPictures();
+}
+
 } // namespace palavrino::app

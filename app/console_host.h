@@ -55,6 +55,9 @@ public:
     void RecordLine(std::string_view text) override;
     void RestartSpeech(std::string_view sound_dir) override;
     void PlayNamedSound(std::string_view name) override;
+    bool ShowPicture(std::string_view bmp, int x, int y) override;
+    void RemovePicture() override;
+    bool ShowsPictures() override;
 
 private:
     // Standard output stopped taking what is written: the run ends with a

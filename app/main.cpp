@@ -15,6 +15,9 @@
 #include "platform/audio_sink.h"
 #include "platform/interrupt.h"
 #include "platform/terminal.h"
+#ifdef PL_WITH_WINDOW
+#include "platform/window.h"
+#endif
 
 #include <algorithm>
 #include <cstdio>
@@ -32,8 +35,41 @@ constexpr size_t INTERPRETER_STACK_BYTES = size_t { 1 } << 30;
 
 struct Job {
     std::vector<std::string> args;
+    bool window { false }; // --janela
     int status { 1 };
 };
+
+// The front end: the graphical window when asked for (--janela, or
+// [VIDEO] JANELA=S) and possible, else the terminal or the stream.
+// `fallback` gets the message telling the user why the window was not
+// opened.
+std::unique_ptr<palavrino::platform::Terminal> OpenFrontEnd(
+    const palavrino::console::ConfigFile& config, bool asked, std::string_view& fallback)
+{
+    using namespace palavrino;
+    asked = asked || console::UpperAscii(config.ReadConfig("VIDEO", "JANELA")).starts_with("S");
+    if (!asked)
+        return platform::OpenStdioTerminal();
+#ifdef PL_WITH_WINDOW
+    platform::WindowOptions options;
+    const console::ScreenSettings settings = console::ReadScreenSettings(config);
+    options.open_maximised = !settings.opens_normal;
+    options.choose_font = [&config](int work_width, int work_height) {
+        const console::FontSettings f
+            = console::ReadScreenSettings(config, console::WorkArea { work_width, work_height }).font;
+        return platform::WindowFont { encoding::Cp1252ToUtf8(f.face), f.width, f.height, f.weight };
+    };
+    std::error_code error;
+    options.title = std::filesystem::read_symlink("/proc/self/exe", error).string();
+    std::string reason;
+    if (auto window = platform::OpenConsoleWindow(options, reason))
+        return window;
+    fallback = msg::MSG_WINDOW_NO_DISPLAY;
+#else
+    fallback = msg::MSG_WINDOW_NOT_BUILT;
+#endif
+    return platform::OpenStdioTerminal();
+}
 
 std::string ProgramDir()
 {
@@ -57,8 +93,13 @@ void* RunInterpreter(void* arg)
     // reported when it cannot be heard.
     const bool log_only = console::UpperAscii(config.ReadConfig("SERVFALA", "TIPOSAPI")).find("REGISTRO")
         != std::string::npos;
-    console::Console con(platform::OpenStdioTerminal(), std::move(config), std::move(audio));
+    std::string_view no_window;
+    auto front_end = OpenFrontEnd(config, job->window, no_window);
+    const bool in_window = front_end->ShowsPictures();
+    console::Console con(std::move(front_end), std::move(config), std::move(audio));
     con.StartSpeech(con.Config().ReadConfig("PALAVRIN", "DIRPALAVRIN"));
+    if (!no_window.empty())
+        con.WriteLineAndSpeak(no_window);
     if (audio_failed && (!audio_choice.empty() || !log_only))
         con.WriteLineAndSpeak(std::string(msg::MSG_SOUND_OUTPUT_UNAVAILABLE)
             + (audio_choice.empty() ? std::string(msg::MSG_DEFAULT_SOUND_DEVICE) : audio_choice));
@@ -69,6 +110,10 @@ void* RunInterpreter(void* arg)
 #endif
     job->status = interp::RunProgram(runtime, job->args);
     con.Close();
+    // The window stays with its last screen, titled as ended, until the
+    // user presses a key or closes it.
+    if (in_window && !platform::TakeInterruptRequest())
+        static_cast<void>(con.Keys().ReadKey());
     if (con.Frontend().OutputFailed()) {
         // What was said on standard output is lost: say it where it can
         // still be seen, and never end as a success.
@@ -111,11 +156,17 @@ int main(int argc, char** argv)
     palavrino::platform::InstallInterruptHandler();
     palavrino::platform::IgnoreFileLimitAndPipeSignals();
     Job job;
-    // Only the first parameter counts: the script name and its label.
-    // The argument arrives in the terminal's UTF-8; inside, text is
-    // Windows-1252 (file names go back to UTF-8 when files are opened).
-    if (argc > 1)
-        job.args.emplace_back(palavrino::encoding::DecodeTextLine(argv[1]));
+    // "--janela" first asks for the graphical window. Then only the first
+    // parameter counts: the script name and its label. The argument
+    // arrives in the terminal's UTF-8; inside, text is Windows-1252 (file
+    // names go back to UTF-8 when files are opened).
+    int first = 1;
+    if (argc > first && std::string_view(argv[first]) == "--janela") {
+        job.window = true;
+        ++first;
+    }
+    if (argc > first)
+        job.args.emplace_back(palavrino::encoding::DecodeTextLine(argv[first]));
     pthread_attr_t attr;
     pthread_attr_init(&attr);
     pthread_attr_setstacksize(&attr, INTERPRETER_STACK_BYTES);

@@ -7,6 +7,7 @@
 #include "commands/desktop/family.h"
 #include "commands/files/family.h"
 #include "commands/net/family.h"
+#include "commands/picture/family.h"
 #include "commands/screen/family.h"
 #include "commands/serial/family.h"
 #include "commands/speech/family.h"
@@ -26,6 +27,7 @@ const interp::CommandSet& StandardCommands()
         RegisterSerialCommands(s);
         RegisterDesktopCommands(s);
         RegisterAccessCommands(s);
+        RegisterPictureCommands(s);
         s.Finish();
         return s;
     }();

@@ -29,6 +29,7 @@ Console::Console(std::unique_ptr<platform::Terminal> terminal, ConfigFile config
     , m_speech(m_screen, m_keyboard, *m_audio)
     , m_editor(m_screen, m_keyboard, m_speech)
     , m_review(m_screen, m_keyboard, m_speech, m_clipboard)
+    , m_window_input(m_braille, [this](int mode) { SetBrailleMode(mode); })
 {
     m_screen.SetListener(m_terminal.get());
     m_screen.SetBellSound([this] { m_speech.Bell(); });
@@ -48,6 +49,7 @@ Console::Console(std::unique_ptr<platform::Terminal> terminal, ConfigFile config
         return platform::StartProgram(program, parameter, error ? std::string(".") : dir.string());
     };
     m_editor.SetServices(std::move(services));
+    m_terminal->SetWindowInput(&m_window_input);
     // Chords need key releases, which only a window front end reports.
     if (m_terminal->DeliversKeyReleases())
         SetBrailleMode(m_screen.Settings().braille_mode);
@@ -56,6 +58,7 @@ Console::Console(std::unique_ptr<platform::Terminal> terminal, ConfigFile config
 Console::~Console()
 {
     Close();
+    m_terminal->SetWindowInput(nullptr);
     m_screen.SetListener(nullptr);
 }
 

@@ -11,6 +11,7 @@
 #include "console/review.h"
 #include "console/screen_model.h"
 #include "console/speech.h"
+#include "console/window_input.h"
 #include "platform/audio_sink.h"
 #include "platform/terminal.h"
 
@@ -86,6 +87,7 @@ private:
     Clipboard m_clipboard;
     ScreenReview m_review;
     BrailleKeyboard m_braille;
+    WindowKeyInput m_window_input;
     std::string m_sound_dir;
     bool m_closed { false };
 };

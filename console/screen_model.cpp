@@ -1,6 +1,7 @@
 // The text screen's cells, writing rules, text window and transcript.
 #include "console/screen_model.h"
 
+#include "console/bmp_image.h"
 #include "console/config.h"
 #include "encoding/encoding.h"
 #include "messages/console.h"
@@ -126,6 +127,7 @@ namespace {
 
     constexpr std::size_t BMP_INFO_AT = 14;
     constexpr std::uint32_t BMP_INFO_SIZE = 40;
+    constexpr std::uint32_t BMP_UNCOMPRESSED = 0;
     // Pictures larger than this are refused rather than allocated: no
     // screen shows them, and a damaged header must not exhaust memory.
     constexpr std::uint64_t MAX_PICTURE_BYTES = 256u * 1024 * 1024;
@@ -142,8 +144,13 @@ std::optional<BackgroundPicture> ParseBmp(std::string_view bytes)
     const auto width = static_cast<std::int32_t>(LittleEndian(bytes, 18, 4));
     const auto height = static_cast<std::int32_t>(LittleEndian(bytes, 22, 4));
     const auto bit_count = static_cast<int>(LittleEndian(bytes, 28, 2));
+    const std::uint32_t compression = LittleEndian(bytes, 30, 4);
     const std::uint32_t colours_used = LittleEndian(bytes, 46, 4);
     if (width <= 0 || height == 0 || height == INT32_MIN)
+        return std::nullopt;
+    // Only uncompressed pixels are read: run-length or bit-field data taken
+    // as plain rows would show garbage.
+    if (compression != BMP_UNCOMPRESSED)
         return std::nullopt;
     if (bit_count != 1 && bit_count != 4 && bit_count != 8 && bit_count != 16 && bit_count != 24
         && bit_count != 32)
@@ -161,8 +168,9 @@ std::optional<BackgroundPicture> ParseBmp(std::string_view bytes)
     const std::uint64_t rows
         = static_cast<std::uint64_t>(height < 0 ? -static_cast<std::int64_t>(height) : height);
     const std::uint64_t image_size = rows * row_bytes;
+    // The pixels may not start inside the headers, nor end past the file.
     if (image_size > MAX_PICTURE_BYTES || BMP_INFO_AT + header_size > bytes.size()
-        || pixel_offset + image_size > bytes.size())
+        || pixel_offset < BMP_INFO_AT + header_size || pixel_offset + image_size > bytes.size())
         return std::nullopt;
 
     BackgroundPicture picture;
@@ -174,6 +182,7 @@ std::optional<BackgroundPicture> ParseBmp(std::string_view bytes)
     PutLittleEndian(picture.header, 20, static_cast<std::uint32_t>(image_size), 4);
     const auto pixels = bytes.substr(pixel_offset, static_cast<std::size_t>(image_size));
     picture.pixels.assign(pixels.begin(), pixels.end());
+    picture.rgb = DecodeBmpPixels(picture);
     return picture;
 }
 
@@ -514,20 +523,23 @@ bool ScreenModel::LoadBackgroundPicture(const std::filesystem::path& file)
     if (!in)
         return false;
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return LoadBackgroundPictureBytes(bytes);
+}
+
+bool ScreenModel::LoadBackgroundPictureBytes(std::string_view bytes)
+{
     auto picture = ParseBmp(bytes);
     if (!picture)
         return false;
     m_background = std::move(picture);
-    if (m_listener)
-        m_listener->BackgroundChanged();
+    TellBackground();
     return true;
 }
 
 void ScreenModel::RemoveBackgroundPicture()
 {
     m_background.reset();
-    if (m_listener)
-        m_listener->BackgroundChanged();
+    TellBackground();
 }
 
 void ScreenModel::DrawBackgroundPicture(int x, int y)
@@ -535,8 +547,21 @@ void ScreenModel::DrawBackgroundPicture(int x, int y)
     if (!m_background)
         return;
     m_background->position = PixelPoint { x, y };
-    if (m_listener)
-        m_listener->BackgroundChanged();
+    TellBackground();
+}
+
+void ScreenModel::TellBackground()
+{
+    if (!m_listener)
+        return;
+    if (!m_background) {
+        m_listener->BackgroundChanged(nullptr);
+        return;
+    }
+    const BackgroundPicture& b = *m_background;
+    const platform::PictureView view { b.width, b.height < 0 ? -b.height : b.height, b.rgb.data(),
+        b.position.x, b.position.y, b.scale };
+    m_listener->BackgroundChanged(&view);
 }
 
 bool ScreenModel::ToggleScreenRecording()

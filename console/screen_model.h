@@ -112,12 +112,15 @@ struct BackgroundPicture {
     int bit_count { 0 };
     std::vector<std::uint8_t> header; // info header and palette
     std::vector<std::uint8_t> pixels;
+    // The pixels decoded: red, green, blue, top row first.
+    std::vector<std::uint8_t> rgb;
     PixelPoint position;
     double scale { 1.0 };
 };
 
 // Parses a BMP file's bytes; nothing when the file is not a BMP this
-// console can draw (info header other than 40 bytes, truncated data).
+// console can draw (info header other than 40 bytes, compressed pixels,
+// sizes, offsets or bit counts that do not fit the file).
 std::optional<BackgroundPicture> ParseBmp(std::string_view bytes);
 
 // The wave that a continuous tone loops: one second of 8-bit mono samples
@@ -223,6 +226,8 @@ public:
     // Loads a BMP file; false (the previous picture stays) when it cannot
     // be read or is not a BMP with a 40-byte info header.
     bool LoadBackgroundPicture(const std::filesystem::path& file);
+    // The same from the bytes of a BMP file.
+    bool LoadBackgroundPictureBytes(std::string_view bytes);
     void RemoveBackgroundPicture();
     void DrawBackgroundPicture(int x, int y);
     const std::optional<BackgroundPicture>& Background() const { return m_background; }
@@ -272,6 +277,8 @@ private:
     void FillRow(int screen_row, int first_column, int end_column);
     void Refresh();
     void WriteTranscript(std::string_view text);
+    // Hands the picture (or its absence) to the front end.
+    void TellBackground();
 
     ScreenSettings m_settings;
     std::array<std::uint8_t, CELL_COUNT> m_chars {};

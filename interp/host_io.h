@@ -101,6 +101,16 @@ public:
     // A recorded sound by name: a name beginning with "_" from the letters
     // directory, any other from the sound directory (".wav" is added).
     virtual void PlayNamedSound(std::string_view name) = 0;
+
+    // ---- Pictures (the console window) ----
+    // Shows a picture, given as the bytes of a BMP file, over the screen,
+    // its top-left corner at pixel (x, y) of the text area. False when it
+    // is not a picture the console can draw; the picture shown before stays
+    // then. A host without a console screen has no pictures to show.
+    virtual bool ShowPicture(std::string_view /*bmp*/, int /*x*/, int /*y*/) { return false; }
+    virtual void RemovePicture() { }
+    // Whether the user can see pictures at all (only in the window).
+    virtual bool ShowsPictures() { return false; }
 };
 
 } // namespace palavrino::interp

@@ -32,5 +32,11 @@ constexpr std::string_view MSG_SCREEN_SAVED_IN = "Tela Gravada em: ";
 constexpr std::string_view MSG_RECORDING_SCREEN_IN = "Gravando tela em ";
 // The window title once the script has ended.
 constexpr std::string_view MSG_TITLE_PROGRAM_ENDED = "Programa terminado";
+// The graphical window was asked for (--janela, or JANELA=S in [VIDEO]) and
+// the program goes on in the terminal instead.
+constexpr std::string_view MSG_WINDOW_NO_DISPLAY = "N\xE3o h\xE1 tela gr\xE1"
+                                                   "fica dispon\xEDvel: o Palavrino continua no terminal";
+constexpr std::string_view MSG_WINDOW_NOT_BUILT = "Esta vers\xE3o do Palavrino n\xE3o tem a janela gr\xE1"
+                                                  "fica: ele continua no terminal";
 
 } // namespace palavrino::msg

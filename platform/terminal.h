@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -60,6 +61,19 @@ public:
     virtual int CursorScreenRow() const = 0;
 };
 
+// A picture drawn over the screen: rows of red, green, blue bytes, top row
+// first, its top-left corner at pixel (x, y) of the text area, drawn
+// `scale` times its size. The bytes belong to the caller and last only for
+// the call.
+struct PictureView {
+    int width { 0 };
+    int height { 0 };
+    const std::uint8_t* rgb { nullptr };
+    int x { 0 };
+    int y { 0 };
+    double scale { 1.0 };
+};
+
 // Output half: the screen model reports every change here.
 class ScreenListener {
 public:
@@ -95,8 +109,49 @@ public:
     virtual void HideMagnified() { }
     // The console window restored and raised (true) or hidden (false).
     virtual void VisibilityChanged(bool /*shown*/) { }
-    // The picture drawn under the text changed (loaded, moved, removed).
-    virtual void BackgroundChanged() { }
+    // The picture shown over the text changed (loaded, moved; null when it
+    // was removed).
+    virtual void BackgroundChanged(const PictureView* /*picture*/) { }
+    // Whether pictures can be seen at all (only a graphical window).
+    virtual bool ShowsPictures() const { return false; }
+};
+
+// What only a graphical window sees of the keyboard and the mouse, handed
+// to the console, which owns the braille keyboard and the mouse keys. The
+// window calls it on the thread that reads keys, as it turns its events
+// into key bytes.
+enum class MouseAction : std::uint8_t {
+    LeftPress = 0,
+    RightPress = 1,
+    MiddlePress = 2,
+    WheelAway = 3, // turned away from the user
+    WheelTowards = 4,
+};
+// A whole key the console hands back: a byte, or an extended code.
+struct KeyStroke {
+    std::uint8_t code { 0 };
+    bool extended { false };
+};
+class WindowInput {
+public:
+    virtual ~WindowInput() = default;
+    // The letters and the space bar typed as text are not characters now:
+    // the braille keyboard is on and they are chord keys.
+    virtual bool ChordsActive() const = 0;
+    // A letter key (`key` is the lower-case letter of its place on a US
+    // keyboard) or the space bar went down without Ctrl. True when it
+    // belongs to a chord and must type nothing by itself.
+    virtual bool ChordKeyDown(std::uint8_t key) = 0;
+    // A key went up (`key` as above, 0 for any other key); the character
+    // typed when the release completes a chord.
+    virtual std::optional<std::uint8_t> ChordKeyUp(std::uint8_t key, bool ctrl_held) = 0;
+    // Ctrl+Alt+F11 (next braille mode) or Ctrl+Alt+F12 (braille off).
+    virtual void BrailleModeKey(bool next) = 0;
+    // A mouse button or the wheel; the key it stands for, if any.
+    virtual std::optional<KeyStroke> MouseKey(MouseAction action) = 0;
+    // The window gained (with a mouse button still held or not) or lost
+    // the keyboard focus.
+    virtual void FocusChanged(bool gained, bool button_held) = 0;
 };
 
 // Input half: the keys as the key-byte stream (a character byte, or 0
@@ -130,6 +185,9 @@ public:
     virtual bool TakeSilenceRequest() { return false; }
     // Whether key releases are reported, as chorded (braille) typing needs.
     virtual bool DeliversKeyReleases() const { return false; }
+    // Where a window front end sends key presses, releases and mouse
+    // events it cannot turn into keys by itself (null: nowhere).
+    virtual void SetWindowInput(WindowInput* /*input*/) { }
 };
 
 class Terminal : public ScreenListener, public KeySource { };

@@ -7,6 +7,7 @@
 #include "interp/host_io.h"
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -163,6 +164,30 @@ public:
     void RecordLine(std::string_view text) override { recorded.emplace_back(text); }
     void RestartSpeech(std::string_view dir) override { speech_restarts.emplace_back(dir); }
     void PlayNamedSound(std::string_view name) override { sounds.emplace_back(name); }
+
+    // Pictures: the BMP bytes IMAGEM handed over and where; `accept_picture`
+    // stands for the console's reader (unset: anything is drawn).
+    std::function<bool(std::string_view)> accept_picture;
+    std::string picture;
+    int picture_x { 0 };
+    int picture_y { 0 };
+    int pictures_removed { 0 };
+    bool shows_pictures { false };
+    bool ShowPicture(std::string_view bmp, int x, int y) override
+    {
+        if (accept_picture && !accept_picture(bmp))
+            return false;
+        picture.assign(bmp);
+        picture_x = x;
+        picture_y = y;
+        return true;
+    }
+    void RemovePicture() override
+    {
+        picture.clear();
+        ++pictures_removed;
+    }
+    bool ShowsPictures() override { return shows_pictures; }
 };
 
 } // namespace palavrino::testing
