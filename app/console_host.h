@@ -55,6 +55,7 @@ public:
     void RecordLine(std::string_view text) override;
     void RestartSpeech(std::string_view sound_dir) override;
     void PlayNamedSound(std::string_view name) override;
+    std::optional<console::ScreenParts> Screens() override { return m_console.Parts(); }
 
 private:
     // Standard output stopped taking what is written: the run ends with a
