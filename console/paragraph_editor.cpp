@@ -640,8 +640,8 @@ void ParagraphEditor::State::CopyBlock(bool move)
     const std::vector<std::string> lines(doc.begin() + block_start, doc.begin() + block_end + 1);
     const int n = static_cast<int>(lines.size());
     int at = InsertPoint(cur);
-    if (at > block_start && at <= block_end + 1)
-        return; // the place is the block itself
+    if (at > block_start && at <= block_end)
+        return; // the place is inside the block itself
     if (move) {
         doc.erase(doc.begin() + block_start, doc.begin() + block_end + 1);
         if (at > block_start)

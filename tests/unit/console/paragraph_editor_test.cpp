@@ -2,6 +2,7 @@
 // scripted keys, checked against the document, the screen and what the
 // user heard.
 #include "console/paragraph_editor.h"
+#include "platform/interrupt.h"
 #include "tests/unit/console/screens_rig.h"
 
 #include <fstream>
@@ -219,6 +220,201 @@ namespace {
             EXPECT_EQ(lines, c.result);
             EXPECT_NE(s.rig.Said().find(c.heard_contains), std::string::npos) << s.rig.Said();
         }
+    }
+
+    TEST(ParagraphEditorSession, BlocksAreMarkedCopiedAndMoved)
+    {
+        struct Case {
+            std::string name;
+            std::string keys;
+            std::vector<std::string> result;
+        };
+        const std::string mark_b_c = Ext(E::Down) + "\x02I" + Ext(E::Down)
+            + "\x02"
+              "F";
+        const Case cases[] = {
+            { "copy before the current line",
+                mark_b_c + Ext(E::CtrlPageDown)
+                    + "\x02"
+                      "C"
+                    + CONFIRM,
+                { "a", "b", "c", "b", "c", "d" } },
+            { "move before the current line", mark_b_c + Ext(E::CtrlPageUp) + "\x02M" + CONFIRM,
+                { "b", "c", "a", "d" } },
+            { "copy onto a line of the block does nothing",
+                mark_b_c
+                    + "\x02"
+                      "C"
+                    + CONFIRM,
+                { "a", "b", "c", "d" } },
+            { "move onto a line of the block does nothing", mark_b_c + Ext(E::Up) + "\x02M" + CONFIRM,
+                { "a", "b", "c", "d" } },
+            { "cleared marks copy nothing",
+                mark_b_c
+                    + "\x02"
+                      "D"
+                    + Ext(E::CtrlPageUp)
+                    + "\x02"
+                      "C"
+                    + CONFIRM,
+                { "a", "b", "c", "d" } },
+        };
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.name);
+            Session s(c.keys);
+            std::vector<std::string> lines = { "a", "b", "c", "d" };
+            (void)s.Edit(lines);
+            EXPECT_EQ(lines, c.result);
+        }
+        Session wrong("\x02x" + CONFIRM);
+        std::vector<std::string> lines = { "a" };
+        (void)wrong.Edit(lines);
+        EXPECT_NE(
+            wrong.rig.Said().find("fala Erro: opera\xE7\xF5"
+                                  "es v\xE1lidas:; fala i-In\xED"
+                                  "cio; fala f-Fim; "
+                                  "fala d-Desmarcar; fala c-Copiar; fala m-Mover; fala g-Gravar; fala l-Ler"),
+            std::string::npos)
+            << wrong.rig.Said();
+    }
+
+    TEST(ParagraphEditorSession, ClipboardCopiesTheBlockAndPastesLines)
+    {
+        Session s("\x02I" + Ext(E::Down)
+            + "\x02"
+              "F\x03"
+            + Ext(E::Down) + "\x16" + CONFIRM);
+        std::vector<std::string> lines = { std::string(100, 'p') + " fim", "segundo" };
+        s.rig.clipboard.PutText("");
+        (void)s.Edit(lines);
+        EXPECT_EQ(s.rig.clipboard.GetText(), std::string(100, 'p') + " fim\r\n");
+        // The block was the first paragraph's two display lines: it went to
+        // the clipboard joined, and pasting put it back as one paragraph.
+        EXPECT_EQ(lines,
+            (std::vector<std::string> {
+                std::string(100, 'p') + " fim", std::string(100, 'p') + " fim", "segundo" }));
+
+        Session paste("\x16" + CONFIRM);
+        paste.rig.clipboard.PutText("um\r\ndois\r\n");
+        std::vector<std::string> doc = { "fim" };
+        (void)paste.Edit(doc);
+        EXPECT_EQ(doc, (std::vector<std::string> { "um", "dois", "fim" }));
+    }
+
+    TEST(ParagraphEditorSession, DeletingAFirstLinePromotesItsContinuation)
+    {
+        Session s("\x19" + CONFIRM);
+        std::vector<std::string> lines = { "primeira   segunda" };
+        TextArea area;
+        area.width = 12; // ten columns of text
+        (void)s.Edit(lines, area);
+        EXPECT_EQ(lines, (std::vector<std::string> { "segunda" }));
+    }
+
+    TEST(ParagraphEditorSession, SavesAndReadsFilesWithoutLosingTheOldOne)
+    {
+        Session s;
+        const auto dir = s.rig.dir.Path();
+        const std::string name = (dir / "texto.txt").string();
+        s.rig.dir.Write("texto.txt", "antigo\n");
+        s.rig.terminal.Press(E::F2);
+        s.rig.terminal.Type(name + "\r");
+        s.rig.terminal.Type("\x02G");
+        s.rig.terminal.Type("\x02Lx" + std::string("\b") + (dir / "ler.txt").string() + "\r");
+        s.rig.terminal.Type(CONFIRM);
+        s.rig.dir.Write("ler.txt", "lido um\r\n\tlido dois\n");
+        std::vector<std::string> lines = { "a\xE7\xE3o", "b" };
+        // No block yet: G beeps and writes nothing.
+        (void)s.Edit(lines);
+        std::ifstream saved(dir / "texto.txt", std::ios::binary);
+        std::string contents((std::istreambuf_iterator<char>(saved)), {});
+        EXPECT_EQ(contents, "a\xC3\xA7\xC3\xA3o\nb\n");
+        EXPECT_FALSE(std::filesystem::exists(dir / "bloco.txt"));
+        EXPECT_EQ(lines,
+            (std::vector<std::string> { "lido um", std::string(8, ' ') + "lido dois", "a\xE7\xE3o", "b" }));
+        EXPECT_NE(s.rig.Said().find("fala Rascunho gravado."), std::string::npos);
+        EXPECT_NE(s.rig.Said().find("fala Bloco lido."), std::string::npos);
+
+        // A name that cannot be written says so, and the draft name is the
+        // default.
+        Session fails;
+        fails.rig.terminal.Press(E::F2);
+        fails.rig.terminal.Type((dir / "nao" / "existe.txt").string() + "\r" + CONFIRM);
+        std::vector<std::string> doc = { "x" };
+        (void)fails.Edit(doc);
+        EXPECT_NE(fails.rig.Said().find("fala Erro ao gravar o rascunho."), std::string::npos);
+    }
+
+    TEST(ParagraphEditorSession, WritesTheBlockToAFile)
+    {
+        Session s;
+        const auto file = s.rig.dir.Path() / "bloco.txt";
+        s.rig.terminal.Type(std::string("\x02I\x02"
+                                        "F\x02G")
+            + file.string() + "\r" + CONFIRM);
+        std::vector<std::string> lines = { std::string(90, 'b') + " fim", "resto" };
+        (void)s.Edit(lines);
+        std::ifstream in(file, std::ios::binary);
+        std::string contents((std::istreambuf_iterator<char>(in)), {});
+        // The block was the paragraph's first display line only.
+        EXPECT_EQ(contents, std::string(78, 'b') + "\n");
+        EXPECT_NE(s.rig.Said().find("fala Bloco gravado."), std::string::npos);
+    }
+
+    TEST(ParagraphEditorSession, AMissingFileToReadWaitsForEnter)
+    {
+        Session s("\x02Lnao-existe.txt\rxyz\r" + CONFIRM);
+        std::vector<std::string> lines = { "a" };
+        (void)s.Edit(lines);
+        EXPECT_EQ(lines, std::vector<std::string> { "a" });
+        EXPECT_NE(s.rig.Said().find("fala Erro de leitura, aperte enter"), std::string::npos);
+    }
+
+    TEST(ParagraphEditorSession, ReadOnlyTextCanBeReadButNotChanged)
+    {
+        Session s("abc\r\x19" + Ext(E::Down)
+            + "\x02I\x02"
+              "F"
+            + CONFIRM);
+        std::vector<std::string> lines = { "um", "dois" };
+        EditorOptions options;
+        options.editable = false;
+        (void)s.Edit(lines, TextArea {}, options);
+        EXPECT_EQ(lines, (std::vector<std::string> { "um", "dois" }));
+        EXPECT_NE(
+            s.rig.Said().find("bipe; fala Texto somente para leitura; fala um; bipe; fala Texto somente"),
+            std::string::npos)
+            << s.rig.Said();
+    }
+
+    TEST(ParagraphEditorSession, TheEndOfInputAndTheBreakKeyClose)
+    {
+        // Prepared input that ends reads as Escape: the editor closes
+        // without a question it could never get answered.
+        Session ended("abc");
+        std::vector<std::string> lines = { "x" };
+        EXPECT_EQ(ended.Edit(lines), EditorExit::InputEnded);
+        EXPECT_EQ(lines, std::vector<std::string> { "abcx" });
+
+        Session broken;
+        broken.rig.terminal.Type("a");
+        std::vector<std::string> doc = { "x" };
+        ScreenParts parts = PartsOf(broken.rig);
+        platform::RequestInterrupt();
+        ParagraphEditor editor(parts);
+        EXPECT_EQ(editor.EditText(doc, TextArea {}), EditorExit::Interrupted);
+        EXPECT_TRUE(platform::TakeInterruptRequest());
+        EXPECT_EQ(doc, std::vector<std::string> { "x" });
+    }
+
+    TEST(ParagraphEditorSession, ReflowRebuildsParagraphsFromLines)
+    {
+        Session s(CONFIRM);
+        std::vector<std::string> lines = { "um", "dois", "", " tres" };
+        EditorOptions options;
+        options.reflow = true;
+        (void)s.Edit(lines, TextArea {}, options);
+        EXPECT_EQ(lines, (std::vector<std::string> { "um dois", "", " tres" }));
     }
 
 } // namespace
