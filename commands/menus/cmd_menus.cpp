@@ -27,6 +27,9 @@ namespace {
         int form_row { 1 };
         std::vector<console::FormField> fields;
         std::vector<core::TargetRec> targets;
+        // Each variable's whole text: a field shows at most its length, and
+        // a value the user left alone goes back whole, not cut.
+        std::vector<std::string> originals;
     };
 
     MenuFamilyState& State(Runtime& rt)
@@ -253,8 +256,10 @@ namespace {
         if (!ParseVariable(rt, target))
             return FailQuietly(rt);
         const Value current = core::ReadTarget(rt, target);
+        std::string original;
         if (!current.is(ValueKind::Undefined) && !current.is(ValueKind::Invalid))
-            field.value = core::ValueToText(current).substr(0, console::FormScreen::MAX_LENGTH - 1);
+            original = core::ValueToText(current);
+        field.value = original.substr(0, static_cast<std::size_t>(field.max_length));
         if (!rt.lexer.AtEnd()) {
             if (!rt.lexer.TokenIsWord("LISTA"))
                 return Fail(rt, msg::MSG_FORM_EXPECTED_OPTIONS);
@@ -270,6 +275,7 @@ namespace {
         }
         state.fields.push_back(std::move(field));
         state.targets.push_back(std::move(target));
+        state.originals.push_back(std::move(original));
         return true;
     }
 
@@ -285,12 +291,19 @@ namespace {
         form.Run(state.fields, state.form_row, editable);
         std::vector<console::FormField> fields = std::move(state.fields);
         std::vector<core::TargetRec> targets = std::move(state.targets);
+        std::vector<std::string> originals = std::move(state.originals);
         state.fields.clear();
         state.targets.clear();
+        state.originals.clear();
         state.form_made = false;
         bool ok = true;
-        for (std::size_t i = 0; i < fields.size() && ok; ++i)
-            ok = core::AssignTarget(rt, targets[i], Value::String(fields[i].value.substr(0, 255)));
+        for (std::size_t i = 0; i < fields.size() && ok; ++i) {
+            const std::string& original = originals[i];
+            const bool untouched = fields[i].value == original.substr(0, fields[i].value.size())
+                && original.size() > fields[i].value.size()
+                && fields[i].value.size() == static_cast<std::size_t>(fields[i].max_length);
+            ok = core::AssignTarget(rt, targets[i], Value::String(untouched ? original : fields[i].value));
+        }
         return ok || FailQuietly(rt);
     }
 
@@ -328,6 +341,7 @@ bool CmdForm(Runtime& rt)
     if (*word == "CRIA") {
         state.fields.clear();
         state.targets.clear();
+        state.originals.clear();
         state.form_made = true;
         const auto parts = rt.io.Screens();
         state.form_row = parts ? parts->screen.WindowTop() + parts->screen.CursorRow() : rt.io.CursorRow();
