@@ -361,6 +361,45 @@ namespace {
         EXPECT_NE(s.rig.Said().find("fala Bloco gravado."), std::string::npos);
     }
 
+    TEST(ParagraphEditorSession, AnEmptyNameSavesTheDraftAndCtrlF2AsksAgain)
+    {
+        Session s;
+        const auto dir = s.rig.dir.Path();
+        const auto before = std::filesystem::current_path();
+        std::filesystem::current_path(dir);
+        s.rig.terminal.Press(E::F2);
+        s.rig.terminal.Type("\r");
+        s.rig.terminal.Press(E::F2); // the name is kept: no question
+        s.rig.terminal.Press(E::CtrlF2);
+        s.rig.terminal.Type("outro.txt\r" + CONFIRM);
+        std::vector<std::string> lines = { "texto" };
+        (void)s.Edit(lines);
+        std::filesystem::current_path(before);
+        EXPECT_TRUE(std::filesystem::exists(dir / "rascunho.$$$"));
+        EXPECT_TRUE(std::filesystem::exists(dir / "outro.txt"));
+        const std::string said = s.rig.Said();
+        std::size_t asked = 0;
+        for (std::size_t at = said.find("Arquivo a gravar"); at != std::string::npos;
+             at = said.find("Arquivo a gravar", at + 1))
+            ++asked;
+        EXPECT_EQ(asked, 2u) << said;
+    }
+
+    TEST(ParagraphEditorSession, PageUpGoesBackAWindow)
+    {
+        std::vector<std::string> lines;
+        for (int i = 1; i <= 20; ++i)
+            lines.push_back(std::to_string(i));
+        Session s(
+            Ext(E::CtrlPageDown) + Ext(E::PageUp) + "X" + Ext(E::PageUp) + Ext(E::PageUp) + "Y" + CONFIRM);
+        TextArea area;
+        area.height = 10;
+        (void)s.Edit(lines, area);
+        EXPECT_EQ(lines[11], "X12");
+        EXPECT_EQ(lines[0], "1Y"); // the column stays where typing left it
+        EXPECT_NE(s.rig.Said().find("fala 4; bipe; pausa 200"), std::string::npos) << s.rig.Said();
+    }
+
     TEST(ParagraphEditorSession, AMissingFileToReadWaitsForEnter)
     {
         Session s("\x02Lnao-existe.txt\rxyz\r" + CONFIRM);
