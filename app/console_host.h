@@ -58,6 +58,7 @@ public:
     bool ShowPicture(std::string_view bmp, int x, int y) override;
     void RemovePicture() override;
     bool ShowsPictures() override;
+    std::optional<console::ScreenParts> Screens() override { return m_console.Parts(); }
 
 private:
     // Standard output stopped taking what is written: the run ends with a

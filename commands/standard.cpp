@@ -6,6 +6,7 @@
 #include "commands/admin/family.h"
 #include "commands/desktop/family.h"
 #include "commands/files/family.h"
+#include "commands/menus/family.h"
 #include "commands/net/family.h"
 #include "commands/picture/family.h"
 #include "commands/screen/family.h"
@@ -28,6 +29,7 @@ const interp::CommandSet& StandardCommands()
         RegisterDesktopCommands(s);
         RegisterAccessCommands(s);
         RegisterPictureCommands(s);
+        RegisterMenuCommands(s);
         s.Finish();
         return s;
     }();

@@ -4,6 +4,9 @@
 // it over memory. Text is Windows-1252 throughout.
 #pragma once
 
+#include "console/screen_parts.h"
+
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -111,6 +114,10 @@ public:
     virtual void RemovePicture() { }
     // Whether the user can see pictures at all (only in the window).
     virtual bool ShowsPictures() { return false; }
+    // ---- Full-screen components ----
+    // What the paragraph editor, the list menus and the form draw on and
+    // read from; nothing where there is no console (memory, the fuzzer).
+    virtual std::optional<console::ScreenParts> Screens() { return std::nullopt; }
 };
 
 } // namespace palavrino::interp

@@ -3,7 +3,9 @@
 # and compares what it wrote (NAME.out), what it said (NAME.speech; a
 # script without one must say nothing) and its exit status ("// exit: N" in
 # the script, default 0).
-# Lines "// stdin: text" give the keyboard input, one line each, and
+# Lines "// stdin: text" give the keyboard input, one line each; lines
+# "// keys: text" add keys without a line break, with printf's escapes
+# ("\x00\x50" is the Down arrow: a NUL, then the extended code), and
 # "// args: text" the command-line argument (default: the script's name).
 # The script's folder is copied to a scratch directory first, so scripts
 # may create and change files freely.
@@ -20,6 +22,9 @@ printf '[SERVFALA]\nTIPOSAPI=REGISTRO\nARQUIVOREGISTRO=%s\n' "$work/.speech.log"
 expected_exit="$(sed -n 's|^// exit: *\([0-9][0-9]*\).*|\1|p' "$script" | head -n 1)"
 expected_exit="${expected_exit:-0}"
 sed -n 's|^// stdin: \?||p' "$script" > "$work/.stdin"
+while IFS= read -r keys; do
+  printf '%b' "$keys" >> "$work/.stdin"
+done < <(sed -n 's|^// keys: \?||p' "$script")
 args="$(sed -n 's|^// args: *||p' "$script" | head -n 1)"
 args="${args:-$name.pro}"
 (cd "$work" && XDG_CONFIG_HOME="$work/.config" HOME="$work" timeout 60 "$exe" "$args" < "$work/.stdin" > "$work/.stdout")
