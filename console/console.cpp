@@ -29,6 +29,7 @@ Console::Console(std::unique_ptr<platform::Terminal> terminal, ConfigFile config
     , m_speech(m_screen, m_keyboard, *m_audio)
     , m_editor(m_screen, m_keyboard, m_speech)
     , m_review(m_screen, m_keyboard, m_speech, m_clipboard)
+    , m_chooser(m_screen, m_keyboard, m_speech)
 {
     m_screen.SetListener(m_terminal.get());
     m_screen.SetBellSound([this] { m_speech.Bell(); });
