@@ -54,6 +54,12 @@ Console::Console(std::unique_ptr<platform::Terminal> terminal, ConfigFile config
         SetBrailleMode(m_screen.Settings().braille_mode);
 }
 
+ScreenParts Console::Parts()
+{
+    return ScreenParts { m_screen, m_keyboard, m_speech, m_editor, &m_clipboard, [this] { m_review.Run(); },
+        {}, {} };
+}
+
 Console::~Console()
 {
     Close();

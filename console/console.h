@@ -11,6 +11,7 @@
 #include "console/line_editor.h"
 #include "console/review.h"
 #include "console/screen_model.h"
+#include "console/screen_parts.h"
 #include "console/speech.h"
 #include "platform/audio_sink.h"
 #include "platform/terminal.h"
@@ -45,6 +46,9 @@ public:
     // sets up the magnified view the low-vision settings ask for.
     void StartSpeech(std::string_view sound_dir, int speed = 0);
     const std::string& SoundDir() const { return m_sound_dir; }
+
+    // What the full-screen components (editor, lists, form) work with.
+    ScreenParts Parts();
 
     // Runs screen review until the user leaves it with Escape.
     void RunScreenReview() { m_review.Run(); }

@@ -24,6 +24,17 @@ bool KeyBuffer::PushExtended(std::uint8_t code, std::uint8_t modifiers)
     return true;
 }
 
+bool KeyBuffer::PushFront(std::uint8_t byte, std::uint8_t modifiers)
+{
+    if (m_count >= CAPACITY)
+        return false;
+    m_head = (m_head + CAPACITY - 1) % CAPACITY;
+    m_bytes[m_head] = byte;
+    m_modifiers[m_head] = modifiers;
+    ++m_count;
+    return true;
+}
+
 std::uint8_t KeyBuffer::Pop()
 {
     if (m_count == 0)
@@ -107,6 +118,17 @@ std::pair<std::uint8_t, std::uint8_t> Keyboard::PeekKey()
 {
     Pump();
     return { m_buffer.Peek(0), m_buffer.Peek(1) };
+}
+
+void Keyboard::UnreadKey(const Key& key)
+{
+    // A key just read left room for itself in the buffer.
+    if (key.extended) {
+        (void)m_buffer.PushFront(key.code, key.modifiers);
+        (void)m_buffer.PushFront(0, key.modifiers);
+    } else {
+        (void)m_buffer.PushFront(key.code, key.modifiers);
+    }
 }
 
 void Keyboard::FlushKeys()

@@ -74,6 +74,8 @@ public:
     bool PushByte(std::uint8_t byte, std::uint8_t modifiers = 0);
     // Both bytes or neither: an extended key is never split.
     bool PushExtended(std::uint8_t code, std::uint8_t modifiers = 0);
+    // Puts a key back in front of the waiting ones.
+    bool PushFront(std::uint8_t byte, std::uint8_t modifiers = 0);
     bool Empty() const { return m_count == 0; }
     std::size_t Size() const { return m_count; }
     std::uint8_t Pop();
@@ -194,6 +196,9 @@ public:
     std::pair<std::uint8_t, std::uint8_t> PeekKey();
     // Discards keys typed ahead. Prepared input is never thrown away.
     void FlushKeys();
+    // Gives a key just read back, to be read first: a screen that looks at
+    // a key before handing it to the line editor.
+    void UnreadKey(const Key& key);
 
     KeyBuffer& Buffer() { return m_buffer; }
     platform::KeySource& Source() { return m_source; }

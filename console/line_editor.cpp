@@ -605,7 +605,8 @@ bool LineEditor::ExtendedKeyPressed(Field& field, const Key& key, bool review_ke
     return false;
 }
 
-Key LineEditor::EditLine(std::string& text, int x, int y, bool editable, int width, int max_length)
+Key LineEditor::EditLine(
+    std::string& text, int x, int y, bool editable, int width, int max_length, EditStart start)
 {
     Field field;
     field.x = x;
@@ -622,6 +623,8 @@ Key LineEditor::EditLine(std::string& text, int x, int y, bool editable, int wid
     field.text = text.substr(0, static_cast<std::size_t>(field.length));
     field.text.resize(static_cast<std::size_t>(field.length), ' ');
     field.on_entry = field.text;
+    field.position = std::clamp(start.position, 1, field.length + 1);
+    field.first_key = start.offered;
     m_last_width = field.width;
 
     Key result;

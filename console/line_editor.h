@@ -25,6 +25,14 @@ class Clipboard;
 class ScreenModel;
 class Speech;
 
+// Where an edit starts: the 1-based position of the cursor, and whether the
+// text is an offered value that the first typed character replaces (as in a
+// form) or text being worked on (as in a document).
+struct EditStart {
+    int position { 1 };
+    bool offered { true };
+};
+
 struct LineRead {
     std::string text;
     Key end_key;
@@ -79,7 +87,8 @@ public:
     // width characters of at most max_length. With editable false the text
     // can be read and moved over but not changed. Trailing blanks are
     // stripped from the result. Returns the key that ended the edit.
-    Key EditLine(std::string& text, int x, int y, bool editable, int width, int max_length);
+    Key EditLine(
+        std::string& text, int x, int y, bool editable, int width, int max_length, EditStart start = {});
 
     // The same with the field reaching to the window's right edge.
     Key EditLineToEdge(std::string& text, int x, int y, bool editable, int max_length);
