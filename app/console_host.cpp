@@ -2,6 +2,7 @@
 // console_host.h.
 #include "app/console_host.h"
 
+#include "console/paragraph_editor.h"
 #include "core/machine.h"
 #include "messages/console.h"
 #include "platform/interrupt.h"
@@ -20,6 +21,7 @@ namespace {
         interp::HostIo::LineRead out;
         out.text = r.text;
         out.key = r.end_key.extended ? 0 : r.end_key.code;
+        out.extended = r.end_key.extended ? r.end_key.code : 0;
         return out;
     }
 
@@ -126,6 +128,7 @@ interp::HostIo::LineRead ConsoleHost::EditLine(const std::string& text, int max_
     interp::HostIo::LineRead out;
     out.text = edited;
     out.key = key.extended ? 0 : key.code;
+    out.extended = key.extended ? key.code : 0;
     return out;
 }
 
@@ -267,6 +270,7 @@ interp::HostIo::LineRead ConsoleHost::EditLineToEdge(const std::string& text, in
     interp::HostIo::LineRead out;
     out.text = edited;
     out.key = key.extended ? 0 : key.code;
+    out.extended = key.extended ? key.code : 0;
     return out;
 }
 
@@ -281,6 +285,36 @@ void ConsoleHost::RestartSpeech(std::string_view sound_dir)
 void ConsoleHost::PlayNamedSound(std::string_view name)
 {
     (void)m_console.Voice().PlaySound(name);
+}
+
+bool ConsoleHost::ToggleScreenRecording()
+{
+    return m_console.Screen().ToggleScreenRecording();
+}
+
+interp::HostIo::LineRead ConsoleHost::AskFileName(
+    int rows, std::string_view default_pattern, std::string_view start_dir)
+{
+    if (OutputLost())
+        return Abandoned();
+    return FromEditor(console::AskFileName(m_console.Editor(), m_console.Chooser(), m_console.Screen(),
+        m_console.Voice(), rows, default_pattern, start_dir));
+}
+
+void ConsoleHost::EditText(std::vector<std::string>& lines, int rows)
+{
+    console::TextArea area;
+    area.column = 1;
+    area.row = m_console.Screen().CursorRow();
+    area.width = console::SCREEN_COLUMNS;
+    area.height = rows;
+    area.framed = true;
+    (void)console::ParagraphEditor(m_console.Parts()).EditText(lines, area);
+}
+
+bool ConsoleHost::InputEnded()
+{
+    return OutputLost() || (!m_console.Keys().KeyWaiting() && m_console.Keys().Source().InputEnded());
 }
 
 } // namespace palavrino::app

@@ -55,6 +55,10 @@ public:
     void RecordLine(std::string_view text) override;
     void RestartSpeech(std::string_view sound_dir) override;
     void PlayNamedSound(std::string_view name) override;
+    bool ToggleScreenRecording() override;
+    LineRead AskFileName(int rows, std::string_view default_pattern, std::string_view start_dir) override;
+    bool InputEnded() override;
+    void EditText(std::vector<std::string>& lines, int rows) override;
 
 private:
     // Standard output stopped taking what is written: the run ends with a

@@ -33,6 +33,13 @@ public:
     std::vector<std::string> sounds; // named sounds played
     std::vector<std::string> speech_restarts;
     std::string title;
+    bool recording { false };
+    // Answers of the pop-up list (0: none), one per list shown; the items
+    // each list offered.
+    std::deque<int> list_choices;
+    std::vector<std::vector<std::string>> lists_shown;
+    // What each opening of the text editor leaves in the lines.
+    std::deque<std::vector<std::string>> edited_texts;
 
     void Write(std::string_view text) override { written += text; }
     void NewLine() override { written += '\n'; }
@@ -163,6 +170,20 @@ public:
     void RecordLine(std::string_view text) override { recorded.emplace_back(text); }
     void RestartSpeech(std::string_view dir) override { speech_restarts.emplace_back(dir); }
     void PlayNamedSound(std::string_view name) override { sounds.emplace_back(name); }
+    bool ToggleScreenRecording() override
+    {
+        recording = !recording;
+        return recording;
+    }
+    LineRead AskFileName(int, std::string_view, std::string_view) override { return ReadLine(255); }
+    bool InputEnded() override { return keys.empty() && input_lines.empty(); }
+    void EditText(std::vector<std::string>& lines, int) override
+    {
+        if (edited_texts.empty())
+            return;
+        lines = edited_texts.front();
+        edited_texts.pop_front();
+    }
 };
 
 } // namespace palavrino::testing

@@ -4,7 +4,9 @@
 # script without one must say nothing) and its exit status ("// exit: N" in
 # the script, default 0).
 # Lines "// stdin: text" give the keyboard input, one line each, and
-# "// args: text" the command-line argument (default: the script's name).
+# "// args: text" the command-line argument (default: the script's name;
+# "-" for none). Lines "// keys: text" give raw keys instead, with printf's
+# escapes ("\0\0103" is F9: a NUL and the extended code in octal).
 # The script's folder is copied to a scratch directory first, so scripts
 # may create and change files freely.
 set -uo pipefail
@@ -20,9 +22,14 @@ printf '[SERVFALA]\nTIPOSAPI=REGISTRO\nARQUIVOREGISTRO=%s\n' "$work/.speech.log"
 expected_exit="$(sed -n 's|^// exit: *\([0-9][0-9]*\).*|\1|p' "$script" | head -n 1)"
 expected_exit="${expected_exit:-0}"
 sed -n 's|^// stdin: \?||p' "$script" > "$work/.stdin"
+if grep -q '^// keys: ' "$script"; then
+  sed -n 's|^// keys: ||p' "$script" | while IFS= read -r keys; do printf '%b' "$keys"; done > "$work/.stdin"
+fi
 args="$(sed -n 's|^// args: *||p' "$script" | head -n 1)"
 args="${args:-$name.pro}"
-(cd "$work" && XDG_CONFIG_HOME="$work/.config" HOME="$work" timeout 60 "$exe" "$args" < "$work/.stdin" > "$work/.stdout")
+argv=("$args")
+[[ "$args" == "-" ]] && argv=()
+(cd "$work" && XDG_CONFIG_HOME="$work/.config" HOME="$work" timeout 60 "$exe" "${argv[@]}" < "$work/.stdin" > "$work/.stdout")
 status=$?
 failed=0
 if [[ "$status" != "$expected_exit" ]]; then
