@@ -59,6 +59,7 @@ public:
     LineRead AskFileName(int rows, std::string_view default_pattern, std::string_view start_dir) override;
     bool InputEnded() override;
     void EditText(std::vector<std::string>& lines, int rows) override;
+    std::optional<console::ScreenParts> Screens() override { return m_console.Parts(); }
 
 private:
     // Standard output stopped taking what is written: the run ends with a

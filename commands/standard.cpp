@@ -5,6 +5,7 @@
 #include "commands/admin/family.h"
 #include "commands/desktop/family.h"
 #include "commands/files/family.h"
+#include "commands/menus/family.h"
 #include "commands/net/family.h"
 #include "commands/screen/family.h"
 #include "commands/serial/family.h"
@@ -24,6 +25,7 @@ const interp::CommandSet& StandardCommands()
         RegisterNetCommands(s);
         RegisterSerialCommands(s);
         RegisterDesktopCommands(s);
+        RegisterMenuCommands(s);
         s.Finish();
         return s;
     }();

@@ -4,6 +4,9 @@
 // it over memory. Text is Windows-1252 throughout.
 #pragma once
 
+#include "console/screen_parts.h"
+
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -115,6 +118,11 @@ public:
     // A recorded sound by name: a name beginning with "_" from the letters
     // directory, any other from the sound directory (".wav" is added).
     virtual void PlayNamedSound(std::string_view name) = 0;
+
+    // ---- Full-screen components ----
+    // What the paragraph editor, the list menus and the form draw on and
+    // read from; nothing where there is no console (memory, the fuzzer).
+    virtual std::optional<console::ScreenParts> Screens() { return std::nullopt; }
 };
 
 } // namespace palavrino::interp

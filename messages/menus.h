@@ -68,4 +68,39 @@ constexpr std::string_view MSG_EDITOR_HELP_BLOCKS
       "copia o bloco para a \xE1rea de transfer\xEAncia e Control mais V cola o texto da \xE1rea de "
       "transfer\xEAncia.";
 
+// ---- MENU, POPUPMENU and FORM ----
+constexpr std::string_view MSG_MENU_EXPECTED_OPTION = "Esperava uma op\xE7\xE3o para o comando MENU";
+// The word follows.
+constexpr std::string_view MSG_MENU_BAD_OPTION = "Op\xE7\xE3o inv\xE1lida para o comando MENU: ";
+constexpr std::string_view MSG_MENU_EXPECTED_BOX = "Esperava quatro express\xF5"
+                                                   "es num\xE9ricas para o comando MENU CRIA";
+constexpr std::string_view MSG_MENU_NOT_MADE = "\xC9 necess\xE1rio usar o comando MENU CRIA antes";
+constexpr std::string_view MSG_POPUP_EXPECTED_OPTION = "Esperava uma op\xE7\xE3o para o comando popupmenu";
+constexpr std::string_view MSG_POPUP_EXPECTED_AREA = "Esperava 5 express\xF5"
+                                                     "es num\xE9ricas para o comando popupmenu cria";
+constexpr std::string_view MSG_POPUP_NOT_MADE = "\xC9 necess\xE1rio usar o comando POPUPMENU CRIA antes";
+constexpr std::string_view MSG_FORM_EXPECTED_OPTION = "Esperava CRIA, CAMPO, EDITA ou VISUALIZA";
+constexpr std::string_view MSG_FORM_NOT_MADE = "\xC9 necess\xE1rio usar o comando FORM CRIA antes";
+constexpr std::string_view MSG_FORM_TOO_MANY_FIELDS = "N\xFAmero excessivo de campos no formul\xE1rio";
+constexpr std::string_view MSG_FORM_EXPECTED_LABEL = "Esperava o nome do campo";
+// The label follows.
+constexpr std::string_view MSG_FORM_BAD_SIZE = "Tamanho inv\xE1lido para o campo ";
+constexpr std::string_view MSG_FORM_EXPECTED_OPTIONS = "Esperava uma lista de op\xE7\xF5"
+                                                       "es";
+// Where there is no console to draw on (a program embedding the
+// interpreter without one).
+constexpr std::string_view MSG_SCREEN_NEEDS_CONSOLE = "Este comando precisa de uma tela de console";
+
+// "Opção inválida para o comando PopupMenu: \"WORD\""
+inline std::string PopupBadOption(std::string_view word)
+{
+    return Join("Op\xE7\xE3o inv\xE1lida para o comando PopupMenu: \"", word, "\"");
+}
+
+// "O modificador WORD não é aceito pelo comando FORM"
+inline std::string FormBadOption(std::string_view word)
+{
+    return Join("O modificador ", word, " n\xE3o \xE9 aceito pelo comando FORM");
+}
+
 } // namespace palavrino::msg

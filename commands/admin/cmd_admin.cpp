@@ -5,6 +5,10 @@
 #include "commands/admin/cmd_admin.h"
 
 #include "console/config.h"
+#include "console/list_menu.h"
+#include "console/paragraph_editor.h"
+#include "console/screen_area.h"
+#include "console/screen_model.h"
 #include "core/char_tables.h"
 #include "devices/text_file.h"
 #include "encoding/encoding.h"
@@ -77,6 +81,11 @@ namespace {
     constexpr std::string_view SECTION_MARK = "== ";
     // A topic typed at the list is a command or function name.
     constexpr int MAX_TOPIC_LENGTH = 40;
+    // The section and the topic list take this many rows; the list is as
+    // wide as the longest names, on blue.
+    constexpr int HELP_ROWS = 16;
+    constexpr int TOPIC_COLUMNS = 12;
+    constexpr int TOPIC_BACK_COLOUR = 1;
     // Tab stops of the manual's text.
     constexpr size_t MANUAL_TAB_COLUMNS = 4;
 
@@ -123,6 +132,9 @@ namespace {
         }
     }
 
+    // The section in the paragraph editor, framed, the width of the screen,
+    // in the rows below the cursor; without a console its lines are written
+    // and spoken in turn.
     void ShowSection(Runtime& rt, const std::vector<std::string>& manual, const std::string& topic)
     {
         std::optional<std::vector<std::string>> section = ManualSection(manual, topic);
@@ -130,10 +142,46 @@ namespace {
             rt.ReportErrorHere(msg::HelpNotFound(topic));
             return;
         }
-        // FIXME: the section belongs in the paragraph editor (framed, 80 columns
-        // by 16 rows), where the user can move through it; until that screen
-        // exists its lines are written and spoken in turn.
-        ShowLines(rt, *section);
+        std::optional<console::ScreenParts> parts = rt.io.Screens();
+        if (!parts) {
+            ShowLines(rt, *section);
+            return;
+        }
+        // Room below the cursor: the screen scrolls up if it must. This is
+        // drawing, not output: a stream shows nothing of it.
+        console::ScreenModel& screen = parts->screen;
+        for (int i = 0; i < HELP_ROWS + 4; ++i)
+            screen.ConsoleWrite("\r\n", console::WriteOrigin::Echo);
+        screen.MoveCursor(1, std::max(screen.CursorRow() - HELP_ROWS - 4, 1));
+        console::TextArea area;
+        area.column = 1;
+        area.row = screen.WindowTop() + screen.CursorRow();
+        area.width = console::SCREEN_COLUMNS;
+        area.height = HELP_ROWS;
+        console::ParagraphEditor editor(*parts);
+        (void)editor.EditText(*section, area);
+    }
+
+    // The topics in a list menu; the one chosen with Enter, if any.
+    std::optional<std::string> ChooseTopic(
+        Runtime& rt, console::ScreenParts& parts, const std::vector<std::string>& topics)
+    {
+        console::ScreenModel& screen = parts.screen;
+        const std::uint8_t colours = screen.CurrentAttr();
+        const int row = screen.WindowTop() + screen.CursorRow();
+        console::ListMenu menu(parts);
+        menu.Make(1, row, TOPIC_COLUMNS, row + HELP_ROWS - 1);
+        for (const std::string& topic : topics)
+            menu.Add(topic);
+        rt.io.SetBackColor(TOPIC_BACK_COLOUR);
+        const console::MenuRun run = menu.Run(1);
+        rt.io.SetBackColor(0);
+        const std::string chosen = menu.ItemText(run.position);
+        menu.Close();
+        screen.SetCurrentAttr(static_cast<std::uint8_t>(colours & 0x0F));
+        if (!run.key.Is(console::KEY_ENTER) || chosen.empty())
+            return std::nullopt;
+        return chosen;
     }
 
 } // namespace
@@ -302,9 +350,14 @@ bool CmdAjuda(Runtime& rt)
     }
     rt.io.ClearWindow();
     rt.WriteLineAndSpeak(msg::MSG_CHOOSE_HELP_TOPIC);
-    // FIXME: the topics belong in a list menu the user moves through with
-    // the arrows and chooses from with Enter; until that screen exists they
-    // are written and spoken, and the user types the one wanted.
+    std::optional<console::ScreenParts> parts = rt.io.Screens();
+    if (parts) {
+        if (std::optional<std::string> chosen = ChooseTopic(rt, *parts, ManualTopics(manual)))
+            ShowSection(rt, manual, *chosen);
+        return true;
+    }
+    // Without a console the topics are written and spoken, and the user
+    // types the one wanted.
     ShowLines(rt, ManualTopics(manual));
     HostIo::LineRead choice = rt.io.ReadLine(MAX_TOPIC_LENGTH);
     size_t b = choice.text.find_first_not_of(' ');

@@ -412,3 +412,56 @@ TEST(TerminalUnderTmux, ResizingDownAndUpRedrawsTheWholeScreen)
 }
 
 } // namespace
+
+namespace {
+
+// Screen readers and magnifiers follow the terminal's cursor: in a menu it
+// stands on the item being spoken, in a form on the field being edited.
+TEST(TerminalUnderTmux, TheCursorSitsOnTheMenuItemAndTheFormField)
+{
+    if (!HaveTmux())
+        GTEST_SKIP() << "tmux is not installed: the screen cannot be read back";
+    Workspace ws("TELA LIMPA\n"
+                 "MENU CRIA 5 3 20 6\n"
+                 "MENU ADICIONA \"um\"\n"
+                 "MENU ADICIONA \"dois\"\n"
+                 "MENU ADICIONA \"tres\"\n"
+                 "op = 1\n"
+                 "MENU EXECUTA op k t\n"
+                 "CURSOR 1, 10\n"
+                 "ESCREVE MUDO \"escolhido \" t\n"
+                 "FORM CRIA\n"
+                 "FORM CAMPO \"Nome\" nome\n"
+                 "FORM CAMPO \"Cidade\" cidade\n"
+                 "FORM EDITA\n"
+                 "CURSOR 1, 20\n"
+                 "ESCREVE MUDO \"fim \" nome \" \" cidade\n"
+                 "LE x\n");
+    Tmux tmux(ws);
+    ASSERT_TRUE(tmux.WaitFor("tres")) << tmux.Screen();
+    EXPECT_EQ(tmux.Cursor(), "4,2\n");
+    tmux.Keys("Down");
+    tmux.Keys("Down");
+    EXPECT_EQ(tmux.Cursor(), "4,4\n");
+    tmux.Keys("Enter");
+    ASSERT_TRUE(tmux.WaitFor("escolhido tres")) << tmux.Screen();
+    ASSERT_TRUE(tmux.WaitFor("Nome")) << tmux.Screen();
+    EXPECT_EQ(tmux.Cursor(), "28,10\n");
+    tmux.Keys("A");
+    tmux.Keys("n");
+    tmux.Keys("a");
+    EXPECT_EQ(tmux.Cursor(), "31,10\n");
+    tmux.Keys("Tab");
+    EXPECT_EQ(tmux.Cursor(), "28,11\n");
+    tmux.Keys("R");
+    tmux.Keys("i");
+    tmux.Keys("o");
+    tmux.Keys("Escape");
+    ASSERT_TRUE(tmux.WaitFor("fim Ana Rio")) << tmux.Screen();
+    tmux.Keys("Enter");
+    EXPECT_EQ(tmux.ExitStatus(), 0);
+    EXPECT_TRUE(InOrder(ws.Speech(), { "um\n", "dois\n", "tres\n", "Nome\n", "A\nn\na\n", "Cidade\n" }))
+        << ws.Speech();
+}
+
+} // namespace

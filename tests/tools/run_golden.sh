@@ -3,10 +3,11 @@
 # and compares what it wrote (NAME.out), what it said (NAME.speech; a
 # script without one must say nothing) and its exit status ("// exit: N" in
 # the script, default 0).
-# Lines "// stdin: text" give the keyboard input, one line each, and
+# Lines "// stdin: text" give the keyboard input, one line each; lines
+# "// keys: text" add keys without a line break, with printf's escapes
+# ("\x00\x50" is the Down arrow: a NUL, then the extended code), and
 # "// args: text" the command-line argument (default: the script's name;
-# "-" for none). Lines "// keys: text" give raw keys instead, with printf's
-# escapes ("\0\0103" is F9: a NUL and the extended code in octal).
+# "-" for none).
 # The script's folder is copied to a scratch directory first, so scripts
 # may create and change files freely.
 set -uo pipefail
@@ -22,9 +23,9 @@ printf '[SERVFALA]\nTIPOSAPI=REGISTRO\nARQUIVOREGISTRO=%s\n' "$work/.speech.log"
 expected_exit="$(sed -n 's|^// exit: *\([0-9][0-9]*\).*|\1|p' "$script" | head -n 1)"
 expected_exit="${expected_exit:-0}"
 sed -n 's|^// stdin: \?||p' "$script" > "$work/.stdin"
-if grep -q '^// keys: ' "$script"; then
-  sed -n 's|^// keys: ||p' "$script" | while IFS= read -r keys; do printf '%b' "$keys"; done > "$work/.stdin"
-fi
+while IFS= read -r keys; do
+  printf '%b' "$keys" >> "$work/.stdin"
+done < <(sed -n 's|^// keys: \?||p' "$script")
 args="$(sed -n 's|^// args: *||p' "$script" | head -n 1)"
 args="${args:-$name.pro}"
 argv=("$args")
