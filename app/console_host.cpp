@@ -2,6 +2,7 @@
 // console_host.h.
 #include "app/console_host.h"
 
+#include "console/list_menu.h"
 #include "console/paragraph_editor.h"
 #include "core/machine.h"
 #include "messages/console.h"
@@ -299,6 +300,19 @@ interp::HostIo::LineRead ConsoleHost::AskFileName(
         return Abandoned();
     return FromEditor(console::AskFileName(m_console.Editor(), m_console.Chooser(), m_console.Screen(),
         m_console.Voice(), rows, default_pattern, start_dir));
+}
+
+int ConsoleHost::ChooseFromList(const std::vector<std::string>& items, int background)
+{
+    if (OutputLost() || items.empty())
+        return 0;
+    console::PopupList list(m_console.Parts());
+    // One row per item, as many as the screen holds below the cursor.
+    list.Make(1, m_console.Screen().CursorRow(), console::SCREEN_COLUMNS, static_cast<int>(items.size()),
+        background);
+    for (const std::string& item : items)
+        list.Add({}, item);
+    return list.Run();
 }
 
 void ConsoleHost::EditText(std::vector<std::string>& lines, int rows)

@@ -70,6 +70,7 @@ public:
         return { {}, interp::KEY_ESCAPE };
     }
     bool InputEnded() override { return true; }
+    int ChooseFromList(const std::vector<std::string>&, int) override { return 0; }
     void EditText(std::vector<std::string>&, int) override { }
 
     size_t written { 0 };

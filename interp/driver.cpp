@@ -78,6 +78,7 @@ namespace {
         bool InteractiveKey(const HostIo::LineRead& in, std::string& text);
         void RunLineTyped(const std::string& line);
         void RunEditBuffer();
+        void ShowHistory(std::string& text);
         bool ExitConfirmed();
         // Scrolls so that `rows` rows from the cursor's row are on the
         // screen, and leaves the cursor at the start of the first.
@@ -257,6 +258,10 @@ namespace {
                 m_edit_buffer.clear();
             text.clear();
             break;
+        case KEY_UP:
+        case KEY_DOWN:
+            ShowHistory(text);
+            break;
         case KEY_CTRL_F9:
             RunEditBuffer();
             text.clear();
@@ -305,6 +310,19 @@ namespace {
             // No line to point at (no free slot): the failure is still said.
             SayMessage(Msg::Error, 1);
         }
+    }
+
+    void Driver::ShowHistory(std::string& text)
+    {
+        if (m_history.empty())
+            return;
+        MakeRoom(HISTORY_ROOM);
+        const std::vector<std::string> newest_first(m_history.rbegin(), m_history.rend());
+        const int chosen = io.ChooseFromList(newest_first, HISTORY_BACKGROUND);
+        if (chosen < 1 || chosen > static_cast<int>(newest_first.size()))
+            return;
+        text = newest_first[static_cast<size_t>(chosen - 1)];
+        SayMessage(Msg::Edit, 1);
     }
 
     bool Driver::ExitConfirmed()

@@ -107,6 +107,9 @@ public:
     // Prepared input has run out: every key read from now on is Escape,
     // so a loop that asks again would never end.
     virtual bool InputEnded() = 0;
+    // A pop-up list of items at the cursor, width 80, on the background
+    // colour; the 1-based number of the item chosen, 0 for none.
+    virtual int ChooseFromList(const std::vector<std::string>& items, int background) = 0;
     // The paragraph editor on lines, in a frame 80 columns wide and rows
     // high from the cursor's row.
     virtual void EditText(std::vector<std::string>& lines, int rows) = 0;

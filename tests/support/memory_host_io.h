@@ -177,6 +177,15 @@ public:
     }
     LineRead AskFileName(int, std::string_view, std::string_view) override { return ReadLine(255); }
     bool InputEnded() override { return keys.empty() && input_lines.empty(); }
+    int ChooseFromList(const std::vector<std::string>& items, int) override
+    {
+        lists_shown.push_back(items);
+        if (list_choices.empty())
+            return 0;
+        const int chosen = list_choices.front();
+        list_choices.pop_front();
+        return chosen;
+    }
     void EditText(std::vector<std::string>& lines, int) override
     {
         if (edited_texts.empty())
