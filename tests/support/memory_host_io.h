@@ -38,6 +38,11 @@ public:
     // each list offered.
     std::deque<int> list_choices;
     std::vector<std::vector<std::string>> lists_shown;
+    // Lines read with EditLineToEdge, each with the key that ended it,
+    // taken before input_lines.
+    std::deque<LineRead> edits;
+    std::vector<std::string> offered; // the text each EditLineToEdge offered
+    int recording_toggles { 0 };
     // What each opening of the text editor leaves in the lines.
     std::deque<std::vector<std::string>> edited_texts;
 
@@ -165,6 +170,12 @@ public:
     }
     LineRead EditLineToEdge(const std::string& text, int max_length) override
     {
+        offered.push_back(text);
+        if (!edits.empty()) {
+            LineRead r = edits.front();
+            edits.pop_front();
+            return r;
+        }
         return EditLine(text, max_length);
     }
     void RecordLine(std::string_view text) override { recorded.emplace_back(text); }
@@ -172,11 +183,12 @@ public:
     void PlayNamedSound(std::string_view name) override { sounds.emplace_back(name); }
     bool ToggleScreenRecording() override
     {
+        ++recording_toggles;
         recording = !recording;
         return recording;
     }
     LineRead AskFileName(int, std::string_view, std::string_view) override { return ReadLine(255); }
-    bool InputEnded() override { return keys.empty() && input_lines.empty(); }
+    bool InputEnded() override { return keys.empty() && input_lines.empty() && edits.empty(); }
     int ChooseFromList(const std::vector<std::string>& items, int) override
     {
         lists_shown.push_back(items);
