@@ -221,7 +221,12 @@ namespace {
             text = in.text;
             if (in.key == KEY_ESCAPE) {
                 // Prepared input that has run out can answer nothing more.
-                if (io.InputEnded() || ExitConfirmed())
+                if (io.InputEnded())
+                    break;
+                // The break key ends the line as Escape does, and asks too;
+                // left pending it would end every read after it at once.
+                (void)io.TakeInterrupt();
+                if (ExitConfirmed())
                     break;
                 text.clear();
                 continue;
@@ -331,6 +336,11 @@ namespace {
             io.WriteLineAndSpeak(msg::EditedScriptLines(m_edit_buffer.size()));
         io.WriteAndSpeak(msg::MSG_EXIT_QUESTION);
         int key = io.ReadKey();
+        if (io.TakeInterrupt()) {
+            // The break key again, while the question waits: leave.
+            io.NewLine();
+            return true;
+        }
         if (key == 0) {
             (void)io.ReadKey(); // an extended key answers no
             key = ' ';

@@ -551,4 +551,27 @@ TEST(TerminalUnderTmux, TheCursorSitsOnTheMenuItemAndTheFormField)
         << ws.Speech();
 }
 
+// Ctrl+C at the interactive prompt asks before leaving; pressed again
+// while the question waits, it leaves.
+TEST(TerminalUnderTmux, CtrlCInInteractiveModeAsksThenLeaves)
+{
+    if (!HaveTmux())
+        GTEST_SKIP() << "tmux is not installed: the screen cannot be read back";
+    Workspace ws("");
+    Tmux tmux(ws, "");
+    ASSERT_TRUE(tmux.WaitFor("Nome do arquivo .PRO a executar:")) << tmux.Screen();
+    tmux.Keys("Enter");
+    ASSERT_TRUE(tmux.WaitFor("Digite AJUDA")) << tmux.Screen();
+    tmux.Keys("C-c");
+    ASSERT_TRUE(tmux.WaitFor("Deseja realmente encerrar o Palavrino?")) << tmux.Screen();
+    tmux.Keys("n");
+    ASSERT_TRUE(tmux.WaitFor("Palavrino? n")) << tmux.Screen();
+    tmux.Keys("'ESCREVE 40 + 2' Enter");
+    ASSERT_TRUE(tmux.WaitFor("42")) << tmux.Screen();
+    tmux.Keys("C-c");
+    std::this_thread::sleep_for(500ms);
+    tmux.Keys("C-c");
+    EXPECT_EQ(tmux.ExitStatus(), 0);
+}
+
 } // namespace
