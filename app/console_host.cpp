@@ -2,6 +2,8 @@
 // console_host.h.
 #include "app/console_host.h"
 
+#include "console/list_menu.h"
+#include "console/paragraph_editor.h"
 #include "core/machine.h"
 #include "messages/console.h"
 #include "platform/interrupt.h"
@@ -20,6 +22,7 @@ namespace {
         interp::HostIo::LineRead out;
         out.text = r.text;
         out.key = r.end_key.extended ? 0 : r.end_key.code;
+        out.extended = r.end_key.extended ? r.end_key.code : 0;
         return out;
     }
 
@@ -126,6 +129,7 @@ interp::HostIo::LineRead ConsoleHost::EditLine(const std::string& text, int max_
     interp::HostIo::LineRead out;
     out.text = edited;
     out.key = key.extended ? 0 : key.code;
+    out.extended = key.extended ? key.code : 0;
     return out;
 }
 
@@ -267,6 +271,7 @@ interp::HostIo::LineRead ConsoleHost::EditLineToEdge(const std::string& text, in
     interp::HostIo::LineRead out;
     out.text = edited;
     out.key = key.extended ? 0 : key.code;
+    out.extended = key.extended ? key.code : 0;
     return out;
 }
 
@@ -300,6 +305,49 @@ void ConsoleHost::RemovePicture()
 bool ConsoleHost::ShowsPictures()
 {
     return m_console.Frontend().ShowsPictures();
+}
+
+bool ConsoleHost::ToggleScreenRecording()
+{
+    return m_console.Screen().ToggleScreenRecording();
+}
+
+interp::HostIo::LineRead ConsoleHost::AskFileName(
+    int rows, std::string_view default_pattern, std::string_view start_dir)
+{
+    if (OutputLost())
+        return Abandoned();
+    return FromEditor(console::AskFileName(m_console.Editor(), m_console.Chooser(), m_console.Screen(),
+        m_console.Voice(), rows, default_pattern, start_dir));
+}
+
+int ConsoleHost::ChooseFromList(const std::vector<std::string>& items, int background)
+{
+    if (OutputLost() || items.empty())
+        return 0;
+    console::PopupList list(m_console.Parts());
+    // One row per item, as many as the screen holds below the cursor.
+    list.Make(1, m_console.Screen().CursorRow(), console::SCREEN_COLUMNS, static_cast<int>(items.size()),
+        background);
+    for (const std::string& item : items)
+        list.Add({}, item);
+    return list.Run();
+}
+
+void ConsoleHost::EditText(std::vector<std::string>& lines, int rows)
+{
+    console::TextArea area;
+    area.column = 1;
+    area.row = m_console.Screen().CursorRow();
+    area.width = console::SCREEN_COLUMNS;
+    area.height = rows;
+    area.framed = true;
+    (void)console::ParagraphEditor(m_console.Parts()).EditText(lines, area);
+}
+
+bool ConsoleHost::InputEnded()
+{
+    return OutputLost() || (!m_console.Keys().KeyWaiting() && m_console.Keys().Source().InputEnded());
 }
 
 } // namespace palavrino::app

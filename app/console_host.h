@@ -58,6 +58,11 @@ public:
     bool ShowPicture(std::string_view bmp, int x, int y) override;
     void RemovePicture() override;
     bool ShowsPictures() override;
+    bool ToggleScreenRecording() override;
+    LineRead AskFileName(int rows, std::string_view default_pattern, std::string_view start_dir) override;
+    bool InputEnded() override;
+    int ChooseFromList(const std::vector<std::string>& items, int background) override;
+    void EditText(std::vector<std::string>& lines, int rows) override;
     std::optional<console::ScreenParts> Screens() override { return m_console.Parts(); }
 
 private:

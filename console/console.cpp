@@ -30,6 +30,7 @@ Console::Console(std::unique_ptr<platform::Terminal> terminal, ConfigFile config
     , m_editor(m_screen, m_keyboard, m_speech)
     , m_review(m_screen, m_keyboard, m_speech, m_clipboard)
     , m_window_input(m_braille, [this](int mode) { SetBrailleMode(mode); })
+    , m_chooser(m_screen, m_keyboard, m_speech)
 {
     m_screen.SetListener(m_terminal.get());
     m_screen.SetBellSound([this] { m_speech.Bell(); });
@@ -57,8 +58,19 @@ Console::Console(std::unique_ptr<platform::Terminal> terminal, ConfigFile config
 
 ScreenParts Console::Parts()
 {
+    // A file to read into the editor may be picked from the list of the
+    // current directory, opened at the cursor's row.
+    auto choose_file = [this]() -> std::optional<std::string> {
+        constexpr int LIST_ROWS = 20;
+        const int top = m_screen.CursorRow();
+        std::string chosen = m_chooser.ChooseFile(
+            ChooserBox { 1, top, SCREEN_COLUMNS, top + LIST_ROWS - 1 }, SortOrder::Name, ATTR_ARCHIVE, "*.*");
+        if (chosen.empty() || chosen == FileChooser::TAB_RESULT)
+            return std::nullopt;
+        return chosen;
+    };
     return ScreenParts { m_screen, m_keyboard, m_speech, m_editor, &m_clipboard, [this] { m_review.Run(); },
-        {}, {} };
+        {}, std::move(choose_file) };
 }
 
 Console::~Console()

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "console/config.h"
+#include "console/file_chooser.h"
 #include "console/keyboard.h"
 #include "console/line_editor.h"
 #include "console/review.h"
@@ -40,6 +41,7 @@ public:
     Clipboard& Board() { return m_clipboard; }
     ScreenReview& Review() { return m_review; }
     BrailleKeyboard& Braille() { return m_braille; }
+    FileChooser& Chooser() { return m_chooser; }
 
     // Starts (or restarts) speech with the program's sound directory, and
     // sets up the magnified view the low-vision settings ask for.
@@ -92,6 +94,7 @@ private:
     ScreenReview m_review;
     BrailleKeyboard m_braille;
     WindowKeyInput m_window_input;
+    FileChooser m_chooser;
     std::string m_sound_dir;
     bool m_closed { false };
 };

@@ -233,7 +233,11 @@ ScreenModel::ScreenModel(const ScreenSettings& settings)
     m_attrs.fill(m_current_attr);
 }
 
-ScreenModel::~ScreenModel() = default;
+ScreenModel::~ScreenModel()
+{
+    if (m_recording)
+        (void)FinishTranscript();
+}
 
 void ScreenModel::PaintSpan(int dirty_begin, int dirty_end)
 {
@@ -567,10 +571,10 @@ void ScreenModel::TellBackground()
 bool ScreenModel::ToggleScreenRecording()
 {
     if (m_recording) {
-        m_transcript.close();
         m_recording = false;
-        ConsoleWriteLine(
-            msg::Join(msg::MSG_SCREEN_SAVED_IN, encoding::Utf8ToCp1252(m_transcript_path.string())));
+        const bool saved = FinishTranscript();
+        ConsoleWriteLine(msg::Join(saved ? msg::MSG_SCREEN_SAVED_IN : msg::MSG_SCREEN_NOT_SAVED_IN,
+            encoding::Utf8ToCp1252(m_transcript_path.string())));
         return false;
     }
     std::filesystem::path path = m_transcript_path;
@@ -584,15 +588,46 @@ bool ScreenModel::ToggleScreenRecording()
         if (error)
             return false;
     }
-    // Later recordings of one run append to the first file.
-    m_transcript.open(path, std::ios::out | std::ios::app | std::ios::binary);
-    if (!m_transcript)
+    // Later recordings of one run add to the first file: the temporary file
+    // starts as a copy of it.
+    std::filesystem::path temp = path;
+    temp += ".gravando";
+    std::error_code error;
+    if (std::filesystem::exists(path, error)) {
+        if (!std::filesystem::copy_file(path, temp, std::filesystem::copy_options::overwrite_existing, error))
+            return false;
+        m_transcript.open(temp, std::ios::out | std::ios::app | std::ios::binary);
+    } else {
+        m_transcript.open(temp, std::ios::out | std::ios::trunc | std::ios::binary);
+    }
+    if (!m_transcript) {
+        m_transcript.clear();
+        std::filesystem::remove(temp, error);
         return false;
+    }
+    m_transcript_temp = temp;
     m_transcript_path = path;
     m_recording = true;
     ConsoleWriteLine(
         msg::Join(msg::MSG_RECORDING_SCREEN_IN, encoding::Utf8ToCp1252(m_transcript_path.string())));
     return true;
+}
+
+bool ScreenModel::FinishTranscript()
+{
+    m_transcript.flush();
+    bool ok = static_cast<bool>(m_transcript);
+    m_transcript.close();
+    ok = ok && !m_transcript.fail();
+    m_transcript.clear();
+    std::error_code error;
+    if (ok) {
+        std::filesystem::rename(m_transcript_temp, m_transcript_path, error);
+        ok = !error;
+    }
+    if (!ok)
+        std::filesystem::remove(m_transcript_temp, error);
+    return ok;
 }
 
 void ScreenModel::WriteTranscript(std::string_view text)

@@ -234,7 +234,10 @@ public:
 
     // --- Transcript ---
     // Starts or stops copying to the transcript and writes which file is
-    // used. Returns whether recording is now on.
+    // used. Returns whether recording is now on. The text goes to a
+    // temporary file beside the transcript (holding a copy of an earlier
+    // recording of the run) that replaces it when recording stops, so a
+    // failed write never loses what the file held.
     bool ToggleScreenRecording();
     bool IsRecording() const { return m_recording; }
     void RecordText(std::string_view text);
@@ -279,6 +282,9 @@ private:
     void WriteTranscript(std::string_view text);
     // Hands the picture (or its absence) to the front end.
     void TellBackground();
+    // Closes the temporary file and puts it in the transcript's place;
+    // false (the temporary file removed) when anything failed.
+    bool FinishTranscript();
 
     ScreenSettings m_settings;
     std::array<std::uint8_t, CELL_COUNT> m_chars {};
@@ -304,6 +310,7 @@ private:
 
     bool m_recording { false };
     std::ofstream m_transcript;
+    std::filesystem::path m_transcript_temp;
     std::filesystem::path m_transcript_path; // empty until the first recording
     std::filesystem::path m_transcript_dir { "." };
     std::function<std::tm()> m_clock;

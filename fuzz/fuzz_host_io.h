@@ -64,6 +64,14 @@ public:
     void RecordLine(std::string_view) override { }
     void RestartSpeech(std::string_view) override { }
     void PlayNamedSound(std::string_view) override { }
+    bool ToggleScreenRecording() override { return false; }
+    LineRead AskFileName(int, std::string_view, std::string_view) override
+    {
+        return { {}, interp::KEY_ESCAPE };
+    }
+    bool InputEnded() override { return true; }
+    int ChooseFromList(const std::vector<std::string>&, int) override { return 0; }
+    void EditText(std::vector<std::string>&, int) override { }
 
     size_t written { 0 };
 

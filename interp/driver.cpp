@@ -10,6 +10,7 @@
 #include "messages/files.h"
 #include "messages/interp.h"
 
+#include <algorithm>
 #include <array>
 #include <new>
 
@@ -70,11 +71,28 @@ namespace {
     private:
         void SayMessage(Msg m, int line_breaks);
         void ReportOutcome(const Runtime::RunResult& r);
+        HostIo::LineRead ScriptPrompt();
         int Interactive();
+        // True when the edited line is to be run (Enter); otherwise the
+        // key was handled and the line is read again with `text`.
+        bool InteractiveKey(const HostIo::LineRead& in, std::string& text);
+        void RunLineTyped(const std::string& line);
+        void RunEditBuffer();
+        void ShowHistory(std::string& text);
+        bool ExitConfirmed();
+        // Scrolls so that `rows` rows from the cursor's row are on the
+        // screen, and leaves the cursor at the start of the first.
+        void MakeRoom(int rows);
 
         Runtime& rt;
         HostIo& io;
         std::string m_sound_dir;
+        // Interactive mode: the lines F9 edits and Ctrl+F9 runs, the lines
+        // typed (oldest first, each once), and whether the last line left
+        // the run quiet.
+        std::vector<std::string> m_edit_buffer;
+        std::vector<std::string> m_history;
+        bool m_quiet { true };
     };
 
     void Driver::SayMessage(Msg m, int line_breaks)
@@ -127,28 +145,211 @@ namespace {
         }
     }
 
-    // A line at a time, each run on its own; an empty line or Escape ends it.
+    // Rows of the screen the edit buffer's editor and the history list
+    // take, and the rows the file list of the prompt takes.
+    constexpr int EDITOR_ROOM = 20;
+    constexpr int EDITOR_ROWS = 16;
+    constexpr int HISTORY_ROOM = 5;
+    constexpr int HISTORY_BACKGROUND = 4;
+    constexpr int FILE_LIST_ROWS = 20;
+    constexpr int SCREEN_ROWS = 25;
+    // Function keys of interactive mode (extended codes).
+    constexpr int KEY_F5 = 63;
+    constexpr int KEY_F9 = 67;
+    constexpr int KEY_UP = 72;
+    constexpr int KEY_DOWN = 80;
+    constexpr int KEY_CTRL_F9 = 102;
+    constexpr int KEY_CTRL_ENTER = 10;
+
+    // The version line, then the name asked for; Up or Down there lists
+    // the scripts of the default directory.
+    HostIo::LineRead Driver::ScriptPrompt()
+    {
+        io.SetBackColor(1);
+        SayMessage(Msg::Start, 0);
+        io.WriteAndSpeak(msg::MSG_VERSION);
+        io.WriteAndSpeak(msg::MSG_VERSION_SUFFIX);
+        io.NewLine();
+        io.SetBackColor(0);
+        io.NewLine();
+        SayMessage(Msg::AskName, 0);
+        const int x = io.CursorColumn();
+        const int y = io.CursorRow();
+        HostIo::LineRead in = io.AskFileName(FILE_LIST_ROWS, "*.*", io.ReadConfig("PALAVRIN", "DIRDEFAULT"));
+        if (in.key == KEY_ESCAPE) {
+            io.NewLine();
+            return in;
+        }
+        // The answer replaces what the editor left on the line.
+        in.text = Trim(in.text);
+        io.MoveCursor(x, y);
+        io.ClearToLineEnd();
+        if (!in.text.empty())
+            io.WriteAndSpeak(in.text);
+        io.NewLine();
+        return in;
+    }
+
+    void Driver::MakeRoom(int rows)
+    {
+        const int row = io.CursorRow();
+        const int overflow = row + rows - 1 - SCREEN_ROWS;
+        if (overflow <= 0)
+            return;
+        io.MoveCursor(1, SCREEN_ROWS);
+        for (int i = 0; i < overflow; ++i)
+            io.NewLine();
+        io.MoveCursor(1, row - overflow);
+    }
+
+    // Lines typed one at a time, each run on its own, with a history, an
+    // edit buffer run as a script, and the screen transcript; Escape asks
+    // before leaving.
     int Driver::Interactive()
     {
         io.SetTitle(msg::MSG_TITLE_INTERACTIVE);
-        SayMessage(Msg::Interactive, 1);
+        SayMessage(Msg::Interactive, 2);
+        io.WriteAndSpeak(msg::MSG_INTERACTIVE_HINT);
+        io.NewLine();
+        m_edit_buffer.clear();
+        m_history.clear();
+        m_quiet = true;
+        std::string text;
         for (;;) {
             io.Write(msg::MSG_INTERACTIVE_PROMPT);
-            HostIo::LineRead in = io.ReadLine(255);
-            if (in.key == KEY_ESCAPE || Trim(in.text).empty())
-                return rt.CloseFilesThatLostData() ? 0 : static_cast<int>(Outcome::Failed);
-            try {
-                rt.RunInteractiveLine(in.text);
-            } catch (const core::ScriptAbort& abort) {
-                rt.RecoverFromAbort();
-                if (!rt.Slot().mute)
-                    io.WriteLineAndSpeak(abort.what());
-            } catch (const std::bad_alloc&) {
-                rt.RecoverFromAbort();
-                io.WriteLineAndSpeak(msg::MSG_OUT_OF_MEMORY);
+            const HostIo::LineRead in = io.EditLineToEdge(text, 255);
+            text = in.text;
+            if (in.key == KEY_ESCAPE) {
+                // Prepared input that has run out can answer nothing more.
+                if (io.InputEnded())
+                    break;
+                // The break key ends the line as Escape does, and asks too;
+                // left pending it would end every read after it at once.
+                (void)io.TakeInterrupt();
+                if (ExitConfirmed())
+                    break;
+                text.clear();
+                continue;
             }
-            rt.current_slot = 0;
+            if (!InteractiveKey(in, text))
+                continue;
+            RunLineTyped(text);
+            text.clear();
+            m_quiet = rt.SlotAt(0).mute;
+            if (rt.SlotAt(0).stop)
+                break;
         }
+        if (!m_quiet)
+            SayMessage(Msg::End, 1);
+        return rt.CloseFilesThatLostData() ? 0 : static_cast<int>(Outcome::Failed);
+    }
+
+    bool Driver::InteractiveKey(const HostIo::LineRead& in, std::string& text)
+    {
+        if (in.key == KEY_ENTER || in.key == KEY_CTRL_ENTER)
+            return true;
+        if (in.key != 0)
+            return false; // Tab and the like: the line is read again
+        switch (in.extended) {
+        case KEY_F5:
+            (void)io.ToggleScreenRecording();
+            break;
+        case KEY_F9:
+            MakeRoom(EDITOR_ROOM);
+            io.EditText(m_edit_buffer, EDITOR_ROWS);
+            // A buffer left with blank lines only holds no script.
+            if (std::all_of(m_edit_buffer.begin(), m_edit_buffer.end(),
+                    [](const std::string& l) { return Trim(l).empty(); }))
+                m_edit_buffer.clear();
+            text.clear();
+            break;
+        case KEY_UP:
+        case KEY_DOWN:
+            ShowHistory(text);
+            break;
+        case KEY_CTRL_F9:
+            RunEditBuffer();
+            text.clear();
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+    void Driver::RunLineTyped(const std::string& line)
+    {
+        if (!Trim(line).empty()) {
+            std::erase(m_history, line);
+            m_history.push_back(line);
+            io.RecordLine(line);
+        }
+        bool ok = true;
+        try {
+            ok = rt.RunInteractiveLine(line);
+        } catch (const core::ScriptAbort& abort) {
+            // The language's own exceptions are reported, and the line
+            // counts as run.
+            rt.RecoverFromAbort();
+            if (!rt.Slot().mute)
+                io.WriteLineAndSpeak(abort.what());
+        } catch (const std::bad_alloc&) {
+            rt.RecoverFromAbort();
+            io.WriteLineAndSpeak(msg::MSG_OUT_OF_MEMORY);
+        }
+        rt.current_slot = 0;
+        if (!ok)
+            SayMessage(Msg::Error, 1);
+    }
+
+    void Driver::RunEditBuffer()
+    {
+        const Runtime::RunResult r = rt.RunScriptList(m_edit_buffer);
+        rt.current_slot = 0;
+        if (r.outcome == Outcome::Finished) {
+            io.WriteLineAndSpeak(msg::MSG_EDIT_BUFFER_OK);
+        } else if (r.line > 0) {
+            io.WriteLineAndSpeak(msg::EditBufferErrorLine(r.line));
+            io.WriteLineAndSpeak(r.text);
+        } else {
+            // No line to point at (no free slot): the failure is still said.
+            SayMessage(Msg::Error, 1);
+        }
+    }
+
+    void Driver::ShowHistory(std::string& text)
+    {
+        if (m_history.empty())
+            return;
+        MakeRoom(HISTORY_ROOM);
+        const std::vector<std::string> newest_first(m_history.rbegin(), m_history.rend());
+        const int chosen = io.ChooseFromList(newest_first, HISTORY_BACKGROUND);
+        if (chosen < 1 || chosen > static_cast<int>(newest_first.size()))
+            return;
+        text = newest_first[static_cast<size_t>(chosen - 1)];
+        SayMessage(Msg::Edit, 1);
+    }
+
+    bool Driver::ExitConfirmed()
+    {
+        if (!m_edit_buffer.empty())
+            io.WriteLineAndSpeak(msg::EditedScriptLines(m_edit_buffer.size()));
+        io.WriteAndSpeak(msg::MSG_EXIT_QUESTION);
+        int key = io.ReadKey();
+        if (io.TakeInterrupt()) {
+            // The break key again, while the question waits: leave.
+            io.NewLine();
+            return true;
+        }
+        if (key == 0) {
+            (void)io.ReadKey(); // an extended key answers no
+            key = ' ';
+        }
+        if (key >= 32)
+            io.WriteLineAndSpeak(std::string(1, static_cast<char>(key)));
+        else
+            io.NewLine();
+        return key == 'S' || key == 's';
     }
 
     int Driver::Run(const std::vector<std::string>& args)
@@ -159,8 +360,7 @@ namespace {
         if (!args.empty()) {
             name = args[0];
         } else {
-            SayMessage(Msg::AskName, 0);
-            HostIo::LineRead in = io.ReadLine(255);
+            HostIo::LineRead in = ScriptPrompt();
             if (in.key == KEY_ESCAPE)
                 return 0;
             name = in.text;
@@ -196,6 +396,25 @@ Runtime::RunResult Runtime::RunScriptFile(const std::string& name, const std::st
     int32_t slot = LoadScriptFile(name);
     if (slot < 0)
         return r;
+    return RunLoadedSlot(slot, label);
+}
+
+Runtime::RunResult Runtime::RunScriptList(const std::vector<std::string>& lines)
+{
+    RunResult r;
+    const int32_t saved_slot = current_slot;
+    const int32_t slot = LoadScriptList(lines);
+    if (slot < 0)
+        return r;
+    r = RunLoadedSlot(slot, {});
+    FreeSlot(slot);
+    current_slot = saved_slot;
+    return r;
+}
+
+Runtime::RunResult Runtime::RunLoadedSlot(int32_t slot, const std::string& label)
+{
+    RunResult r;
     auto line_text = [this](int32_t s, int32_t line) {
         const ScriptRec& rec = SlotAt(s);
         if (line < 1 || static_cast<size_t>(line) >= rec.lines.size())

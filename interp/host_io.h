@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace palavrino::interp {
 
@@ -46,6 +47,7 @@ public:
     struct LineRead {
         std::string text;
         int key { KEY_ENTER }; // the key that ended the line
+        int extended { 0 }; // its extended code when key is 0
     };
     // Reads a line with the line editor at the cursor (Escape gives an
     // empty text), then writes a line break.
@@ -96,6 +98,21 @@ public:
     virtual LineRead EditLineToEdge(const std::string& text, int max_length) = 0;
     // Appends a line to the screen transcript while one is recorded.
     virtual void RecordLine(std::string_view text) = 0;
+    // Starts or stops the screen transcript; true when it is now on.
+    virtual bool ToggleScreenRecording() = 0;
+    // The file-name prompt at the cursor: a typed line where Up or Down
+    // opens a list of the files matching default_pattern (in start_dir
+    // when nothing was typed), rows high. Escape gives KEY_ESCAPE.
+    virtual LineRead AskFileName(int rows, std::string_view default_pattern, std::string_view start_dir) = 0;
+    // Prepared input has run out: every key read from now on is Escape,
+    // so a loop that asks again would never end.
+    virtual bool InputEnded() = 0;
+    // A pop-up list of items at the cursor, width 80, on the background
+    // colour; the 1-based number of the item chosen, 0 for none.
+    virtual int ChooseFromList(const std::vector<std::string>& items, int background) = 0;
+    // The paragraph editor on lines, in a frame 80 columns wide and rows
+    // high from the cursor's row.
+    virtual void EditText(std::vector<std::string>& lines, int rows) = 0;
 
     // ---- Speech ----
     // Restarts the speech layer at the configured speed with this

@@ -146,6 +146,11 @@ public:
         std::string text;
     };
     RunResult RunScriptFile(const std::string& name, const std::string& label);
+    // Runs lines as a script in a free slot, freed again afterwards; no
+    // free slot gives Outcome::Unreadable.
+    RunResult RunScriptList(const std::vector<std::string>& lines);
+    // Compiles a loaded slot and runs it from the label (or its start).
+    RunResult RunLoadedSlot(int32_t slot, const std::string& label);
     // At the end of a run: reports and closes every file whose writes
     // failed without the script reading the failure (CHECA). False when
     // there was one: data was lost, and the run must not end as a success.

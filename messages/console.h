@@ -30,6 +30,9 @@ constexpr std::string_view MSG_ASK_LINE_AND_COLUMN = "Entre linha e coluna";
 // The screen transcript; the file name follows each.
 constexpr std::string_view MSG_SCREEN_SAVED_IN = "Tela Gravada em: ";
 constexpr std::string_view MSG_RECORDING_SCREEN_IN = "Gravando tela em ";
+// The transcript could not be written whole; the earlier file, named after
+// this, is kept as it was.
+constexpr std::string_view MSG_SCREEN_NOT_SAVED_IN = "Erro ao gravar a tela em ";
 // The window title once the script has ended.
 constexpr std::string_view MSG_TITLE_PROGRAM_ENDED = "Programa terminado";
 // The graphical window was asked for (--janela, or JANELA=S in [VIDEO]) and

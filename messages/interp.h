@@ -246,6 +246,24 @@ constexpr std::string_view MSG_TITLE_INTERACTIVE = "PALAVRINO (interativo)";
 constexpr std::string_view MSG_TITLE = "PALAVRIN";
 constexpr std::string_view MSG_TITLE_SCRIPT_PREFIX = "PALAVRINO ";
 constexpr std::string_view MSG_INTERACTIVE_PROMPT = "> ";
+// The script prompt's version, after MSG_PLINIC.
+constexpr std::string_view MSG_VERSION = "6.3";
+constexpr std::string_view MSG_VERSION_SUFFIX = " (b)";
+// Interactive mode.
+constexpr std::string_view MSG_INTERACTIVE_HINT = "Digite AJUDA para conhecer os comandos e fun\xE7\xF5"
+                                                  "es";
+constexpr std::string_view MSG_EDIT_BUFFER_OK = "Ok";
+constexpr std::string_view MSG_EXIT_QUESTION = "Deseja realmente encerrar o Palavrino? ";
+// "Erro na linha 3" (a script run from the edit buffer failed there).
+inline std::string EditBufferErrorLine(int32_t line)
+{
+    return Join("Erro na linha ", Num(line));
+}
+// "Você editou um script de 4 linhas."
+inline std::string EditedScriptLines(std::size_t count)
+{
+    return Join("Voc\xEA editou um script de ", Num(static_cast<int32_t>(count)), " linhas.");
+}
 
 // The run loop
 constexpr std::string_view MSG_EXPECTED_COMMAND = "Esperava um comando";

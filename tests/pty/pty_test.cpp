@@ -207,12 +207,13 @@ int NextSessionNumber()
 
 class Tmux {
 public:
-    explicit Tmux(const Workspace& ws)
+    // args: the program's command line after its name (none: the prompt).
+    explicit Tmux(const Workspace& ws, const std::string& args = "teste.pro")
         : m_socket("palavrino-test-" + std::to_string(getpid()) + "-" + std::to_string(NextSessionNumber()))
         , m_status_file(ws.Dir() / "status")
     {
         const std::string command = "cd " + ws.Dir().string() + " && env TERM=xterm-256color XDG_CONFIG_HOME="
-            + (ws.Dir() / "config").string() + " " + PALAVRINO_EXE + " teste.pro";
+            + (ws.Dir() / "config").string() + " " + PALAVRINO_EXE + " " + args;
         Run(Tmux_() + " new-session -d -x 80 -y 25 '" + command + "; echo $? > status; sleep 30'");
     }
     // The program's exit status once it has ended (-1: still running).
@@ -430,6 +431,92 @@ TEST(TerminalUnderTmux, ResizingDownAndUpRedrawsTheWholeScreen)
     EXPECT_EQ(tmux.Cursor(), "8,24\n");
 }
 
+// Interactive mode in a terminal: two lines typed, one recalled from the
+// history list with Up, a line added to the edit buffer with F9, the buffer
+// run with Ctrl+F9, and Escape with "S" to leave.
+TEST(TerminalUnderTmux, InteractiveModeHistoryEditBufferAndExit)
+{
+    if (!HaveTmux())
+        GTEST_SKIP() << "tmux is not installed: the screen cannot be read back";
+    Workspace ws("");
+    Tmux tmux(ws, "");
+    ASSERT_TRUE(tmux.WaitFor("Nome do arquivo .PRO a executar:")) << tmux.Screen();
+    tmux.Keys("Enter");
+    ASSERT_TRUE(tmux.WaitFor("Digite AJUDA")) << tmux.Screen();
+    tmux.Keys("'ESCREVE \"um\"' Enter");
+    ASSERT_TRUE(tmux.WaitFor("\num\n")) << tmux.Screen();
+    tmux.Keys("'ESCREVE \"dois\"' Enter");
+    ASSERT_TRUE(tmux.WaitFor("\ndois\n")) << tmux.Screen();
+
+    // The history, newest first: Down reaches the first line typed.
+    tmux.Keys("Up");
+    ASSERT_TRUE(tmux.WaitFor("ESCREVE \"um\"")) << tmux.Screen();
+    tmux.Keys("Down");
+    tmux.Keys("Enter");
+    ASSERT_TRUE(tmux.WaitFor("Editore e aperte enter")) << tmux.Screen();
+    tmux.Keys("Enter");
+    ASSERT_TRUE(tmux.WaitFor("um\n> ")) << tmux.Screen();
+
+    // The edit buffer: one line typed in the paragraph editor.
+    tmux.Keys("F9");
+    std::this_thread::sleep_for(500ms);
+    tmux.Keys("'ESCREVE \"tres\"'");
+    tmux.Keys("Escape");
+    tmux.Keys("S");
+    std::this_thread::sleep_for(500ms);
+    tmux.Keys("C-F9");
+    ASSERT_TRUE(tmux.WaitFor("Ok")) << tmux.Screen();
+    EXPECT_TRUE(InOrder(tmux.Screen(), { "tres\n", "Ok\n", ">" })) << tmux.Screen();
+
+    tmux.Keys("Escape");
+    ASSERT_TRUE(tmux.WaitFor("Deseja realmente encerrar o Palavrino?")) << tmux.Screen();
+    EXPECT_NE(tmux.Screen().find("Voc\xC3\xAA editou um script de 1 linhas."), std::string::npos)
+        << tmux.Screen();
+    tmux.Keys("S");
+    EXPECT_EQ(tmux.ExitStatus(), 0);
+    EXPECT_TRUE(InOrder(ws.Speech(),
+        { "Modo interativo\n", "Digite AJUDA", "um\n", "dois\n", "ESCREVE \"dois\"\n", "ESCREVE \"um\"\n",
+            "Editore e aperte enter\n", "um\n", "tres\n", "Ok\n",
+            "Voc\xC3\xAA editou um script de 1 linhas.\n", "Deseja realmente encerrar o Palavrino?", "S\n",
+            "Fim do script\n" }))
+        << ws.Speech();
+}
+
+// The script prompt's file list in a terminal: drawn over the screen with
+// the cursor on the entry spoken, and gone again after the choice.
+TEST(TerminalUnderTmux, ScriptPromptFileListFollowsTheCursor)
+{
+    if (!HaveTmux())
+        GTEST_SKIP() << "tmux is not installed: the screen cannot be read back";
+    Workspace ws("ESCREVE \"rodou teste\"\nLE x\n");
+    std::ofstream(ws.Dir() / "outro.pro") << "ESCREVE \"rodou outro\"\nLE x\n";
+    Tmux tmux(ws, "");
+    ASSERT_TRUE(tmux.WaitFor("Nome do arquivo .PRO a executar:")) << tmux.Screen();
+    tmux.Keys("Down");
+    ASSERT_TRUE(tmux.WaitFor(" outro.pro")) << tmux.Screen();
+    // The list starts on the prompt's row (3): the speech log, then the
+    // scripts, sorted by name; the cursor after the one-blank prefix.
+    std::istringstream rows(tmux.Screen());
+    std::string row;
+    for (const char* expected : { "Palavrino", "", " fala.log", " outro.pro", " teste.pro" }) {
+        std::getline(rows, row);
+        EXPECT_EQ(row.substr(0, std::string(expected).size()), expected);
+    }
+    EXPECT_EQ(tmux.Cursor(), "1,2\n");
+    tmux.Keys("Down");
+    EXPECT_EQ(tmux.Cursor(), "1,3\n");
+    tmux.Keys("Down");
+    EXPECT_EQ(tmux.Cursor(), "1,4\n");
+    tmux.Keys("Enter");
+    ASSERT_TRUE(tmux.WaitFor("rodou teste")) << tmux.Screen();
+    EXPECT_EQ(tmux.Screen().find(" outro.pro"), std::string::npos) << tmux.Screen();
+    tmux.Keys("Enter");
+    EXPECT_EQ(tmux.ExitStatus(), 0);
+    EXPECT_TRUE(
+        InOrder(ws.Speech(), { "fala.log\n", "outro.pro\n", "teste.pro\n", "teste.pro\n", "rodou teste\n" }))
+        << ws.Speech();
+}
+
 } // namespace
 
 namespace {
@@ -481,6 +568,29 @@ TEST(TerminalUnderTmux, TheCursorSitsOnTheMenuItemAndTheFormField)
     EXPECT_EQ(tmux.ExitStatus(), 0);
     EXPECT_TRUE(InOrder(ws.Speech(), { "um\n", "dois\n", "tres\n", "Nome\n", "A\nn\na\n", "Cidade\n" }))
         << ws.Speech();
+}
+
+// Ctrl+C at the interactive prompt asks before leaving; pressed again
+// while the question waits, it leaves.
+TEST(TerminalUnderTmux, CtrlCInInteractiveModeAsksThenLeaves)
+{
+    if (!HaveTmux())
+        GTEST_SKIP() << "tmux is not installed: the screen cannot be read back";
+    Workspace ws("");
+    Tmux tmux(ws, "");
+    ASSERT_TRUE(tmux.WaitFor("Nome do arquivo .PRO a executar:")) << tmux.Screen();
+    tmux.Keys("Enter");
+    ASSERT_TRUE(tmux.WaitFor("Digite AJUDA")) << tmux.Screen();
+    tmux.Keys("C-c");
+    ASSERT_TRUE(tmux.WaitFor("Deseja realmente encerrar o Palavrino?")) << tmux.Screen();
+    tmux.Keys("n");
+    ASSERT_TRUE(tmux.WaitFor("Palavrino? n")) << tmux.Screen();
+    tmux.Keys("'ESCREVE 40 + 2' Enter");
+    ASSERT_TRUE(tmux.WaitFor("42")) << tmux.Screen();
+    tmux.Keys("C-c");
+    std::this_thread::sleep_for(500ms);
+    tmux.Keys("C-c");
+    EXPECT_EQ(tmux.ExitStatus(), 0);
 }
 
 } // namespace

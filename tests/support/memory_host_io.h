@@ -34,6 +34,18 @@ public:
     std::vector<std::string> sounds; // named sounds played
     std::vector<std::string> speech_restarts;
     std::string title;
+    bool recording { false };
+    // Answers of the pop-up list (0: none), one per list shown; the items
+    // each list offered.
+    std::deque<int> list_choices;
+    std::vector<std::vector<std::string>> lists_shown;
+    // Lines read with EditLineToEdge, each with the key that ended it,
+    // taken before input_lines.
+    std::deque<LineRead> edits;
+    std::vector<std::string> offered; // the text each EditLineToEdge offered
+    int recording_toggles { 0 };
+    // What each opening of the text editor leaves in the lines.
+    std::deque<std::vector<std::string>> edited_texts;
 
     void Write(std::string_view text) override { written += text; }
     void NewLine() override { written += '\n'; }
@@ -159,6 +171,12 @@ public:
     }
     LineRead EditLineToEdge(const std::string& text, int max_length) override
     {
+        offered.push_back(text);
+        if (!edits.empty()) {
+            LineRead r = edits.front();
+            edits.pop_front();
+            return r;
+        }
         return EditLine(text, max_length);
     }
     void RecordLine(std::string_view text) override { recorded.emplace_back(text); }
@@ -188,6 +206,30 @@ public:
         ++pictures_removed;
     }
     bool ShowsPictures() override { return shows_pictures; }
+    bool ToggleScreenRecording() override
+    {
+        ++recording_toggles;
+        recording = !recording;
+        return recording;
+    }
+    LineRead AskFileName(int, std::string_view, std::string_view) override { return ReadLine(255); }
+    bool InputEnded() override { return keys.empty() && input_lines.empty() && edits.empty(); }
+    int ChooseFromList(const std::vector<std::string>& items, int) override
+    {
+        lists_shown.push_back(items);
+        if (list_choices.empty())
+            return 0;
+        const int chosen = list_choices.front();
+        list_choices.pop_front();
+        return chosen;
+    }
+    void EditText(std::vector<std::string>& lines, int) override
+    {
+        if (edited_texts.empty())
+            return;
+        lines = edited_texts.front();
+        edited_texts.pop_front();
+    }
 };
 
 } // namespace palavrino::testing

@@ -6,7 +6,8 @@
 # Lines "// stdin: text" give the keyboard input, one line each; lines
 # "// keys: text" add keys without a line break, with printf's escapes
 # ("\x00\x50" is the Down arrow: a NUL, then the extended code), and
-# "// args: text" the command-line argument (default: the script's name).
+# "// args: text" the command-line argument (default: the script's name;
+# "-" for none).
 # The script's folder is copied to a scratch directory first, so scripts
 # may create and change files freely.
 set -uo pipefail
@@ -27,7 +28,9 @@ while IFS= read -r keys; do
 done < <(sed -n 's|^// keys: \?||p' "$script")
 args="$(sed -n 's|^// args: *||p' "$script" | head -n 1)"
 args="${args:-$name.pro}"
-(cd "$work" && XDG_CONFIG_HOME="$work/.config" HOME="$work" timeout 60 "$exe" "$args" < "$work/.stdin" > "$work/.stdout")
+argv=("$args")
+[[ "$args" == "-" ]] && argv=()
+(cd "$work" && XDG_CONFIG_HOME="$work/.config" HOME="$work" timeout 60 "$exe" "${argv[@]}" < "$work/.stdin" > "$work/.stdout")
 status=$?
 failed=0
 if [[ "$status" != "$expected_exit" ]]; then

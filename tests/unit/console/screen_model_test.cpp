@@ -373,6 +373,33 @@ namespace {
                 + "\r\nTela Gravada em: " + path + "\r\n");
     }
 
+    TEST(ScreenTranscript, ATranscriptThatCannotBeReplacedKeepsTheEarlierRecording)
+    {
+        fakes::TempDir dir;
+        fakes::FakeTerminal terminal;
+        ScreenModel screen;
+        screen.SetListener(&terminal);
+        screen.SetTranscriptDirectory(dir.Path());
+        screen.SetClock([] { return std::tm {}; });
+        ASSERT_TRUE(screen.ToggleScreenRecording());
+        const std::filesystem::path file = screen.TranscriptPath();
+        EXPECT_FALSE(std::filesystem::exists(file)); // written aside until it is whole
+        screen.RecordLine("primeira");
+        EXPECT_FALSE(screen.ToggleScreenRecording());
+        EXPECT_EQ(fakes::TempDir::Read(file), "primeira\n");
+
+        ASSERT_TRUE(screen.ToggleScreenRecording());
+        screen.RecordLine("segunda");
+        // A directory where the temporary file should go stops the rename.
+        std::filesystem::path temp = file;
+        temp += ".gravando";
+        std::filesystem::remove(temp);
+        std::filesystem::create_directories(temp / "x");
+        EXPECT_FALSE(screen.ToggleScreenRecording());
+        EXPECT_EQ(fakes::TempDir::Read(file), "primeira\n");
+        EXPECT_NE(terminal.Written().find("Erro ao gravar a tela em " + file.string()), std::string::npos);
+    }
+
     TEST(ScreenTranscript, AFileThatCannotBeCreatedLeavesRecordingOff)
     {
         fakes::TempDir dir;

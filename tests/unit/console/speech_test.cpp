@@ -204,6 +204,7 @@ namespace {
         EXPECT_EQ(announced, "sem Gravando tela em " + rig.screen.TranscriptPath().string() + "\r\n");
         EXPECT_EQ(rig.terminal.Written(), announced + "Ol\xE1, mundo\r\nfim\r\n");
         EXPECT_EQ(fakes::TempDir::Read(log), "sem \nOl\xC3\xA1, \nmundo\nfim\n");
+        EXPECT_FALSE(rig.screen.ToggleScreenRecording()); // the transcript is in place once stopped
         EXPECT_EQ(fakes::TempDir::Read(rig.screen.TranscriptPath()), "Ol\xC3\xA1, mundo\nfim\n");
     }
 
