@@ -34,6 +34,7 @@ public:
     LineRead EditLine(const std::string& text, int max_length) override;
     int ReadKey() override;
     bool KeyPressed() override;
+    void FlushKeys() override { m_console.Keys().FlushKeys(); }
     bool TakeInterrupt() override;
     void ClearWindow() override;
     void SetTitle(std::string_view title) override;
@@ -55,6 +56,7 @@ public:
     void RecordLine(std::string_view text) override;
     void RestartSpeech(std::string_view sound_dir) override;
     void PlayNamedSound(std::string_view name) override;
+    platform::AudioSink* SoundOutput() override { return &m_console.Audio(); }
 
 private:
     // Standard output stopped taking what is written: the run ends with a

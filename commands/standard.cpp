@@ -8,6 +8,7 @@
 #include "commands/net/family.h"
 #include "commands/screen/family.h"
 #include "commands/serial/family.h"
+#include "commands/sound/family.h"
 #include "commands/speech/family.h"
 
 namespace palavrino::commands {
@@ -24,6 +25,7 @@ const interp::CommandSet& StandardCommands()
         RegisterNetCommands(s);
         RegisterSerialCommands(s);
         RegisterDesktopCommands(s);
+        RegisterSoundCommands(s);
         s.Finish();
         return s;
     }();

@@ -4,6 +4,8 @@
 // it over memory. Text is Windows-1252 throughout.
 #pragma once
 
+#include "platform/audio_sink.h"
+
 #include <string>
 #include <string_view>
 
@@ -51,6 +53,14 @@ public:
     virtual LineRead EditLine(const std::string& text, int max_length) = 0;
     virtual int ReadKey() = 0;
     virtual bool KeyPressed() = 0;
+    // Discards the keys typed ahead. Input that never ends (the end of a
+    // piped input reads as Escape for ever) must not hold it: at most a
+    // buffer's worth goes.
+    virtual void FlushKeys()
+    {
+        for (int i = 0; i < 256 && KeyPressed(); ++i)
+            ReadKey();
+    }
     // True once per user interrupt (Ctrl+F12, or Ctrl+C).
     virtual bool TakeInterrupt() = 0;
 
@@ -101,6 +111,11 @@ public:
     // A recorded sound by name: a name beginning with "_" from the letters
     // directory, any other from the sound directory (".wav" is added).
     virtual void PlayNamedSound(std::string_view name) = 0;
+
+    // ---- Sound ----
+    // The output speech plays on, which music shares or sits beside; null
+    // when there is none (the sound commands then play into silence).
+    virtual platform::AudioSink* SoundOutput() { return nullptr; }
 };
 
 } // namespace palavrino::interp

@@ -27,6 +27,7 @@ Runtime::Runtime(HostIo& host, const CommandSet& command_set)
 
 Runtime::~Runtime()
 {
+    sound_state.reset();
     descriptors.CloseAll();
     for (ScriptRec& s : slots)
         s.lines.clear();

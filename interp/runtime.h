@@ -70,6 +70,14 @@ enum class Outcome : int {
     CompileError = 4, // the script did not compile
 };
 
+// What a command family keeps for the whole run (the sound family's MIDI
+// device and open sound files): made by the family on first use, ended
+// before the rest of the runtime.
+class FamilyState {
+public:
+    virtual ~FamilyState() = default;
+};
+
 class Runtime final : public core::Machine {
 public:
     // The command set must be finished and outlive the runtime.
@@ -85,6 +93,7 @@ public:
     const CommandSet& commands;
     std::array<ScriptRec, MAX_SLOTS> slots;
     devices::DescriptorTable descriptors;
+    std::unique_ptr<FamilyState> sound_state;
     // The special command entries that are never found by name.
     SymtbEntry* one_line_if_entry { nullptr };
     SymtbEntry* assignment_entry { nullptr };
