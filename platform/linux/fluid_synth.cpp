@@ -186,6 +186,9 @@ MidiStatus OpenSoftSynth(
     fluid_settings_setnum(settings, "synth.sample-rate", SAMPLE_RATE_HZ);
     fluid_settings_setnum(settings, "synth.gain", GAIN);
     fluid_settings_setint(settings, "synth.lock-memory", 0);
+    // Only the instruments a script uses are read from the sound font:
+    // reading all of a General MIDI font takes seconds.
+    fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
     fluid_synth_t* synth = new_fluid_synth(settings);
     if (!synth) {
         delete_fluid_settings(settings);

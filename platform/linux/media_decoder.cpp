@@ -158,13 +158,17 @@ namespace {
         return true;
     }
 
-    bool LooksLikeMp3(const std::string& path)
+    bool HasMp3Name(const std::string& path)
     {
         std::string lower = path.size() >= 4 ? path.substr(path.size() - 4) : std::string();
         std::transform(lower.begin(), lower.end(), lower.begin(),
             [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-        if (lower == ".mp3")
-            return true;
+        return lower == ".mp3";
+    }
+
+    // An ID3 tag or an MPEG frame's sync bits at the start.
+    bool StartsLikeMp3(const std::string& path)
+    {
         std::ifstream in(path, std::ios::binary);
         unsigned char head[3] {};
         in.read(reinterpret_cast<char*>(head), 3);
@@ -179,12 +183,12 @@ MediaStatus OpenMediaFile(const std::string& path, std::unique_ptr<MediaDecoder>
 {
     if (!std::ifstream(path, std::ios::binary))
         return MediaStatus::NotFound;
-    if (LooksLikeMp3(path)) {
-        if (OpenWithMpg123(path, out) || OpenWithSndfile(path, out))
-            return MediaStatus::Ok;
-    } else if (OpenWithSndfile(path, out)) {
+    // MP3 goes to libmpg123 (libsndfile's own MPEG reading complains on
+    // stderr about damaged files); everything else to libsndfile first.
+    if (StartsLikeMp3(path))
+        return OpenWithMpg123(path, out) ? MediaStatus::Ok : MediaStatus::CannotDecode;
+    if (OpenWithSndfile(path, out) || (HasMp3Name(path) && OpenWithMpg123(path, out)))
         return MediaStatus::Ok;
-    }
     return MediaStatus::CannotDecode;
 }
 

@@ -33,6 +33,7 @@ public:
     std::vector<std::string> sounds; // named sounds played
     std::vector<std::string> speech_restarts;
     std::string title;
+    platform::AudioSink* sound_output { nullptr }; // what SoundOutput gives
 
     void Write(std::string_view text) override { written += text; }
     void NewLine() override { written += '\n'; }
@@ -163,6 +164,7 @@ public:
     void RecordLine(std::string_view text) override { recorded.emplace_back(text); }
     void RestartSpeech(std::string_view dir) override { speech_restarts.emplace_back(dir); }
     void PlayNamedSound(std::string_view name) override { sounds.emplace_back(name); }
+    platform::AudioSink* SoundOutput() override { return sound_output; }
 };
 
 } // namespace palavrino::testing
