@@ -166,15 +166,19 @@ namespace {
         return lower == ".mp3";
     }
 
-    // An ID3 tag or an MPEG frame's sync bits at the start.
-    bool StartsLikeMp3(const std::string& path)
+    // An ID3 tag or an MPEG frame's sync bits at the start; or, for a file
+    // named ".mp3", anything but the marks of libsndfile's own formats.
+    bool IsMp3(const std::string& path)
     {
         std::ifstream in(path, std::ios::binary);
-        unsigned char head[3] {};
-        in.read(reinterpret_cast<char*>(head), 3);
-        return in
+        unsigned char head[4] {};
+        in.read(reinterpret_cast<char*>(head), 4);
+        if (in
             && ((head[0] == 'I' && head[1] == 'D' && head[2] == '3')
-                || (head[0] == 0xFF && (head[1] & 0xE0) == 0xE0));
+                || (head[0] == 0xFF && (head[1] & 0xE0) == 0xE0)))
+            return true;
+        const std::string mark(reinterpret_cast<const char*>(head), 4);
+        return HasMp3Name(path) && mark != "RIFF" && mark != "fLaC" && mark != "OggS" && mark != "FORM";
     }
 
 } // namespace
@@ -185,11 +189,9 @@ MediaStatus OpenMediaFile(const std::string& path, std::unique_ptr<MediaDecoder>
         return MediaStatus::NotFound;
     // MP3 goes to libmpg123 (libsndfile's own MPEG reading complains on
     // stderr about damaged files); everything else to libsndfile first.
-    if (StartsLikeMp3(path))
+    if (IsMp3(path))
         return OpenWithMpg123(path, out) ? MediaStatus::Ok : MediaStatus::CannotDecode;
-    if (OpenWithSndfile(path, out) || (HasMp3Name(path) && OpenWithMpg123(path, out)))
-        return MediaStatus::Ok;
-    return MediaStatus::CannotDecode;
+    return OpenWithSndfile(path, out) ? MediaStatus::Ok : MediaStatus::CannotDecode;
 }
 
 } // namespace palavrino::platform
