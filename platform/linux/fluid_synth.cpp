@@ -33,7 +33,7 @@ namespace {
     constexpr int RELEASE_TAIL_MS = 1000;
     // FluidSynth's default gain is quiet beside speech; this keeps a chord
     // of a few notes below clipping.
-    constexpr double GAIN = 0.5;
+    constexpr double GAIN = 0.8;
 
     void QuietFluid(int, const char*, void*) { }
 
