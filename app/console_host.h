@@ -34,6 +34,7 @@ public:
     LineRead EditLine(const std::string& text, int max_length) override;
     int ReadKey() override;
     bool KeyPressed() override;
+    void FlushKeys() override { m_console.Keys().FlushKeys(); }
     bool TakeInterrupt() override;
     void ClearWindow() override;
     void SetTitle(std::string_view title) override;
@@ -64,6 +65,7 @@ public:
     int ChooseFromList(const std::vector<std::string>& items, int background) override;
     void EditText(std::vector<std::string>& lines, int rows) override;
     std::optional<console::ScreenParts> Screens() override { return m_console.Parts(); }
+    platform::AudioSink* SoundOutput() override { return &m_console.Audio(); }
 
 private:
     // Standard output stopped taking what is written: the run ends with a

@@ -4,6 +4,7 @@
 // own limits, not by the native stack), and exits with the run's outcome.
 #include "app/console_host.h"
 #include "app/orvan_pho.h"
+#include "commands/sound/sound_state.h"
 #include "commands/standard.h"
 #include "console/config.h"
 #include "console/console.h"
@@ -153,6 +154,12 @@ int main(int argc, char** argv)
     if (argc > 2 && std::string_view(argv[1]) == "--orvan-wav")
         return palavrino::app::RunOrvanWav(
             argv[2], std::vector<std::string>(argv + 3, argv + argc), std::cin, std::cerr);
+    // "--midi-ports": the devices MIDI ABRE can open, by number.
+    if (argc > 1 && std::string_view(argv[1]) == "--midi-ports") {
+        for (const std::string& line : palavrino::interp::MidiDeviceLines())
+            std::cout << palavrino::encoding::Cp1252ToUtf8(line) << '\n';
+        return std::cout.flush() ? 0 : 1;
+    }
     palavrino::platform::InstallInterruptHandler();
     palavrino::platform::IgnoreFileLimitAndPipeSignals();
     Job job;

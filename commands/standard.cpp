@@ -11,6 +11,7 @@
 #include "commands/picture/family.h"
 #include "commands/screen/family.h"
 #include "commands/serial/family.h"
+#include "commands/sound/family.h"
 #include "commands/speech/family.h"
 
 namespace palavrino::commands {
@@ -30,6 +31,7 @@ const interp::CommandSet& StandardCommands()
         RegisterAccessCommands(s);
         RegisterPictureCommands(s);
         RegisterMenuCommands(s);
+        RegisterSoundCommands(s);
         s.Finish();
         return s;
     }();

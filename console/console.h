@@ -37,6 +37,8 @@ public:
     ScreenModel& Screen() { return m_screen; }
     Keyboard& Keys() { return m_keyboard; }
     Speech& Voice() { return m_speech; }
+    // The sound output speech plays on (silence when there is none).
+    platform::AudioSink& Audio() { return *m_audio; }
     LineEditor& Editor() { return m_editor; }
     Clipboard& Board() { return m_clipboard; }
     ScreenReview& Review() { return m_review; }

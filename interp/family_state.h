@@ -20,6 +20,20 @@ public:
             held = std::make_shared<T>();
         return *static_cast<T*>(held.get());
     }
+    // For state made with arguments: what Put stored, or null.
+    template <typename T> T* Find()
+    {
+        auto it = m_states.find(std::type_index(typeid(T)));
+        return it == m_states.end() ? nullptr : static_cast<T*>(it->second.get());
+    }
+    template <typename T> T& Put(std::shared_ptr<T> state)
+    {
+        T& held = *state;
+        m_states[std::type_index(typeid(T))] = std::move(state);
+        return held;
+    }
+    // Ends every family's state (the runtime does so first as it ends).
+    void Clear() { m_states.clear(); }
 
 private:
     std::unordered_map<std::type_index, std::shared_ptr<void>> m_states;

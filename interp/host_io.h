@@ -5,6 +5,7 @@
 #pragma once
 
 #include "console/screen_parts.h"
+#include "platform/audio_sink.h"
 
 #include <optional>
 #include <string>
@@ -56,6 +57,14 @@ public:
     virtual LineRead EditLine(const std::string& text, int max_length) = 0;
     virtual int ReadKey() = 0;
     virtual bool KeyPressed() = 0;
+    // Discards the keys typed ahead. Input that never ends (the end of a
+    // piped input reads as Escape for ever) must not hold it: at most a
+    // buffer's worth goes.
+    virtual void FlushKeys()
+    {
+        for (int i = 0; i < 256 && KeyPressed(); ++i)
+            ReadKey();
+    }
     // True once per user interrupt (Ctrl+F12, or Ctrl+C).
     virtual bool TakeInterrupt() = 0;
 
@@ -135,6 +144,10 @@ public:
     // What the paragraph editor, the list menus and the form draw on and
     // read from; nothing where there is no console (memory, the fuzzer).
     virtual std::optional<console::ScreenParts> Screens() { return std::nullopt; }
+    // ---- Sound ----
+    // The output speech plays on, which music shares or sits beside; null
+    // when there is none (the sound commands then play into silence).
+    virtual platform::AudioSink* SoundOutput() { return nullptr; }
 };
 
 } // namespace palavrino::interp

@@ -27,6 +27,7 @@ Runtime::Runtime(HostIo& host, const CommandSet& command_set)
 
 Runtime::~Runtime()
 {
+    family_states.Clear();
     descriptors.CloseAll();
     for (ScriptRec& s : slots)
         s.lines.clear();

@@ -18,8 +18,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <typeindex>
-#include <unordered_map>
 #include <vector>
 
 namespace palavrino::interp {
@@ -89,7 +87,8 @@ public:
     std::array<ScriptRec, MAX_SLOTS> slots;
     devices::DescriptorTable descriptors;
     // What command families keep between their commands (devices they hold
-    // open, the last object described...).
+    // open, the menu being built, the last object described...): made on
+    // first use, ended first when the runtime ends, while its heap lives.
     FamilyStates family_states;
     // The special command entries that are never found by name.
     SymtbEntry* one_line_if_entry { nullptr };
@@ -164,25 +163,12 @@ public:
     void EmitError(int32_t line, std::string_view message) override;
     void ConsoleLine(std::string_view text) override;
 
-    // State a command family keeps from one of its commands to the next
-    // (the menu being built, a form's fields): made on first use, dropped
-    // with the runtime.
-    template <typename T> T& FamilyState()
-    {
-        std::shared_ptr<void>& slot = m_family_state[std::type_index(typeid(T))];
-        if (!slot)
-            slot = std::make_shared<T>();
-        return *std::static_pointer_cast<T>(slot);
-    }
-
 private:
     void EnterCommands();
     bool RunLines(SymtbEntry* returning_from);
     // Debug builds: the invariants of the slot a line is about to run in.
     void CheckRunningSlot(int32_t slot, const CodeRec& rec) const;
     std::deque<SymtbEntry> m_special_entries;
-    // Last, so that it goes first: its values belong to this runtime's heap.
-    std::unordered_map<std::type_index, std::shared_ptr<void>> m_family_state;
 };
 
 } // namespace palavrino::interp

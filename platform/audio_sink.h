@@ -85,4 +85,13 @@ std::unique_ptr<AudioSink> OpenWavFileSink(const std::string& path);
 // `fell_back` (when given) then says so, for the user to be told.
 std::unique_ptr<AudioSink> OpenAudioSink(std::string_view choice, bool* fell_back = nullptr);
 
+// A second output for music, beside `speech` (the sink opened for the same
+// choice), so that notes and sound files neither wait behind speech nor
+// are cut when a key silences it. On a sound card this is a stream of its
+// own (the desktop's sound server or ALSA's mixer join the two); a WAV file
+// or silence is shared, as is a card that takes only one stream. A shared
+// sink is never stopped through this one: stopping music must not cut
+// speech.
+std::unique_ptr<AudioSink> OpenMusicSink(std::string_view choice, AudioSink& speech);
+
 } // namespace palavrino::platform

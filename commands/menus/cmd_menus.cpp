@@ -34,7 +34,7 @@ namespace {
 
     MenuFamilyState& State(Runtime& rt)
     {
-        return rt.FamilyState<MenuFamilyState>();
+        return rt.family_states.Get<MenuFamilyState>();
     }
 
     void SkipComma(Runtime& rt)

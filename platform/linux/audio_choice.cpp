@@ -33,7 +33,38 @@ namespace {
         return text;
     }
 
+    // The speech sink lent to music: everything but stopping.
+    class SharedSink final : public AudioSink {
+    public:
+        explicit SharedSink(AudioSink& sink)
+            : m_sink(sink)
+        {
+        }
+        AudioStatus Play(const PcmFormat& format, std::span<const std::uint8_t> samples) override
+        {
+            return m_sink.Play(format, samples);
+        }
+        bool IsPlaying() override { return m_sink.IsPlaying(); }
+        void Stop() override { }
+        std::size_t QueuedBlocks() override { return m_sink.QueuedBlocks(); }
+
+    private:
+        AudioSink& m_sink;
+    };
+
 } // namespace
+
+std::unique_ptr<AudioSink> OpenMusicSink(std::string_view choice, AudioSink& speech)
+{
+    choice = Trimmed(choice);
+    const bool device
+        = !(StartsWithNoCase(choice, "nulo") && choice.size() == 4) && !StartsWithNoCase(choice, FILE_PREFIX);
+    if (device) {
+        if (std::unique_ptr<AudioSink> own = OpenAlsaSink(choice))
+            return own;
+    }
+    return std::make_unique<SharedSink>(speech);
+}
 
 std::unique_ptr<AudioSink> OpenAudioSink(std::string_view choice, bool* fell_back)
 {

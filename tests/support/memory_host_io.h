@@ -46,6 +46,7 @@ public:
     int recording_toggles { 0 };
     // What each opening of the text editor leaves in the lines.
     std::deque<std::vector<std::string>> edited_texts;
+    platform::AudioSink* sound_output { nullptr }; // what SoundOutput gives
 
     void Write(std::string_view text) override { written += text; }
     void NewLine() override { written += '\n'; }
@@ -230,6 +231,7 @@ public:
         lines = edited_texts.front();
         edited_texts.pop_front();
     }
+    platform::AudioSink* SoundOutput() override { return sound_output; }
 };
 
 } // namespace palavrino::testing

@@ -1,6 +1,7 @@
 // The wave player (blocks, buffer limit, fast playback, compression, the
 // "rapido" files) and the WAV-file and null sinks.
 #include "console/wave_player.h"
+#include "tests/fakes/recording_audio.h"
 #include "tests/unit/console/audio_fixtures.h"
 
 #include <chrono>
@@ -264,6 +265,30 @@ namespace {
         const std::vector<std::uint8_t> samples(110, 128);
         EXPECT_NE(sink->Play({ 11025, 8, 1 }, samples), platform::AudioStatus::BadFormat);
         sink->Stop();
+    }
+
+    TEST(MusicSink, AFileOrSilenceIsSharedAndNeverStoppedThroughIt)
+    {
+        fakes::TempDir dir;
+        const auto path = dir.Path() / "saida.wav";
+        // A speech sink that counts its stops, and the WAV file itself.
+        fakes::RecordingAudioSink speech;
+        for (const std::string& choice : { std::string("nulo"), "arquivo:" + path.string() }) {
+            SCOPED_TRACE(choice);
+            auto music = platform::OpenMusicSink(choice, speech);
+            ASSERT_NE(music, nullptr);
+            const std::vector<std::uint8_t> samples(100, 128);
+            EXPECT_EQ(music->Play({ 11025, 8, 1 }, samples), platform::AudioStatus::Ok);
+            music->Stop(); // stopping music must not cut speech
+        }
+        EXPECT_EQ(speech.Blocks().size(), 2u);
+        EXPECT_EQ(speech.Stops(), 0);
+        // A device that cannot be opened a second time: music shares speech's.
+        auto music = platform::OpenMusicSink("dispositivo-que-nao-existe", speech);
+        ASSERT_NE(music, nullptr);
+        EXPECT_EQ(
+            music->Play({ 11025, 8, 1 }, std::vector<std::uint8_t>(10, 128)), platform::AudioStatus::Ok);
+        EXPECT_EQ(speech.Blocks().size(), 3u);
     }
 
 } // namespace
