@@ -55,6 +55,8 @@ public:
     void RecordLine(std::string_view text) override;
     void RestartSpeech(std::string_view sound_dir) override;
     void PlayNamedSound(std::string_view name) override;
+    bool ClipboardPut(std::string_view text) override { return m_console.Board().PutBytes(text); }
+    std::string ClipboardGet(std::size_t capacity) override { return m_console.Board().GetText(capacity); }
 
 private:
     // Standard output stopped taking what is written: the run ends with a

@@ -13,6 +13,7 @@
 #include "messages/console.h"
 #include "platform/audio_sink.h"
 #include "platform/interrupt.h"
+#include "platform/system_clipboard.h"
 #include "platform/terminal.h"
 
 #include <algorithm>
@@ -56,7 +57,10 @@ void* RunInterpreter(void* arg)
     // reported when it cannot be heard.
     const bool log_only = console::UpperAscii(config.ReadConfig("SERVFALA", "TIPOSAPI")).find("REGISTRO")
         != std::string::npos;
+    // The desktop's clipboard, reached on first use; it outlives the console.
+    const std::unique_ptr<platform::SystemClipboard> desktop_clipboard = platform::MakeX11Clipboard();
     console::Console con(platform::OpenStdioTerminal(), std::move(config), std::move(audio));
+    con.Board().AttachSystem(desktop_clipboard.get());
     con.StartSpeech(con.Config().ReadConfig("PALAVRIN", "DIRPALAVRIN"));
     if (audio_failed && (!audio_choice.empty() || !log_only))
         con.WriteLineAndSpeak(std::string(msg::MSG_SOUND_OUTPUT_UNAVAILABLE)

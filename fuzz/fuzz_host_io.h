@@ -64,6 +64,15 @@ public:
     void RecordLine(std::string_view) override { }
     void RestartSpeech(std::string_view) override { }
     void PlayNamedSound(std::string_view) override { }
+    bool ClipboardPut(std::string_view text) override
+    {
+        m_clipboard.assign(text.substr(0, text.find('\0')));
+        return true;
+    }
+    std::string ClipboardGet(std::size_t capacity) override
+    {
+        return capacity == 0 ? std::string() : m_clipboard.substr(0, capacity - 1);
+    }
 
     size_t written { 0 };
 
@@ -71,6 +80,7 @@ private:
     int m_budget;
     int m_x { 1 };
     int m_y { 1 };
+    std::string m_clipboard;
 };
 
 } // namespace palavrino::fuzz

@@ -4,6 +4,7 @@
 // it over memory. Text is Windows-1252 throughout.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -101,6 +102,12 @@ public:
     // A recorded sound by name: a name beginning with "_" from the letters
     // directory, any other from the sound directory (".wav" is added).
     virtual void PlayNamedSound(std::string_view name) = 0;
+
+    // ---- The clipboard (shared with the line editor and the desktop) ----
+    // False when the desktop refused the text; the program keeps it anyway.
+    virtual bool ClipboardPut(std::string_view text) = 0;
+    // At most capacity - 1 characters.
+    virtual std::string ClipboardGet(std::size_t capacity) = 0;
 };
 
 } // namespace palavrino::interp

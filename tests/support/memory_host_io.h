@@ -33,6 +33,8 @@ public:
     std::vector<std::string> sounds; // named sounds played
     std::vector<std::string> speech_restarts;
     std::string title;
+    std::string clipboard;
+    bool clipboard_works { true }; // false: the desktop refuses the text
 
     void Write(std::string_view text) override { written += text; }
     void NewLine() override { written += '\n'; }
@@ -163,6 +165,15 @@ public:
     void RecordLine(std::string_view text) override { recorded.emplace_back(text); }
     void RestartSpeech(std::string_view dir) override { speech_restarts.emplace_back(dir); }
     void PlayNamedSound(std::string_view name) override { sounds.emplace_back(name); }
+    bool ClipboardPut(std::string_view text) override
+    {
+        clipboard.assign(text.substr(0, text.find('\0')));
+        return clipboard_works;
+    }
+    std::string ClipboardGet(std::size_t capacity) override
+    {
+        return capacity == 0 ? std::string() : clipboard.substr(0, capacity - 1);
+    }
 };
 
 } // namespace palavrino::testing
