@@ -7,6 +7,7 @@
 #include "encoding/encoding.h"
 #include "interp/command_helpers.h"
 #include "messages/desktop.h"
+#include "messages/interp.h"
 #include "platform/desktop_program.h"
 #include "platform/interrupt.h"
 
@@ -164,15 +165,14 @@ bool CmdExecuta(Runtime& rt)
 // CMD text: runs the text as line 0 of the running script.
 bool CmdCmd(Runtime& rt)
 {
-    static int depth = 0;
     Value v;
     if (!rt.lexer.AtEnd())
         rt.ParseExpression(v);
     if (!v.is(ValueKind::String) || v.Text().empty())
         return Fail(rt, msg::MSG_DESKTOP_EXPECTED_CMD_TEXT);
     if (!rt.lexer.AtEnd())
-        return Fail(rt, "A linha deveria terminar onde aparece \"" + std::string(rt.lexer.tok.raw) + "\"");
-    if (depth >= MAX_CMD_DEPTH)
+        return Fail(rt, msg::LineShouldEnd(rt.lexer.tok.raw));
+    if (rt.cmd_depth >= MAX_CMD_DEPTH)
         return Fail(rt, msg::MSG_DESKTOP_CMD_TOO_DEEP);
 
     ScriptRec& s = rt.Slot();
@@ -189,10 +189,24 @@ bool CmdCmd(Runtime& rt)
     rec.text += '\n';
     rec.function = saved.function;
     const int32_t calling_line = s.current_line;
-    ++depth;
-    const bool ok = rt.RunLine(slot, 0);
-    --depth;
-    rt.SlotAt(slot).lines[0] = std::move(saved);
+    // An interrupt unwinds through here as an exception: the depth and the
+    // saved line are put back on every way out.
+    struct Restore {
+        Runtime& rt;
+        int32_t slot;
+        CodeRec& saved;
+        ~Restore()
+        {
+            --rt.cmd_depth;
+            rt.SlotAt(slot).lines[0] = std::move(saved);
+        }
+    };
+    ++rt.cmd_depth;
+    bool ok = false;
+    {
+        const Restore restore { rt, slot, saved };
+        ok = rt.RunLine(slot, 0);
+    }
     // The lexer pointed into the text just freed: it goes back to the end
     // of the line that holds this CMD, which has nothing left to read.
     if (rt.current_slot == slot) {

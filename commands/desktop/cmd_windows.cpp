@@ -22,17 +22,6 @@ namespace {
     constexpr int TITLE_POLL_MS = 500;
     constexpr int POLL_STEP_MS = 50;
 
-    // Reports a desktop failure; the command then ends without stopping
-    // the script.
-    bool ReportDesktop(Runtime& rt, platform::DesktopStatus status)
-    {
-        rt.Slot().io_status = 1;
-        rt.ReportErrorHere(status == platform::DesktopStatus::NoDisplay ? msg::MSG_DESKTOP_NO_DISPLAY
-                                                                        : msg::MSG_DESKTOP_X11_FAILED);
-        rt.lexer.SkipRestOfLine();
-        return true;
-    }
-
     std::optional<std::string> ActiveTitle(Runtime& rt)
     {
         std::string title;
@@ -58,6 +47,15 @@ namespace {
     }
 
 } // namespace
+
+bool ReportDesktop(Runtime& rt, platform::DesktopStatus status)
+{
+    rt.Slot().io_status = 1;
+    rt.ReportErrorHere(status == platform::DesktopStatus::NoDisplay ? msg::MSG_DESKTOP_NO_DISPLAY
+                                                                    : msg::MSG_DESKTOP_X11_FAILED);
+    rt.lexer.SkipRestOfLine();
+    return true;
+}
 
 bool TitleMatches(std::string_view title, std::string_view pattern)
 {
