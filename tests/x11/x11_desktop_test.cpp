@@ -1,7 +1,8 @@
 // The window commands on a real X desktop (Xvfb and openbox started here):
 // CAPTURA TITULO/ATIVA, ESPERA for a title that comes late, never comes or
 // is interrupted, JANELA's patterns and state changes read back from the
-// window properties, and every command without a display.
+// window properties, CAPTURA CAMPO over the accessibility bus, and every
+// command without a display.
 #include "commands/standard.h"
 #include "platform/interrupt.h"
 #include "tests/x11/x11_fixture.h"
@@ -34,6 +35,23 @@ TEST_F(DesktopTest, CapturaReadsTheActiveTitle)
     EXPECT_EQ(Written("CAPTURA JANELA t"), "Op\xE7\xE3o inv\xE1lida para o comando CAPTURA: JANELA\n");
     EXPECT_EQ(Written("CAPTURA 5"), "Esperava uma op\xE7\xE3o para o comando CAPTURA\n");
     Close("Editor de a\xE7\xE3o", "a.log");
+}
+
+TEST_F(DesktopTest, CapturaCampoReadsTheFocusedFieldOverTheAccessibilityBus)
+{
+    std::string bus;
+    if (!Desktop()->StartSessionBus(bus))
+        GTEST_SKIP() << "dbus-daemon could not start (install the dbus package)";
+    ::setenv("DBUS_SESSION_BUS_ADDRESS", bus.c_str(), 1);
+    Desktop()->RunInBackground({ PL_X11_GTK_FIELD, "Formul\xC3\xA1rio", "Ol\xC3\xA1, campo" });
+    ASSERT_TRUE(Desktop()->AwaitActive("Formul\xC3\xA1rio"));
+    // The field reaches the bus a little after its window shows.
+    EXPECT_TRUE(PollUntil([&] {
+        Run("CAPTURA CAMPO t");
+        return Written("ESCREVE t") == "Ol\xE1, campo\n";
+    })) << io.written;
+    Run("JANELA FECHA \"Formul\xE1rio\"");
+    ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
 }
 
 TEST_F(DesktopTest, EsperaForATitle)

@@ -35,6 +35,9 @@ protected:
         if (!Desktop()->Started())
             GTEST_SKIP() << Desktop()->Reason();
         ::setenv("DISPLAY", Desktop()->Display().c_str(), 1);
+        // The user's own session bus stays out of the tests.
+        ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
+        ::unsetenv("AT_SPI_BUS_ADDRESS");
         ASSERT_TRUE(Desktop()->EnsureWindowManager()) << "openbox stopped and could not be started again";
     }
 

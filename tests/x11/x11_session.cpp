@@ -4,7 +4,8 @@
 // that gap stays unmanaged and never gets the focus, which once left the
 // tests waiting for ever. Children run in process groups of their own and
 // die with the test process (PR_SET_PDEATHSIG), so a test killed by its
-// timeout leaves no X server behind.
+// timeout leaves no X server behind. Openbox runs without key and mouse
+// bindings: its grabs would take some of the synthetic clicks and keys.
 #include "tests/x11/x11_session.h"
 
 #include "platform/desktop_x11.h"
@@ -39,6 +40,8 @@ namespace {
   <placement><policy>Smart</policy></placement>
   <desktops><number>1</number></desktops>
   <menu><file>none.xml</file></menu>
+  <keyboard></keyboard>
+  <mouse></mouse>
 </openbox_config>
 )";
 
@@ -211,6 +214,30 @@ bool X11Desktop::StartWindowManager()
     }
     m_wm = Spawn({ "openbox", "--sm-disable", "--config-file", m_home + "/rc.xml" });
     return m_wm > 0 && ManagesWindows(m_display, m_wm);
+}
+
+bool X11Desktop::StartSessionBus(std::string& address)
+{
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0)
+        return false;
+    ::fcntl(fds[1], F_SETFD, 0);
+    const pid_t bus = Spawn(
+        { "dbus-daemon", "--session", "--nofork", "--print-address=" + std::to_string(fds[1]) }, fds[1]);
+    ::close(fds[1]);
+    address.clear();
+    const auto end = Clock::now() + X11_WAIT_LIMIT;
+    while (bus > 0 && Clock::now() < end) {
+        pollfd p { fds[0], POLLIN, 0 };
+        if (::poll(&p, 1, 100) <= 0)
+            continue;
+        char c = 0;
+        if (::read(fds[0], &c, 1) != 1 || c == '\n')
+            break;
+        address += c;
+    }
+    ::close(fds[0]);
+    return !address.empty();
 }
 
 bool X11Desktop::EnsureWindowManager()

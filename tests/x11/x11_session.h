@@ -48,6 +48,9 @@ public:
     std::vector<std::string> WindowState(const std::string& title) const;
     // The screen position of the window's client area; false if not found.
     bool ClientOrigin(const std::string& title, int& x, int& y) const;
+    // Starts a private D-Bus session bus (stopped with the desktop) and
+    // gives its address; false when dbus-daemon cannot start.
+    bool StartSessionBus(std::string& address);
     // Starts a program and leaves it running (it is stopped with the desktop).
     void RunInBackground(const std::vector<std::string>& argv) { Spawn(argv); }
     // Runs a program to its end (killed past the wait limit); its status.
