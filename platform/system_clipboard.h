@@ -15,7 +15,7 @@ public:
     virtual ~SystemClipboard() = default;
 
     // Offers the text to the desktop's other programs; false when the
-    // desktop refused (or there is none).
+    // desktop refused it. Without a desktop there is nobody to refuse.
     [[nodiscard]] virtual bool Put(const std::string& utf8) = 0;
 
     enum class Holder : uint8_t {

@@ -9,8 +9,14 @@ namespace palavrino::interp {
 
 namespace {
 
-    // The largest text put on the clipboard; reading gives one byte less.
+    // The largest text TRANSFERE moves either way.
     constexpr size_t MAX_CLIPBOARD_BYTES = size_t { 1 } << 20;
+
+    void TooLong(Runtime& rt, size_t size)
+    {
+        rt.ReportErrorHere(std::string(msg::MSG_DESKTOP_TRANSFER_TOO_LONG) + std::to_string(size)
+            + std::string(msg::MSG_DESKTOP_TRANSFER_BYTES));
+    }
 
 } // namespace
 
@@ -25,7 +31,13 @@ bool CmdTransfere(Runtime& rt)
         core::TargetRec target;
         if (!rt.lexer.Is(core::TokenKind::Word) || !core::ParseTarget(rt, target, false))
             return Fail(rt, msg::MSG_DESKTOP_EXPECTED_VARIABLE);
-        return AssignOrFail(rt, target, Value::String(rt.io.ClipboardGet(MAX_CLIPBOARD_BYTES)));
+        // A text past the limit is told rather than cut short.
+        std::string text = rt.io.ClipboardGet(std::string::npos);
+        if (text.size() > MAX_CLIPBOARD_BYTES) {
+            TooLong(rt, text.size());
+            return true;
+        }
+        return AssignOrFail(rt, target, Value::String(std::move(text)));
     }
     Value v;
     if (!rt.lexer.AtEnd())
@@ -34,8 +46,7 @@ bool CmdTransfere(Runtime& rt)
         return Fail(rt, msg::MSG_DESKTOP_EXPECTED_TRANSFER_TEXT);
     const std::string text = v.Text().empty() ? std::string(" ") : v.Text();
     if (text.size() > MAX_CLIPBOARD_BYTES) {
-        rt.ReportErrorHere(std::string(msg::MSG_DESKTOP_TRANSFER_TOO_LONG) + std::to_string(text.size())
-            + std::string(msg::MSG_DESKTOP_TRANSFER_BYTES));
+        TooLong(rt, text.size());
         return true;
     }
     if (!rt.io.ClipboardPut(text))
