@@ -12,6 +12,7 @@
 #include "platform/interrupt.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <optional>
 
 namespace palavrino::interp {
@@ -59,7 +60,9 @@ namespace {
     // chooses the program for it.
     bool IsDocument(const std::string& program)
     {
-        return program.find("://") != std::string::npos || program.rfind("mailto:", 0) == 0;
+        std::error_code ec;
+        return program.find("://") != std::string::npos || program.rfind("mailto:", 0) == 0
+            || std::filesystem::is_regular_file(program, ec) || std::filesystem::is_directory(program, ec);
     }
 
 } // namespace
