@@ -4,9 +4,11 @@
 set -euo pipefail
 
 run_packages=(cmake ninja-build g++ make pkg-config libncurses-dev libasound2-dev libespeak-ng-dev espeak-ng-data
-  libspeechd-dev libssl-dev libcurl4-openssl-dev libx11-dev libxtst-dev)
+  libspeechd-dev libssl-dev libcurl4-openssl-dev libx11-dev libxtst-dev
+  libatspi2.0-dev)
 test_packages=(clang-format libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev tmux openssl hyperfine
-  lua5.4 lua-cjson tcl8.6 tcllib python3 xvfb openbox x11-xkb-utils)
+  lua5.4 lua-cjson tcl8.6 tcllib python3 xvfb openbox x11-xkb-utils
+  dbus libgtk-3-dev libatk-adaptor)
 
 wanted=("${run_packages[@]}")
 if [[ "${1:-run}" == test ]]; then

@@ -9,11 +9,14 @@
 #include "messages/desktop.h"
 #include "messages/interp.h"
 #include "platform/desktop_program.h"
+#include "platform/desktop_x11.h"
 #include "platform/interrupt.h"
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <optional>
+#include <thread>
 
 namespace palavrino::interp {
 
@@ -36,6 +39,21 @@ namespace {
             ms -= step;
         }
         return !platform::InterruptPending();
+    }
+
+    // Waits until `window` has the focus again; false when the break
+    // request ended the wait.
+    bool WaitForFocus(uint64_t window)
+    {
+        for (;;) {
+            uint64_t active = 0;
+            if (platform::ActiveWindowId(active) != platform::DesktopStatus::Ok || active == window
+                || active == 0)
+                return true;
+            if (platform::InterruptPending())
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(PAUSE_STEP_MS * 2));
+        }
     }
 
     std::string_view Trim(std::string_view text)
@@ -152,11 +170,19 @@ bool CmdExecuta(Runtime& rt)
 
     // The user hears the script's last words before the program speaks.
     rt.io.WaitSpeech();
+    // The window the user runs the script from, when the desktop says.
+    uint64_t console_window = 0;
+    if (wait && platform::ActiveWindowId(console_window) != platform::DesktopStatus::Ok)
+        console_window = 0;
     switch (platform::RunProgram(words, wait, "")) {
     case platform::ProgramOutcome::NotStarted:
         return Fail(rt, std::string(msg::MSG_DESKTOP_PROGRAM_NOT_STARTED) + program);
     case platform::ProgramOutcome::Finished:
-        PauseInterruptibly(rt, ReturnPauseMs(rt));
+        // A program that handed its work to a window of its own (an opener,
+        // a running instance) ends at once: the user is back when the focus
+        // comes back to the script's window.
+        if (console_window == 0 || WaitForFocus(console_window))
+            PauseInterruptibly(rt, ReturnPauseMs(rt));
         return true;
     case platform::ProgramOutcome::Detached:
     case platform::ProgramOutcome::Interrupted:

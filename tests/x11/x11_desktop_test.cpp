@@ -4,11 +4,14 @@
 // window properties, CAPTURA CAMPO over the accessibility bus, and every
 // command without a display.
 #include "commands/standard.h"
+#include "platform/desktop_x11.h"
 #include "platform/interrupt.h"
 #include "tests/x11/x11_fixture.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
+#include <thread>
 
 using palavrino::testing::DesktopTest;
 using palavrino::testing::PollUntil;
@@ -52,6 +55,45 @@ TEST_F(DesktopTest, CapturaCampoReadsTheFocusedFieldOverTheAccessibilityBus)
     })) << io.written;
     Run("JANELA FECHA \"Formul\xE1rio\"");
     ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
+}
+
+TEST_F(DesktopTest, ExecutaWaitsForTheUserToComeBack)
+{
+    ASSERT_TRUE(OpenFocused("Console", "console.log"));
+    io.config["TALIRA/TEMPOESPERAPROGVOLTAR"] = "0";
+    // The program hands its window to a process of its own and ends at
+    // once; the script goes on when the focus is back on its window.
+    std::atomic<bool> closing { false };
+    std::thread user([&] {
+        EXPECT_TRUE(Desktop()->AwaitActive("Entregue"));
+        closing = true;
+        EXPECT_TRUE(AwaitLog("entregue.log", "ready"));
+        std::vector<palavrino::platform::DesktopWindow> windows;
+        ASSERT_EQ(palavrino::platform::ListWindows(windows), palavrino::platform::DesktopStatus::Ok);
+        for (const auto& w : windows) {
+            if (w.title == "Entregue") {
+                EXPECT_EQ(
+                    palavrino::platform::ApplyWindowAction(w.id, palavrino::platform::WindowAction::Close),
+                    palavrino::platform::DesktopStatus::Ok);
+            }
+        }
+    });
+    EXPECT_TRUE(Run("EXECUTA \"sh -c \" + CHR(34) + \"" + std::string(PL_X11_CLIENT) + " Entregue "
+        + Log("entregue.log") + " &\" + CHR(34)"))
+        << io.written;
+    // The script went on only after the user dealt with the window.
+    EXPECT_TRUE(closing);
+    user.join();
+    EXPECT_TRUE(AwaitLog("entregue.log", "closed"));
+    EXPECT_TRUE(Desktop()->AwaitActive("Console"));
+
+    // With "&" the script does not wait; a program that does not exist is told.
+    EXPECT_TRUE(Run("EXECUTA \"" + std::string(PL_X11_CLIENT) + " Solta " + Log("solta.log") + "\" &"));
+    EXPECT_TRUE(Desktop()->AwaitActive("Solta"));
+    Close("Solta", "solta.log");
+    EXPECT_EQ(Written("EXECUTA \"programa-que-nao-existe x\""),
+        "N\xE3o pude executar o programa programa-que-nao-existe\n");
+    Close("Console", "console.log");
 }
 
 TEST_F(DesktopTest, EsperaForATitle)
