@@ -24,6 +24,9 @@ namespace {
 
     constexpr int PAUSE_STEP_MS = 50;
     constexpr int DEFAULT_RETURN_PAUSE_MS = 1000;
+    // A program has this long after it starts to take the focus.
+    constexpr auto FOCUS_TAKE_LIMIT = std::chrono::seconds(5);
+    constexpr int FOCUS_CHECK_MS = 100;
     // CMD may run a line that is itself a CMD; a string that names itself
     // would otherwise recurse until the stack runs out.
     constexpr int MAX_CMD_DEPTH = 16;
@@ -41,18 +44,25 @@ namespace {
         return !platform::InterruptPending();
     }
 
-    // Waits until `window` has the focus again; false when the break
-    // request ended the wait.
-    bool WaitForFocus(uint64_t window)
+    // After a program waited for has ended: it may have handed its work to
+    // a window of its own (an opener, a running instance). Until `take_by`
+    // the focus is given the time to move to that window; once it has
+    // moved, the user is back when it returns to `window`. False when the
+    // break request ended the wait.
+    bool WaitForUserToComeBack(uint64_t window, std::chrono::steady_clock::time_point take_by)
     {
+        bool moved = false;
         for (;;) {
             uint64_t active = 0;
-            if (platform::ActiveWindowId(active) != platform::DesktopStatus::Ok || active == window
-                || active == 0)
+            if (platform::ActiveWindowId(active) != platform::DesktopStatus::Ok)
+                return true;
+            if (active != window && active != 0)
+                moved = true;
+            else if (moved || std::chrono::steady_clock::now() >= take_by)
                 return true;
             if (platform::InterruptPending())
                 return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(PAUSE_STEP_MS * 2));
+            std::this_thread::sleep_for(std::chrono::milliseconds(FOCUS_CHECK_MS));
         }
     }
 
@@ -174,14 +184,12 @@ bool CmdExecuta(Runtime& rt)
     uint64_t console_window = 0;
     if (wait && platform::ActiveWindowId(console_window) != platform::DesktopStatus::Ok)
         console_window = 0;
+    const auto take_by = std::chrono::steady_clock::now() + FOCUS_TAKE_LIMIT;
     switch (platform::RunProgram(words, wait, "")) {
     case platform::ProgramOutcome::NotStarted:
         return Fail(rt, std::string(msg::MSG_DESKTOP_PROGRAM_NOT_STARTED) + program);
     case platform::ProgramOutcome::Finished:
-        // A program that handed its work to a window of its own (an opener,
-        // a running instance) ends at once: the user is back when the focus
-        // comes back to the script's window.
-        if (console_window == 0 || WaitForFocus(console_window))
+        if (console_window == 0 || WaitForUserToComeBack(console_window, take_by))
             PauseInterruptibly(rt, ReturnPauseMs(rt));
         return true;
     case platform::ProgramOutcome::Detached:
