@@ -66,6 +66,8 @@ public:
     void EditText(std::vector<std::string>& lines, int rows) override;
     std::optional<console::ScreenParts> Screens() override { return m_console.Parts(); }
     platform::AudioSink* SoundOutput() override { return &m_console.Audio(); }
+    bool ClipboardPut(std::string_view text) override { return m_console.Board().PutBytes(text); }
+    std::string ClipboardGet(std::size_t capacity) override { return m_console.Board().GetText(capacity); }
 
 private:
     // Standard output stopped taking what is written: the run ends with a

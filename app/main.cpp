@@ -15,6 +15,7 @@
 #include "messages/console.h"
 #include "platform/audio_sink.h"
 #include "platform/interrupt.h"
+#include "platform/system_clipboard.h"
 #include "platform/terminal.h"
 #ifdef PL_WITH_WINDOW
 #include "platform/window.h"
@@ -97,7 +98,10 @@ void* RunInterpreter(void* arg)
     std::string_view no_window;
     auto front_end = OpenFrontEnd(config, job->window, no_window);
     const bool in_window = front_end->ShowsPictures();
+    // The desktop's clipboard, reached on first use; it outlives the console.
+    const std::unique_ptr<platform::SystemClipboard> desktop_clipboard = platform::MakeX11Clipboard();
     console::Console con(std::move(front_end), std::move(config), std::move(audio));
+    con.Board().AttachSystem(desktop_clipboard.get());
     con.StartSpeech(con.Config().ReadConfig("PALAVRIN", "DIRPALAVRIN"));
     if (!no_window.empty())
         con.WriteLineAndSpeak(no_window);

@@ -650,4 +650,24 @@ void ScreenModel::RecordLine(std::string_view text)
     WriteTranscript(line);
 }
 
+bool Clipboard::PutBytes(std::string_view bytes)
+{
+    m_text.assign(bytes.substr(0, bytes.find('\0')));
+    return !m_system || m_system->Put(encoding::Cp1252ToUtf8(m_text));
+}
+
+std::string Clipboard::GetText(std::size_t capacity)
+{
+    std::string utf8;
+    // Another program's copy is newer than ours; an unreachable desktop
+    // leaves the program's own text.
+    if (m_system && m_system->Get(utf8) == platform::SystemClipboard::Holder::Other) {
+        m_text = encoding::Utf8ToCp1252(utf8);
+        m_text.resize(std::min(m_text.size(), m_text.find('\0')));
+    }
+    if (capacity == 0)
+        return {};
+    return m_text.substr(0, capacity == std::string::npos ? capacity : capacity - 1);
+}
+
 } // namespace palavrino::console

@@ -12,6 +12,7 @@
 // screen shows.
 #pragma once
 
+#include "platform/system_clipboard.h"
 #include "platform/terminal.h"
 
 #include <array>
@@ -127,27 +128,24 @@ std::optional<BackgroundPicture> ParseBmp(std::string_view bytes);
 // at 11025 Hz after a 44-byte RIFF header, in square periods.
 std::vector<std::uint8_t> BuildToneWave(int frequency_hz);
 
-// The console's clipboard. The program always has this one; a desktop
-// clipboard, where there is one, is kept in step by the front end.
+// The console's clipboard. The program always has this one; where a
+// desktop clipboard is attached, what is put here is offered to the
+// desktop's programs too, and reading takes another program's newer text.
 class Clipboard {
 public:
-    void PutText(std::string_view text) { m_text.assign(text); }
+    // The desktop clipboard to keep in step with (nullptr: none); it must
+    // outlive this one.
+    void AttachSystem(platform::SystemClipboard* system) { m_system = system; }
+    void PutText(std::string_view text) { static_cast<void>(PutBytes(text)); }
     // The clipboard holds text up to its first NUL, like the desktop's.
-    bool PutBytes(std::string_view bytes)
-    {
-        m_text.assign(bytes.substr(0, bytes.find('\0')));
-        return true;
-    }
+    // False when the desktop refused the text (the program keeps it).
+    bool PutBytes(std::string_view bytes);
     // At most capacity - 1 characters; nothing at all for capacity 0.
-    std::string GetText(std::size_t capacity = std::string::npos) const
-    {
-        if (capacity == 0)
-            return {};
-        return m_text.substr(0, capacity == std::string::npos ? capacity : capacity - 1);
-    }
+    std::string GetText(std::size_t capacity = std::string::npos);
 
 private:
     std::string m_text;
+    platform::SystemClipboard* m_system { nullptr };
 };
 
 // Where a write comes from. The echo of typing and redraws of an edited

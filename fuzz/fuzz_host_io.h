@@ -72,6 +72,15 @@ public:
     bool InputEnded() override { return true; }
     int ChooseFromList(const std::vector<std::string>&, int) override { return 0; }
     void EditText(std::vector<std::string>&, int) override { }
+    bool ClipboardPut(std::string_view text) override
+    {
+        m_clipboard.assign(text.substr(0, text.find('\0')));
+        return true;
+    }
+    std::string ClipboardGet(std::size_t capacity) override
+    {
+        return capacity == 0 ? std::string() : m_clipboard.substr(0, capacity - 1);
+    }
 
     size_t written { 0 };
 
@@ -79,6 +88,7 @@ private:
     int m_budget;
     int m_x { 1 };
     int m_y { 1 };
+    std::string m_clipboard;
 };
 
 } // namespace palavrino::fuzz

@@ -7,6 +7,7 @@
 #include "console/screen_parts.h"
 #include "platform/audio_sink.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -148,6 +149,11 @@ public:
     // The output speech plays on, which music shares or sits beside; null
     // when there is none (the sound commands then play into silence).
     virtual platform::AudioSink* SoundOutput() { return nullptr; }
+    // ---- The clipboard (shared with the line editor and the desktop) ----
+    // False when the desktop refused the text; the program keeps it anyway.
+    virtual bool ClipboardPut(std::string_view text) = 0;
+    // At most capacity - 1 characters.
+    virtual std::string ClipboardGet(std::size_t capacity) = 0;
 };
 
 } // namespace palavrino::interp

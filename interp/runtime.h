@@ -99,6 +99,8 @@ public:
     // Set while a call runs the first line of a function's body, so FUNCAO
     // knows to bind its parameters rather than jump over the definition.
     SymtbEntry* entering_function { nullptr };
+    // How many CMD lines are running inside one another.
+    int32_t cmd_depth { 0 };
 
     ScriptRec& Slot() { return slots[static_cast<size_t>(current_slot)]; }
     ScriptRec& SlotAt(int32_t s) { return slots[static_cast<size_t>(s)]; }

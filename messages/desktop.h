@@ -1,5 +1,5 @@
-// What the desktop commands (ESPERA, EXECUTA, CMD, JANELA, CAPTURA) tell
-// the user.
+// What the desktop commands (ESPERA, DIGITA, ACIONA, CLICA, MOUSE,
+// TRANSFERE, JANELA, CAPTURA, EXECUTA, CMD) tell the user.
 // Windows-1252 bytes, like every text inside the program.
 #pragma once
 
@@ -28,6 +28,19 @@ constexpr std::string_view MSG_DESKTOP_EXPECTED_COMMAND = "Esperava um comando";
 constexpr std::string_view MSG_DESKTOP_PROGRAM_NOT_STARTED = "N\xE3o pude executar o programa ";
 constexpr std::string_view MSG_DESKTOP_EXPECTED_CMD_TEXT
     = "Esperava uma cadeia contendo o comando a executar";
+constexpr std::string_view MSG_DESKTOP_EXPECTED_TEXT = "Esperava uma cadeia";
+constexpr std::string_view MSG_DESKTOP_EXPECTED_KEY_NAME = "Esperava o nome de uma tecla";
+constexpr std::string_view MSG_DESKTOP_BAD_KEY_NAME = "Nome de tecla inv\xE1lido: ";
+constexpr std::string_view MSG_DESKTOP_EXPECTED_COORDINATES = "Esperava express\xF5"
+                                                              "es num\xE9ricas para as coordenadas X e Y";
+constexpr std::string_view MSG_DESKTOP_EXPECTED_INTEGER = "Esperava um valor inteiro";
+constexpr std::string_view MSG_DESKTOP_EXPECTED_TRANSFER_OPTION
+    = "Esperava DE ou PARA como op\xE7\xE3o para o comando TRANSFERE";
+constexpr std::string_view MSG_DESKTOP_EXPECTED_TRANSFER_TEXT = "Esperava uma cadeia como texto a TRANSFERIR";
+constexpr std::string_view MSG_DESKTOP_TRANSFER_TOO_LONG = "Tamanho excessivo: ";
+constexpr std::string_view MSG_DESKTOP_TRANSFER_BYTES = " bytes";
+constexpr std::string_view MSG_DESKTOP_CLIPBOARD_REFUSED
+    = "N\xE3o pude copiar para a \xE1rea de transfer\xEAncia do Windows";
 constexpr std::string_view MSG_DESKTOP_CMD_TOO_DEEP = "Comandos CMD encadeados em excesso";
 
 } // namespace palavrino::msg

@@ -58,4 +58,10 @@ public:
 // A monitor on the desktop's bus; the bus is looked for on first use.
 std::unique_ptr<A11yMonitor> OpenDesktopMonitor();
 
+// Runs `job` on the one thread that talks to the bus (libatspi is not safe
+// from two threads), connecting on first use, and waits for it. When the
+// cancel check ends the wait the job still runs later, so it must own what
+// it touches.
+[[nodiscard]] A11yStatus RunOnBusThread(std::function<void()> job, const A11yCancel& cancel);
+
 } // namespace palavrino::platform

@@ -26,6 +26,9 @@ enum class WindowAction { Close, Normal, Maximize, Minimize };
 // The title of the window that has the focus; empty when none has.
 [[nodiscard]] DesktopStatus ActiveWindowTitle(std::string& title);
 
+// The window that has the focus (0 for none).
+[[nodiscard]] DesktopStatus ActiveWindowId(uint64_t& id);
+
 // The managed top-level windows with a non-empty title, top first.
 [[nodiscard]] DesktopStatus ListWindows(std::vector<DesktopWindow>& windows);
 

@@ -4,11 +4,12 @@
 set -euo pipefail
 
 run_packages=(cmake ninja-build g++ make pkg-config libncurses-dev libasound2-dev libespeak-ng-dev espeak-ng-data
-  libspeechd-dev libssl-dev libcurl4-openssl-dev libx11-dev libatspi2.0-dev libjpeg62-turbo-dev libsdl2-dev
-  libsdl2-ttf-dev libfontconfig-dev fonts-dejavu-core libfluidsynth-dev fluid-soundfont-gm libsndfile1-dev
-  libmpg123-dev)
+  libspeechd-dev libssl-dev libcurl4-openssl-dev libx11-dev libxtst-dev libatspi2.0-dev libjpeg62-turbo-dev
+  libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-dejavu-core libfluidsynth-dev fluid-soundfont-gm
+  libsndfile1-dev libmpg123-dev)
 test_packages=(clang-format libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev tmux openssl hyperfine
-  lua5.4 lua-cjson tcl8.6 tcllib python3 at-spi2-core dbus dbus-x11 xvfb libgtk-3-dev libxtst-dev lame)
+  lua5.4 lua-cjson tcl8.6 tcllib python3 at-spi2-core dbus dbus-x11 xvfb openbox x11-xkb-utils libgtk-3-dev
+  libatk-adaptor libxtst-dev lame)
 
 wanted=("${run_packages[@]}")
 if [[ "${1:-run}" == test ]]; then

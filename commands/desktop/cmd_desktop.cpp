@@ -7,11 +7,16 @@
 #include "encoding/encoding.h"
 #include "interp/command_helpers.h"
 #include "messages/desktop.h"
+#include "messages/interp.h"
 #include "platform/desktop_program.h"
+#include "platform/desktop_x11.h"
 #include "platform/interrupt.h"
 
 #include <algorithm>
+#include <chrono>
+#include <filesystem>
 #include <optional>
+#include <thread>
 
 namespace palavrino::interp {
 
@@ -19,6 +24,9 @@ namespace {
 
     constexpr int PAUSE_STEP_MS = 50;
     constexpr int DEFAULT_RETURN_PAUSE_MS = 1000;
+    // A program has this long after it starts to take the focus.
+    constexpr auto FOCUS_TAKE_LIMIT = std::chrono::seconds(5);
+    constexpr int FOCUS_CHECK_MS = 100;
     // CMD may run a line that is itself a CMD; a string that names itself
     // would otherwise recurse until the stack runs out.
     constexpr int MAX_CMD_DEPTH = 16;
@@ -34,6 +42,28 @@ namespace {
             ms -= step;
         }
         return !platform::InterruptPending();
+    }
+
+    // After a program waited for has ended: it may have handed its work to
+    // a window of its own (an opener, a running instance). Until `take_by`
+    // the focus is given the time to move to that window; once it has
+    // moved, the user is back when it returns to `window`. False when the
+    // break request ended the wait.
+    bool WaitForUserToComeBack(uint64_t window, std::chrono::steady_clock::time_point take_by)
+    {
+        bool moved = false;
+        for (;;) {
+            uint64_t active = 0;
+            if (platform::ActiveWindowId(active) != platform::DesktopStatus::Ok)
+                return true;
+            if (active != window && active != 0)
+                moved = true;
+            else if (moved || std::chrono::steady_clock::now() >= take_by)
+                return true;
+            if (platform::InterruptPending())
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(FOCUS_CHECK_MS));
+        }
     }
 
     std::string_view Trim(std::string_view text)
@@ -58,7 +88,9 @@ namespace {
     // chooses the program for it.
     bool IsDocument(const std::string& program)
     {
-        return program.find("://") != std::string::npos || program.rfind("mailto:", 0) == 0;
+        std::error_code ec;
+        return program.find("://") != std::string::npos || program.rfind("mailto:", 0) == 0
+            || std::filesystem::is_regular_file(program, ec) || std::filesystem::is_directory(program, ec);
     }
 
 } // namespace
@@ -148,11 +180,17 @@ bool CmdExecuta(Runtime& rt)
 
     // The user hears the script's last words before the program speaks.
     rt.io.WaitSpeech();
+    // The window the user runs the script from, when the desktop says.
+    uint64_t console_window = 0;
+    if (wait && platform::ActiveWindowId(console_window) != platform::DesktopStatus::Ok)
+        console_window = 0;
+    const auto take_by = std::chrono::steady_clock::now() + FOCUS_TAKE_LIMIT;
     switch (platform::RunProgram(words, wait, "")) {
     case platform::ProgramOutcome::NotStarted:
         return Fail(rt, std::string(msg::MSG_DESKTOP_PROGRAM_NOT_STARTED) + program);
     case platform::ProgramOutcome::Finished:
-        PauseInterruptibly(rt, ReturnPauseMs(rt));
+        if (console_window == 0 || WaitForUserToComeBack(console_window, take_by))
+            PauseInterruptibly(rt, ReturnPauseMs(rt));
         return true;
     case platform::ProgramOutcome::Detached:
     case platform::ProgramOutcome::Interrupted:
@@ -164,15 +202,14 @@ bool CmdExecuta(Runtime& rt)
 // CMD text: runs the text as line 0 of the running script.
 bool CmdCmd(Runtime& rt)
 {
-    static int depth = 0;
     Value v;
     if (!rt.lexer.AtEnd())
         rt.ParseExpression(v);
     if (!v.is(ValueKind::String) || v.Text().empty())
         return Fail(rt, msg::MSG_DESKTOP_EXPECTED_CMD_TEXT);
     if (!rt.lexer.AtEnd())
-        return Fail(rt, "A linha deveria terminar onde aparece \"" + std::string(rt.lexer.tok.raw) + "\"");
-    if (depth >= MAX_CMD_DEPTH)
+        return Fail(rt, msg::LineShouldEnd(rt.lexer.tok.raw));
+    if (rt.cmd_depth >= MAX_CMD_DEPTH)
         return Fail(rt, msg::MSG_DESKTOP_CMD_TOO_DEEP);
 
     ScriptRec& s = rt.Slot();
@@ -189,10 +226,24 @@ bool CmdCmd(Runtime& rt)
     rec.text += '\n';
     rec.function = saved.function;
     const int32_t calling_line = s.current_line;
-    ++depth;
-    const bool ok = rt.RunLine(slot, 0);
-    --depth;
-    rt.SlotAt(slot).lines[0] = std::move(saved);
+    // An interrupt unwinds through here as an exception: the depth and the
+    // saved line are put back on every way out.
+    struct Restore {
+        Runtime& rt;
+        int32_t slot;
+        CodeRec& saved;
+        ~Restore()
+        {
+            --rt.cmd_depth;
+            rt.SlotAt(slot).lines[0] = std::move(saved);
+        }
+    };
+    ++rt.cmd_depth;
+    bool ok = false;
+    {
+        const Restore restore { rt, slot, saved };
+        ok = rt.RunLine(slot, 0);
+    }
     // The lexer pointed into the text just freed: it goes back to the end
     // of the line that holds this CMD, which has nothing left to read.
     if (rt.current_slot == slot) {

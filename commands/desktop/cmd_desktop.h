@@ -1,10 +1,14 @@
 // Handlers of the desktop family: waiting (ESPERA), starting programs
-// (EXECUTA), running a line held in a string (CMD), and the windows of the
-// X11 desktop (CAPTURA, JANELA).
+// (EXECUTA), running a line held in a string (CMD), the windows of the X11
+// desktop (CAPTURA, JANELA), synthetic keys and mouse (DIGITA, ACIONA,
+// CLICA, MOUSE) and the clipboard (TRANSFERE).
 #pragma once
 
 #include "interp/runtime.h"
+#include "platform/desktop_x11.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +20,30 @@ bool CmdExecuta(Runtime& rt);
 bool CmdCmd(Runtime& rt);
 bool CmdCaptura(Runtime& rt);
 bool CmdJanela(Runtime& rt);
+bool CmdDigita(Runtime& rt);
+bool CmdAciona(Runtime& rt);
+bool CmdClica(Runtime& rt);
+bool CmdMouse(Runtime& rt);
+bool CmdTransfere(Runtime& rt);
+
+// Tells the user, written and spoken, that the desktop could not be
+// reached or refused; the I/O status becomes 1 and the script goes on
+// (the handler returns this function's true).
+bool ReportDesktop(Runtime& rt, platform::DesktopStatus status);
+
+// A key to press with its modifiers: a virtual-key code, or, when
+// `character` is set, the key that carries that character.
+struct KeyChord {
+    uint8_t vk { 0 };
+    bool shift { false };
+    bool ctrl { false };
+    bool alt { false };
+    char32_t character { 0 };
+};
+// ACIONA's key name: "CTRL+", "SHIFT+", "ALT+" in that order, then a name
+// of the key table, "F1".."F12", "#" and a code, or one character.
+// Nothing for a name that is none of these.
+std::optional<KeyChord> ParseKeyName(std::string_view text);
 
 // ESPERA's second form (cmd_windows.cpp).
 bool WaitForTitle(Runtime& rt, int32_t seconds, const std::string& text);

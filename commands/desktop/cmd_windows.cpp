@@ -1,5 +1,6 @@
 // The window commands on the X11 desktop: ESPERA's wait for a title,
-// CAPTURA and JANELA. Titles arrive in UTF-8 and are matched, like every
+// CAPTURA (titles, and the focused field's text from the accessibility
+// bus) and JANELA. Titles arrive in UTF-8 and are matched, like every
 // text inside the program, in Windows-1252 capitals. Without a display
 // each command says so once and the script goes on (the I/O status tells
 // a miss), so a script's other work is not lost.
@@ -9,6 +10,7 @@
 #include "interp/command_helpers.h"
 #include "messages/desktop.h"
 #include "platform/desktop_x11.h"
+#include "platform/focus_field.h"
 #include "platform/interrupt.h"
 
 #include <chrono>
@@ -21,17 +23,6 @@ namespace {
 
     constexpr int TITLE_POLL_MS = 500;
     constexpr int POLL_STEP_MS = 50;
-
-    // Reports a desktop failure; the command then ends without stopping
-    // the script.
-    bool ReportDesktop(Runtime& rt, platform::DesktopStatus status)
-    {
-        rt.Slot().io_status = 1;
-        rt.ReportErrorHere(status == platform::DesktopStatus::NoDisplay ? msg::MSG_DESKTOP_NO_DISPLAY
-                                                                        : msg::MSG_DESKTOP_X11_FAILED);
-        rt.lexer.SkipRestOfLine();
-        return true;
-    }
 
     std::optional<std::string> ActiveTitle(Runtime& rt)
     {
@@ -58,6 +49,15 @@ namespace {
     }
 
 } // namespace
+
+bool ReportDesktop(Runtime& rt, platform::DesktopStatus status)
+{
+    rt.Slot().io_status = 1;
+    rt.ReportErrorHere(status == platform::DesktopStatus::NoDisplay ? msg::MSG_DESKTOP_NO_DISPLAY
+                                                                    : msg::MSG_DESKTOP_X11_FAILED);
+    rt.lexer.SkipRestOfLine();
+    return true;
+}
 
 bool TitleMatches(std::string_view title, std::string_view pattern)
 {
@@ -123,9 +123,14 @@ bool CmdCaptura(Runtime& rt)
         if (!title)
             return true;
         text = std::move(*title);
-    } else if (option == "FOCO" || option == "CAMPO") {
-        // This program draws in a terminal and owns no focused control, and
-        // a field's text needs the accessibility bus: both give the empty text.
+    } else if (option == "FOCO") {
+        // This program draws in a terminal and owns no focused control.
+    } else if (option == "CAMPO") {
+        // Without the accessibility bus, or with nothing focused, the text
+        // is empty, as for a field that holds none.
+        std::string utf8;
+        if (platform::FocusedFieldText(utf8) == platform::FieldStatus::Ok)
+            text = encoding::Utf8ToCp1252(utf8);
     } else {
         return Fail(rt, std::string(msg::MSG_DESKTOP_BAD_CAPTURA_OPTION) + option);
     }

@@ -9,14 +9,18 @@ namespace {
 
     using K = core::SymbolKind;
 
-    // FIXME: CAPTURA and JANELA (cmd_desktop.cpp) are written but wait to be
-    // registered until their tests under Xvfb run reliably: the window
-    // manager there sometimes dies and the tests hang. Until then they keep
-    // the "não está disponível" answer.
     constexpr interp::CommandRow ROWS[] = {
+        { "ACIONA", interp::CmdAciona, K::Command },
+        { "CAPTURA", interp::CmdCaptura, K::Command },
+        { "CLICA", interp::CmdClica, K::Command },
         { "CMD", interp::CmdCmd, K::Command },
+        { "DIGITA", interp::CmdDigita, K::Command },
         { "ESPERA", interp::CmdEspera, K::Command },
         { "EXECUTA", interp::CmdExecuta, K::Command },
+        { "JANELA", interp::CmdJanela, K::Command },
+        { "MOUSE", interp::CmdMouse, K::Command },
+        { "RATO", interp::CmdMouse, K::Command },
+        { "TRANSFERE", interp::CmdTransfere, K::Command },
     };
 
 } // namespace

@@ -1,4 +1,5 @@
-// The desktop family: ESPERA, EXECUTA, CMD, CAPTURA and JANELA.
+// The desktop family: ESPERA, DIGITA, ACIONA, CLICA, MOUSE and RATO,
+// TRANSFERE, JANELA, CAPTURA, EXECUTA and CMD.
 #pragma once
 
 #include "interp/command_set.h"

@@ -555,6 +555,15 @@ namespace {
 
 } // namespace
 
+A11yStatus RunOnBusThread(std::function<void()> job, const A11yCancel& cancel)
+{
+    BusThread& bus = BusThread::Instance();
+    const A11yStatus ready = bus.Ready(cancel);
+    if (ready != A11yStatus::Ok)
+        return ready;
+    return bus.Run(std::move(job), cancel) ? A11yStatus::Ok : A11yStatus::Interrupted;
+}
+
 std::unique_ptr<A11yMonitor> OpenDesktopMonitor()
 {
     return std::make_unique<AtspiMonitor>();

@@ -128,6 +128,16 @@ DesktopStatus ActiveWindowTitle(std::string& title)
     return DesktopStatus::Ok;
 }
 
+DesktopStatus ActiveWindowId(uint64_t& id)
+{
+    id = 0;
+    DisplayPtr d = OpenDisplay();
+    if (!d)
+        return DesktopStatus::NoDisplay;
+    id = ActiveWindow(d.get());
+    return DesktopStatus::Ok;
+}
+
 DesktopStatus ListWindows(std::vector<DesktopWindow>& windows)
 {
     windows.clear();

@@ -47,6 +47,8 @@ public:
     // What each opening of the text editor leaves in the lines.
     std::deque<std::vector<std::string>> edited_texts;
     platform::AudioSink* sound_output { nullptr }; // what SoundOutput gives
+    std::string clipboard;
+    bool clipboard_works { true }; // false: the desktop refuses the text
 
     void Write(std::string_view text) override { written += text; }
     void NewLine() override { written += '\n'; }
@@ -232,6 +234,15 @@ public:
         edited_texts.pop_front();
     }
     platform::AudioSink* SoundOutput() override { return sound_output; }
+    bool ClipboardPut(std::string_view text) override
+    {
+        clipboard.assign(text.substr(0, text.find('\0')));
+        return clipboard_works;
+    }
+    std::string ClipboardGet(std::size_t capacity) override
+    {
+        return capacity == 0 ? std::string() : clipboard.substr(0, capacity - 1);
+    }
 };
 
 } // namespace palavrino::testing

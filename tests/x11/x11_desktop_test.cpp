@@ -1,80 +1,34 @@
 // The window commands on a real X desktop (Xvfb and openbox started here):
 // CAPTURA TITULO/ATIVA, ESPERA for a title that comes late, never comes or
 // is interrupted, JANELA's patterns and state changes read back from the
-// window properties, and every command without a display.
-#include "commands/desktop/cmd_desktop.h"
+// window properties, CAPTURA CAMPO over the accessibility bus, and every
+// command without a display.
 #include "commands/standard.h"
-#include "interp/runtime.h"
+#include "platform/desktop_x11.h"
 #include "platform/interrupt.h"
-#include "tests/fakes/temp_dir.h"
-#include "tests/support/memory_host_io.h"
-#include "tests/x11/x11_session.h"
+#include "tests/x11/x11_fixture.h"
 
 #include <algorithm>
-#include <chrono>
+#include <atomic>
 #include <cstdlib>
-#include <gtest/gtest.h>
-#include <memory>
 #include <thread>
 
-using palavrino::fakes::TempDir;
-using palavrino::interp::Runtime;
-using palavrino::testing::X11Desktop;
+using palavrino::testing::DesktopTest;
+using palavrino::testing::PollUntil;
 
 namespace {
 
-X11Desktop* g_desktop = nullptr;
-
-class DesktopTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { g_desktop = new X11Desktop(); }
-    static void TearDownTestSuite()
-    {
-        delete g_desktop;
-        g_desktop = nullptr;
-    }
-    void SetUp() override
-    {
-        if (!g_desktop->Started())
-            GTEST_SKIP() << g_desktop->Reason();
-        ::setenv("DISPLAY", g_desktop->Display().c_str(), 1);
-    }
-
-    bool Run(const std::string& line) { return rt.RunInteractiveLine(line); }
-    std::string Written(const std::string& line)
-    {
-        io.written.clear();
-        Run(line);
-        return io.written;
-    }
-    int32_t Status() { return rt.SlotAt(0).io_status; }
-    std::string Log(const std::string& name) { return dir.Path() / name; }
-    bool LogHas(const std::string& name, const std::string& text)
-    {
-        return TempDir::Read(dir.Path() / name).find(text) != std::string::npos;
-    }
-    static bool HasState(const std::string& title, const std::string& state)
-    {
-        const std::vector<std::string> states = g_desktop->WindowState(title);
-        return std::find(states.begin(), states.end(), state) != states.end();
-    }
-    template <typename F> static void Until(F done)
-    {
-        while (!done())
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-
-    palavrino::testing::MemoryHostIo io;
-    Runtime rt { io, palavrino::commands::StandardCommands() };
-    TempDir dir;
-};
+bool HasState(palavrino::testing::X11Desktop& desktop, const std::string& title, const std::string& state)
+{
+    const std::vector<std::string> states = desktop.WindowState(title);
+    return std::find(states.begin(), states.end(), state) != states.end();
+}
 
 } // namespace
 
 TEST_F(DesktopTest, CapturaReadsTheActiveTitle)
 {
-    g_desktop->OpenWindow("Editor de a\xC3\xA7\xC3\xA3o", Log("a.log"));
-    g_desktop->AwaitActive("Editor de a\xC3\xA7\xC3\xA3o");
+    ASSERT_TRUE(OpenFocused("Editor de a\xC3\xA7\xC3\xA3o", "a.log"));
     EXPECT_EQ(Written("CAPTURA TITULO t"), "");
     EXPECT_EQ(Written("ESCREVE t"), "Editor de a\xE7\xE3o\n");
     EXPECT_EQ(Written("CAPTURA ATIVA t"), "");
@@ -83,13 +37,68 @@ TEST_F(DesktopTest, CapturaReadsTheActiveTitle)
     EXPECT_EQ(Written("ESCREVE TAMANHO(t)"), "0\n");
     EXPECT_EQ(Written("CAPTURA JANELA t"), "Op\xE7\xE3o inv\xE1lida para o comando CAPTURA: JANELA\n");
     EXPECT_EQ(Written("CAPTURA 5"), "Esperava uma op\xE7\xE3o para o comando CAPTURA\n");
-    Run("JANELA FECHA \"Editor de a\xE7\xE3o\"");
-    Until([&] { return LogHas("a.log", "closed"); });
+    Close("Editor de a\xE7\xE3o", "a.log");
+}
+
+TEST_F(DesktopTest, CapturaCampoReadsTheFocusedFieldOverTheAccessibilityBus)
+{
+    std::string bus;
+    if (!Desktop()->StartSessionBus(bus))
+        GTEST_SKIP() << "dbus-daemon could not start (install the dbus package)";
+    ::setenv("DBUS_SESSION_BUS_ADDRESS", bus.c_str(), 1);
+    Desktop()->RunInBackground({ PL_X11_GTK_FIELD, "Formul\xC3\xA1rio", "Ol\xC3\xA1, campo" });
+    ASSERT_TRUE(Desktop()->AwaitActive("Formul\xC3\xA1rio"));
+    // The field reaches the bus a little after its window shows.
+    EXPECT_TRUE(PollUntil([&] {
+        Run("CAPTURA CAMPO t");
+        return Written("ESCREVE t") == "Ol\xE1, campo\n";
+    })) << io.written;
+    Run("JANELA FECHA \"Formul\xE1rio\"");
+    ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
+}
+
+TEST_F(DesktopTest, ExecutaWaitsForTheUserToComeBack)
+{
+    ASSERT_TRUE(OpenFocused("Console", "console.log"));
+    io.config["TALIRA/TEMPOESPERAPROGVOLTAR"] = "0";
+    // The program hands its window to a process of its own and ends at
+    // once; the script goes on when the focus is back on its window.
+    std::atomic<bool> closing { false };
+    std::thread user([&] {
+        EXPECT_TRUE(Desktop()->AwaitActive("Entregue"));
+        closing = true;
+        EXPECT_TRUE(AwaitLog("entregue.log", "ready"));
+        std::vector<palavrino::platform::DesktopWindow> windows;
+        ASSERT_EQ(palavrino::platform::ListWindows(windows), palavrino::platform::DesktopStatus::Ok);
+        for (const auto& w : windows) {
+            if (w.title == "Entregue") {
+                EXPECT_EQ(
+                    palavrino::platform::ApplyWindowAction(w.id, palavrino::platform::WindowAction::Close),
+                    palavrino::platform::DesktopStatus::Ok);
+            }
+        }
+    });
+    EXPECT_TRUE(Run("EXECUTA \"sh -c \" + CHR(34) + \"" + std::string(PL_X11_CLIENT) + " Entregue "
+        + Log("entregue.log") + " &\" + CHR(34)"))
+        << io.written;
+    // The script went on only after the user dealt with the window.
+    EXPECT_TRUE(closing);
+    user.join();
+    EXPECT_TRUE(AwaitLog("entregue.log", "closed"));
+    EXPECT_TRUE(Desktop()->AwaitActive("Console"));
+
+    // With "&" the script does not wait; a program that does not exist is told.
+    EXPECT_TRUE(Run("EXECUTA \"" + std::string(PL_X11_CLIENT) + " Solta " + Log("solta.log") + "\" &"));
+    EXPECT_TRUE(Desktop()->AwaitActive("Solta"));
+    Close("Solta", "solta.log");
+    EXPECT_EQ(Written("EXECUTA \"programa-que-nao-existe x\""),
+        "N\xE3o pude executar o programa programa-que-nao-existe\n");
+    Close("Console", "console.log");
 }
 
 TEST_F(DesktopTest, EsperaForATitle)
 {
-    g_desktop->OpenWindow("Janela atrasada", Log("b.log"), 1000);
+    Desktop()->OpenWindow("Janela atrasada", Log("b.log"), 1000);
     // Capitals do not matter; the window comes after about a second.
     EXPECT_TRUE(Run("ESPERA 60 \"ATRASADA\""));
     EXPECT_EQ(Status(), 0);
@@ -99,33 +108,33 @@ TEST_F(DesktopTest, EsperaForATitle)
     EXPECT_TRUE(Run("ESPERA 3600 \"nunca aparece\""));
     EXPECT_EQ(Status(), 1);
     EXPECT_TRUE(palavrino::platform::TakeInterruptRequest());
-    Run("JANELA FECHA \"atrasada\"");
-    Until([&] { return LogHas("b.log", "closed"); });
+    Close("atrasada", "b.log");
 }
 
 TEST_F(DesktopTest, JanelaChangesTheFirstMatchingWindow)
 {
-    g_desktop->OpenWindow("Alfa um", Log("alfa.log"));
-    g_desktop->AwaitActive("Alfa um");
-    g_desktop->OpenWindow("Beta um", Log("beta.log"));
-    g_desktop->AwaitActive("Beta um");
+    ASSERT_TRUE(OpenFocused("Alfa um", "alfa.log"));
+    ASSERT_TRUE(OpenFocused("Beta um", "beta.log"));
+    auto has = [&](const std::string& title, const std::string& state) {
+        return HasState(*Desktop(), title, state);
+    };
 
     // A star before the word: the title begins with it.
     EXPECT_TRUE(Run("JANELA MAXIMIZA \"*alfa\""));
     EXPECT_EQ(Status(), 0);
-    Until([] { return HasState("Alfa um", "_NET_WM_STATE_MAXIMIZED_VERT"); });
-    g_desktop->AwaitActive("Alfa um");
-    EXPECT_FALSE(HasState("Beta um", "_NET_WM_STATE_MAXIMIZED_VERT"));
+    EXPECT_TRUE(PollUntil([&] { return has("Alfa um", "_NET_WM_STATE_MAXIMIZED_VERT"); }));
+    EXPECT_TRUE(Desktop()->AwaitActive("Alfa um"));
+    EXPECT_FALSE(has("Beta um", "_NET_WM_STATE_MAXIMIZED_VERT"));
 
     EXPECT_TRUE(Run("JANELA NORMAL \"alfa UM\""));
-    Until([] { return !HasState("Alfa um", "_NET_WM_STATE_MAXIMIZED_VERT"); });
+    EXPECT_TRUE(PollUntil([&] { return !has("Alfa um", "_NET_WM_STATE_MAXIMIZED_VERT"); }));
 
     // A star after the word: the title ends with it; the top window wins.
     EXPECT_TRUE(Run("JANELA MINIMIZA \"um*\""));
-    Until([] { return HasState("Alfa um", "_NET_WM_STATE_HIDDEN"); });
-    EXPECT_FALSE(HasState("Beta um", "_NET_WM_STATE_HIDDEN"));
+    EXPECT_TRUE(PollUntil([&] { return has("Alfa um", "_NET_WM_STATE_HIDDEN"); }));
+    EXPECT_FALSE(has("Beta um", "_NET_WM_STATE_HIDDEN"));
     EXPECT_TRUE(Run("JANELA NORMAL \"alfa\""));
-    Until([] { return !HasState("Alfa um", "_NET_WM_STATE_HIDDEN"); });
+    EXPECT_TRUE(PollUntil([&] { return !has("Alfa um", "_NET_WM_STATE_HIDDEN"); }));
 
     EXPECT_TRUE(Run("JANELA FECHA \"gama\""));
     EXPECT_EQ(Status(), 1);
@@ -135,31 +144,49 @@ TEST_F(DesktopTest, JanelaChangesTheFirstMatchingWindow)
 
     EXPECT_TRUE(Run("JANELA FECHA \"beta\""));
     EXPECT_EQ(Status(), 0);
-    Until([&] { return LogHas("beta.log", "closed"); });
+    EXPECT_TRUE(AwaitLog("beta.log", "closed"));
     EXPECT_FALSE(LogHas("alfa.log", "closed"));
-    Run("JANELA FECHA \"alfa\"");
-    Until([&] { return LogHas("alfa.log", "closed"); });
+    Close("alfa", "alfa.log");
 }
 
-TEST(DesktopWithoutDisplay, EachCommandSaysSoAndTheScriptGoesOn)
+TEST(DesktopWithoutDisplay, EachCommandSaysSoOnceAndTheScriptGoesOn)
 {
     const char* old = std::getenv("DISPLAY");
     const std::string saved = old ? old : "";
-    ::setenv("DISPLAY", ":999", 1); // no server answers there
     palavrino::testing::MemoryHostIo io;
-    Runtime rt { io, palavrino::commands::StandardCommands() };
+    palavrino::interp::Runtime rt { io, palavrino::commands::StandardCommands() };
     const std::string message
         = "N\xE3o encontrei o ambiente gr\xE1"
           "fico X11: a vari\xE1vel DISPLAY n\xE3o est\xE1 definida ou o servidor n\xE3o responde\n";
-    for (const char* line : { "CAPTURA TITULO t", "JANELA FECHA \"x\"", "ESPERA 5 \"x\"" }) {
+    // A display no server answers, and no display at all.
+    for (const char* display : { "/nonexistent/palavrino:0", "" }) {
+        if (*display)
+            ::setenv("DISPLAY", display, 1);
+        else
+            ::unsetenv("DISPLAY");
+        for (const char* line :
+            { "CAPTURA TITULO t", "JANELA FECHA \"x\"", "ESPERA 5 \"x\"", "DIGITA \"a\xE7\"",
+                "ACIONA \"ctrl+f5\"", "ACIONA \"x\"", "CLICA 1, 2", "MOUSE TELA 3 4", "RATO CAPTURA a b" }) {
+            io.written.clear();
+            io.spoken.clear();
+            EXPECT_TRUE(rt.RunInteractiveLine(line)) << line;
+            EXPECT_EQ(io.written, message) << line;
+            EXPECT_EQ(io.spoken.size(), 1u) << line;
+            EXPECT_EQ(rt.SlotAt(0).io_status, 1) << line;
+        }
+        // Mistakes in the line are told as such, display or not.
         io.written.clear();
-        EXPECT_TRUE(rt.RunInteractiveLine(line)) << line;
-        EXPECT_EQ(io.written, message) << line;
-        EXPECT_EQ(rt.SlotAt(0).io_status, 1) << line;
+        EXPECT_FALSE(rt.RunInteractiveLine("CLICA \"a\", 2"));
+        EXPECT_EQ(io.written,
+            "Esperava express\xF5"
+            "es num\xE9ricas para as coordenadas X e Y\n");
+        // The program's own clipboard needs no desktop.
+        io.written.clear();
+        EXPECT_TRUE(rt.RunInteractiveLine("TRANSFERE DE \"c\xF3pia\""));
+        EXPECT_TRUE(rt.RunInteractiveLine("TRANSFERE PARA t"));
+        EXPECT_TRUE(rt.RunInteractiveLine("ESCREVE t"));
+        EXPECT_EQ(io.written, "c\xF3pia\n");
     }
-    io.written.clear();
-    EXPECT_TRUE(rt.RunInteractiveLine("ESCREVE 2"));
-    EXPECT_EQ(io.written, "2\n");
     if (old)
         ::setenv("DISPLAY", saved.c_str(), 1);
     else

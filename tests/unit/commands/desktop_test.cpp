@@ -1,6 +1,6 @@
 // ESPERA, EXECUTA and CMD run through an interpreter: the command-line
 // split, programs waited for, left running and not found, and the waits
-// ending on the break request.
+// ending on the break request; CMD's depth, and ACIONA's key names.
 #include "commands/desktop/cmd_desktop.h"
 #include "commands/standard.h"
 #include "interp/runtime.h"
@@ -131,4 +131,67 @@ TEST(Cmd, RunsTheTextAsALine)
     EXPECT_TRUE(s.Run("CMD \"CMD \" + CHR(34) + \"ESCREVE 1\" + CHR(34)")) << s.io.written;
     EXPECT_EQ(s.Failure("CMD \"\""), "Esperava uma cadeia contendo o comando a executar\n");
     EXPECT_NE(s.Failure("CMD \"ESCREVE 1\" 2"), "");
+}
+
+TEST(Cmd, EachRuntimeCountsItsOwnDepth)
+{
+    // A string that runs itself stops at the depth limit, in one runtime
+    // and then in another: the count is not shared nor left behind.
+    for (int round = 0; round < 2; ++round) {
+        Session s;
+        s.io.written.clear();
+        EXPECT_FALSE(s.Run("c = \"CMD c\"\nCMD c") && s.Run("CMD c"));
+        EXPECT_NE(s.io.written.find("Comandos CMD encadeados em excesso"), std::string::npos) << s.io.written;
+        EXPECT_EQ(s.rt.cmd_depth, 0);
+        s.io.written.clear();
+        EXPECT_TRUE(s.Run("CMD \"ESCREVE 5\""));
+        EXPECT_EQ(s.io.written, "5\n");
+    }
+}
+
+TEST(AcionaKeyNames, PrefixesInOrderThenATableNameACodeOrACharacter)
+{
+    using palavrino::interp::KeyChord;
+    using palavrino::interp::ParseKeyName;
+    struct Case {
+        const char* text;
+        bool valid;
+        uint8_t vk;
+        bool ctrl, shift, alt;
+        char32_t character;
+    };
+    const Case cases[] = {
+        { "ctrl+shift+f5", true, 116, true, true, false, 0 },
+        { "CTRL+SHIFT+ALT+DEL", true, 46, true, true, true, 0 },
+        { "Alt+PageDn", true, 34, false, false, true, 0 },
+        { "prior", true, 33, false, false, false, 0 },
+        { "F12", true, 123, false, false, false, 0 },
+        { "F13", false, 0, false, false, false, 0 },
+        { "#65", true, 65, false, false, false, 0 },
+        { "ctrl+#13", true, 13, true, false, false, 0 },
+        { "#", false, 0, false, false, false, 0 },
+        { "#0", false, 0, false, false, false, 0 },
+        { "#256", false, 0, false, false, false, 0 },
+        { "ctrl+a", true, 'A', true, false, false, 0 },
+        { "ctrl+7", true, '7', true, false, false, 0 },
+        { "ctrl+.", true, 0, true, false, false, U'.' },
+        { "alt+\xE7", true, 0, false, false, true, U'\u00C7' },
+        { "shift+ctrl+f5", false, 0, false, false, false, 0 },
+        { "ctrl+", false, 0, false, false, false, 0 },
+        { "ctrl+ctrl+a", false, 0, false, false, false, 0 },
+        { "snapshot", true, 44, false, false, false, 0 },
+        { "ENTRA", false, 0, false, false, false, 0 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const std::optional<KeyChord> chord = ParseKeyName(c.text);
+        ASSERT_EQ(chord.has_value(), c.valid);
+        if (!chord)
+            continue;
+        EXPECT_EQ(chord->vk, c.vk);
+        EXPECT_EQ(chord->ctrl, c.ctrl);
+        EXPECT_EQ(chord->shift, c.shift);
+        EXPECT_EQ(chord->alt, c.alt);
+        EXPECT_EQ(chord->character, c.character);
+    }
 }
