@@ -35,6 +35,12 @@ namespace {
 
 } // namespace
 
+bool ChoosesFileOrSilence(std::string_view choice)
+{
+    choice = Trimmed(choice);
+    return (StartsWithNoCase(choice, "nulo") && choice.size() == 4) || StartsWithNoCase(choice, FILE_PREFIX);
+}
+
 std::unique_ptr<AudioSink> OpenAudioSink(std::string_view choice, bool* fell_back)
 {
     if (fell_back)
