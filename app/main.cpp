@@ -88,13 +88,32 @@ void* RunInterpreter(void* arg)
     // The sound output: the sound card, "nulo", or "arquivo:" and a WAV
     // file; silence when the choice cannot be opened (no sound card).
     const std::string audio_choice = config.ReadConfig("TRADUTOR", "SAIDADEAUDIO");
-    bool audio_failed = false;
-    auto audio = platform::OpenAudioSink(encoding::Cp1252ToUtf8(audio_choice), &audio_failed);
     // The speech log alone needs no sound: a machine without a sound card
     // runs the tests. Any other voice, or a device asked for by name, is
     // reported when it cannot be heard.
     const bool log_only = console::UpperAscii(config.ReadConfig("SERVFALA", "TIPOSAPI")).find("REGISTRO")
         != std::string::npos;
+    const std::string audio_utf8 = encoding::Cp1252ToUtf8(audio_choice);
+    const bool sound_card = !platform::ChoosesFileOrSilence(audio_utf8);
+    auto sound_notice = [audio_choice, log_only](bool failed) {
+        if (!failed || (audio_choice.empty() && log_only))
+            return std::string();
+        return std::string(msg::MSG_SOUND_OUTPUT_UNAVAILABLE)
+            + (audio_choice.empty() ? std::string(msg::MSG_DEFAULT_SOUND_DEVICE) : audio_choice);
+    };
+    // The sound card and the speech engine start when something is first
+    // said or played; a file or silence costs nothing and opens at once.
+    bool audio_failed = false;
+    std::unique_ptr<platform::AudioSink> audio;
+    platform::DeferredAudioSink* deferred = nullptr;
+    if (sound_card) {
+        auto sink = std::make_unique<platform::DeferredAudioSink>(
+            [audio_utf8] { return platform::OpenAlsaSink(audio_utf8); });
+        deferred = sink.get();
+        audio = std::move(sink);
+    } else {
+        audio = platform::OpenAudioSink(audio_utf8, &audio_failed);
+    }
     std::string_view no_window;
     auto front_end = OpenFrontEnd(config, job->window, no_window);
     const bool in_window = front_end->ShowsPictures();
@@ -102,12 +121,13 @@ void* RunInterpreter(void* arg)
     const std::unique_ptr<platform::SystemClipboard> desktop_clipboard = platform::MakeX11Clipboard();
     console::Console con(std::move(front_end), std::move(config), std::move(audio));
     con.Board().AttachSystem(desktop_clipboard.get());
+    if (deferred)
+        con.Voice().DeferStart([deferred, sound_notice] { return sound_notice(!deferred->Open()); });
     con.StartSpeech(con.Config().ReadConfig("PALAVRIN", "DIRPALAVRIN"));
     if (!no_window.empty())
         con.WriteLineAndSpeak(no_window);
-    if (audio_failed && (!audio_choice.empty() || !log_only))
-        con.WriteLineAndSpeak(std::string(msg::MSG_SOUND_OUTPUT_UNAVAILABLE)
-            + (audio_choice.empty() ? std::string(msg::MSG_DEFAULT_SOUND_DEVICE) : audio_choice));
+    if (const std::string notice = sound_notice(audio_failed); !notice.empty())
+        con.WriteLineAndSpeak(notice);
     app::ConsoleHost host(con);
     interp::Runtime runtime(host, commands::StandardCommands());
 #ifdef PL_NO_TOKEN_CACHE

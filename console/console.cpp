@@ -98,6 +98,7 @@ LineRead Console::ReadBufferLine(bool hidden)
 
 void Console::PlayTone(int frequency_hz, int ms)
 {
+    m_speech.EnsureStarted();
     constexpr std::size_t HEADER_BYTES = 44;
     constexpr int RATE_HZ = 11025;
     const std::vector<std::uint8_t> wave = BuildToneWave(frequency_hz);

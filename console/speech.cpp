@@ -187,7 +187,35 @@ void Speech::SpeechInit(ConfigFile& config, std::string_view sound_dir, int spee
         = m_word_synth.VoiceStart(ToPath(m_char_sounds_dir), ToPath(voice_dir), m_voice.voice_name);
     m_word_synth.SetSettings(m_voice.joins);
     m_player.SetPlayback(m_voice.compress, m_voice.fast);
+    // The log costs nothing to open, and a script that never speaks must
+    // still hear at once that its speech cannot be recorded.
+    if (m_defer && UpperAsciiTrimmed(config.ReadConfig("SERVFALA", "TIPOSAPI")) != "REGISTRO") {
+        m_start_pending = true;
+        m_pending_config = &config;
+        return;
+    }
     StartEngine(config);
+}
+
+void Speech::DeferStart(std::function<std::string()> open_audio)
+{
+    m_defer = true;
+    m_open_audio = std::move(open_audio);
+}
+
+// In the order an eager start takes: the sound output, the engine, then
+// the notice of a sound output that failed (spoken by the new engine).
+void Speech::StartPending()
+{
+    m_start_pending = false;
+    std::string notice;
+    if (m_open_audio) {
+        notice = m_open_audio();
+        m_open_audio = nullptr;
+    }
+    StartEngine(*m_pending_config);
+    if (!notice.empty())
+        WriteLineAndSpeak(notice);
 }
 
 void Speech::ReadVoiceSettings(ConfigFile& config, int speed)
@@ -333,6 +361,7 @@ void Speech::EndEngine()
 
 void Speech::SetSynthesizer(std::unique_ptr<Synthesizer> synthesizer)
 {
+    m_start_pending = false;
     m_synth->End();
     m_engine_active = synthesizer != nullptr;
     m_engine_key.clear();
@@ -341,6 +370,7 @@ void Speech::SetSynthesizer(std::unique_ptr<Synthesizer> synthesizer)
 
 void Speech::SpeechEnd()
 {
+    m_start_pending = false; // never started: nothing to end
     WaitSpeech();
     StopSpeech();
     ToneOff();
@@ -351,6 +381,7 @@ void Speech::SpeechEnd()
 
 void Speech::Speak(std::string_view text)
 {
+    EnsureStarted();
     m_abort = false;
     if (m_engine_active) {
         WaitSpeech();
@@ -367,6 +398,7 @@ void Speech::Speak(std::string_view text)
 
 void Speech::Spell(std::string_view text)
 {
+    EnsureStarted();
     m_abort = false;
     if (m_synth->TakesSpelling()) {
         WaitSpeech();
@@ -383,6 +415,7 @@ void Speech::Spell(std::string_view text)
 
 void Speech::SpeakChar(std::uint8_t c)
 {
+    EnsureStarted();
     if (m_synth->TakesSpelling()) {
         m_synth->SpeakCharacter(c);
         return;
@@ -408,6 +441,7 @@ void Speech::SpeakNumberWords(std::string_view words, bool feminine)
 
 void Speech::PlayRecordedWords(const std::vector<RecordedWord>& words)
 {
+    EnsureStarted();
     std::vector<std::uint8_t> joined;
     joined.reserve(WORDS_BUFFER_BYTES);
     std::string missing;
@@ -526,11 +560,13 @@ WaveStatus Speech::PlaySound(std::string_view name)
 
 WaveStatus Speech::PlayWaveFile(const std::filesystem::path& path)
 {
+    EnsureStarted();
     return m_player.PlayFile(path);
 }
 
 WaveStatus Speech::PlayWaveMemory(std::span<const std::uint8_t> image)
 {
+    EnsureStarted();
     return m_player.PlayMemory(image);
 }
 
@@ -542,11 +578,13 @@ void Speech::PlayNamed(std::string_view name)
 
 void Speech::SpeakWord(std::string_view word)
 {
+    EnsureStarted();
     m_word_synth.VoiceSpeakWord(word, *this);
 }
 
 bool Speech::PlayVoiceBuffer(std::span<const std::uint8_t> samples)
 {
+    EnsureStarted();
     WaitSpeech();
     if (StopRequested())
         return false;
@@ -587,6 +625,7 @@ std::size_t Speech::QueuedBlocks()
 
 void Speech::Tick()
 {
+    EnsureStarted();
     std::array<std::uint8_t, TICK_SAMPLES> samples {};
     samples.fill(128);
     std::copy(m_tick_noise.begin(), m_tick_noise.end(), samples.begin());
@@ -603,6 +642,7 @@ void Speech::Beep()
 
 void Speech::Bell()
 {
+    EnsureStarted();
     constexpr std::array<std::uint8_t, 8> WAVE_SHAPE = { 128, 112, 96, 80, 64, 80, 96, 112 };
     std::array<std::uint8_t, BEEP_SAMPLES> samples {};
     for (std::size_t i = 0; i < samples.size(); ++i)
@@ -613,6 +653,7 @@ void Speech::Bell()
 
 void Speech::ToneOn(int frequency_hz)
 {
+    EnsureStarted();
     if (frequency_hz <= 0) {
         ToneOff();
         return;
@@ -694,6 +735,7 @@ void Speech::PauseMs(int ms)
 
 void Speech::WriteAndSpeak(std::string_view text)
 {
+    EnsureStarted();
     m_screen.ConsoleWrite(text);
     Speak(text);
     m_screen.RecordText(text);
@@ -701,6 +743,7 @@ void Speech::WriteAndSpeak(std::string_view text)
 
 void Speech::WriteLineAndSpeak(std::string_view text)
 {
+    EnsureStarted();
     m_screen.ConsoleWrite(text);
     Speak(text);
     m_screen.ConsoleWrite("\r\n");

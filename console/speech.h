@@ -21,6 +21,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -70,6 +71,18 @@ public:
     // engine the configuration names. May be called again at any time; an
     // unchanged voice or engine is kept, not restarted.
     void SpeechInit(ConfigFile& config, std::string_view sound_dir, int speed = 0);
+    // From now on the engine the configuration names (and the sound output,
+    // through `open_audio`) starts only when something is first said or
+    // played: a script that never speaks does not wait for it. `open_audio`
+    // opens the sound output and gives the text to say when it failed
+    // (empty when none).
+    void DeferStart(std::function<std::string()> open_audio);
+    // Starts what DeferStart held back, if it is still pending.
+    void EnsureStarted()
+    {
+        if (m_start_pending)
+            StartPending();
+    }
     // Waits for the end of speech and shuts the voices down.
     void SpeechEnd();
 
@@ -115,7 +128,11 @@ public:
     // Replaces the engine (tests, and engines chosen outside the
     // configuration). The engine must already be started.
     void SetSynthesizer(std::unique_ptr<Synthesizer> synthesizer);
-    bool EngineActive() const { return m_engine_active; }
+    bool EngineActive()
+    {
+        EnsureStarted();
+        return m_engine_active;
+    }
     // 0 when the built-in voice is ready, else why not (1: its files, 2:
     // its rules), as the word synthesizer reports it.
     int BuiltinVoiceStatus() const { return m_builtin_status; }
@@ -141,6 +158,7 @@ private:
 
     void ReadVoiceSettings(ConfigFile& config, int speed);
     void StartEngine(ConfigFile& config);
+    void StartPending();
     // Writes why the program cannot speak (or log its speech), with the
     // bell: the user must not be left with a mute program and no reason.
     void ReportStartProblem(std::string_view text);
@@ -172,6 +190,11 @@ private:
     std::array<std::uint8_t, 64> m_tick_noise {};
     bool m_abort { false }; // set by StopSpeech; the built-in voice checks it
     bool m_tone_on { false };
+    // Deferred start (see DeferStart).
+    bool m_defer { false };
+    bool m_start_pending { false };
+    ConfigFile* m_pending_config { nullptr };
+    std::function<std::string()> m_open_audio;
 };
 
 } // namespace palavrino::console

@@ -7,6 +7,7 @@
 // before libspeechd is asked to connect.
 #include "console/synthesizer.h"
 #include "encoding/encoding.h"
+#include "platform/dynamic_library.h"
 
 #include <algorithm>
 #include <atomic>
@@ -25,6 +26,49 @@ namespace {
     constexpr int SETTING_LIMIT = 10;
     // The daemon's rate and pitch run from -100 to 100.
     constexpr int DISPATCHER_STEP = 10;
+
+    // libspeechd's functions, bound when the engine is first chosen.
+    struct DispatcherApi {
+        decltype(&::free_spd_voices) free_spd_voices { nullptr };
+        decltype(&::spd_cancel) spd_cancel { nullptr };
+        decltype(&::spd_char) spd_char { nullptr };
+        decltype(&::spd_close) spd_close { nullptr };
+        decltype(&::spd_list_synthesis_voices) spd_list_synthesis_voices { nullptr };
+        decltype(&::spd_open2) spd_open2 { nullptr };
+        decltype(&::spd_say) spd_say { nullptr };
+        decltype(&::spd_set_data_mode) spd_set_data_mode { nullptr };
+        decltype(&::spd_set_language) spd_set_language { nullptr };
+        decltype(&::spd_set_notification_on) spd_set_notification_on { nullptr };
+        decltype(&::spd_set_synthesis_voice) spd_set_synthesis_voice { nullptr };
+        decltype(&::spd_set_voice_pitch) spd_set_voice_pitch { nullptr };
+        decltype(&::spd_set_voice_rate) spd_set_voice_rate { nullptr };
+    };
+
+    // Null when libspeechd cannot be loaded: the engine fails to start and
+    // espeak-ng speaks instead.
+    const DispatcherApi* Api()
+    {
+        static const DispatcherApi* const api = []() -> const DispatcherApi* {
+            static DispatcherApi table;
+            void* library = platform::OpenLibrary("libspeechd.so.2");
+            bool ok = library != nullptr;
+            ok = ok && PL_BIND(library, table, free_spd_voices);
+            ok = ok && PL_BIND(library, table, spd_cancel);
+            ok = ok && PL_BIND(library, table, spd_char);
+            ok = ok && PL_BIND(library, table, spd_close);
+            ok = ok && PL_BIND(library, table, spd_list_synthesis_voices);
+            ok = ok && PL_BIND(library, table, spd_open2);
+            ok = ok && PL_BIND(library, table, spd_say);
+            ok = ok && PL_BIND(library, table, spd_set_data_mode);
+            ok = ok && PL_BIND(library, table, spd_set_language);
+            ok = ok && PL_BIND(library, table, spd_set_notification_on);
+            ok = ok && PL_BIND(library, table, spd_set_synthesis_voice);
+            ok = ok && PL_BIND(library, table, spd_set_voice_pitch);
+            ok = ok && PL_BIND(library, table, spd_set_voice_rate);
+            return ok ? &table : nullptr;
+        }();
+        return api;
+    }
 
     class DispatcherSynthesizer;
 
@@ -86,28 +130,29 @@ namespace {
         bool Start(int voice, int rate, int pitch) override
         {
             End();
-            if (!DaemonReachable())
+            if (!DaemonReachable() || !Api())
                 return false;
             char* error = nullptr;
-            m_connection = spd_open2("palavrino", "main", nullptr, SPD_MODE_THREADED, nullptr, 1, &error);
+            m_connection
+                = Api()->spd_open2("palavrino", "main", nullptr, SPD_MODE_THREADED, nullptr, 1, &error);
             std::free(error);
             if (m_connection == nullptr)
                 return false;
             m_connection->callback_begin = OnNotification;
             m_connection->callback_end = OnNotification;
             m_connection->callback_cancel = OnNotification;
-            spd_set_notification_on(m_connection, SPD_BEGIN);
-            spd_set_notification_on(m_connection, SPD_END);
-            spd_set_notification_on(m_connection, SPD_CANCEL);
-            spd_set_data_mode(m_connection, SPD_DATA_TEXT);
-            spd_set_language(m_connection, "pt-BR");
+            Api()->spd_set_notification_on(m_connection, SPD_BEGIN);
+            Api()->spd_set_notification_on(m_connection, SPD_END);
+            Api()->spd_set_notification_on(m_connection, SPD_CANCEL);
+            Api()->spd_set_data_mode(m_connection, SPD_DATA_TEXT);
+            Api()->spd_set_language(m_connection, "pt-BR");
             // Only what the settings file names is changed: the rest stays as
             // the user set up the desktop's speech.
             if (m_rate_given)
-                spd_set_voice_rate(
+                Api()->spd_set_voice_rate(
                     m_connection, std::clamp(rate, -SETTING_LIMIT, SETTING_LIMIT) * DISPATCHER_STEP);
             if (m_pitch_given)
-                spd_set_voice_pitch(
+                Api()->spd_set_voice_pitch(
                     m_connection, std::clamp(pitch, -SETTING_LIMIT, SETTING_LIMIT) * DISPATCHER_STEP);
             if (voice > 0)
                 ChooseVoice(voice);
@@ -119,7 +164,7 @@ namespace {
             if (m_connection == nullptr)
                 return;
             const std::string utf8 = encoding::Cp1252ToUtf8(text.empty() ? std::string_view(" ") : text);
-            Track(spd_say(m_connection, SPD_TEXT, utf8.c_str()));
+            Track(Api()->spd_say(m_connection, SPD_TEXT, utf8.c_str()));
         }
 
         void SpeakCharacter(std::uint8_t c) override
@@ -128,7 +173,7 @@ namespace {
                 return;
             const std::string utf8 = encoding::Cp1252ToUtf8(std::string(1, static_cast<char>(c)));
             // A character gets no message number, so it is not waited for.
-            (void)spd_char(m_connection, SPD_TEXT, utf8.c_str());
+            (void)Api()->spd_char(m_connection, SPD_TEXT, utf8.c_str());
         }
 
         bool IsSpeaking() override { return m_in_flight.load() > 0; }
@@ -136,7 +181,7 @@ namespace {
         void Stop() override
         {
             if (m_connection != nullptr)
-                spd_cancel(m_connection);
+                Api()->spd_cancel(m_connection);
             Forget();
         }
 
@@ -144,8 +189,8 @@ namespace {
         {
             if (m_connection == nullptr)
                 return;
-            spd_cancel(m_connection);
-            spd_close(m_connection);
+            Api()->spd_cancel(m_connection);
+            Api()->spd_close(m_connection);
             m_connection = nullptr;
             Forget();
         }
@@ -178,18 +223,18 @@ namespace {
 
         void ChooseVoice(int number)
         {
-            SPDVoice** voices = spd_list_synthesis_voices(m_connection);
+            SPDVoice** voices = Api()->spd_list_synthesis_voices(m_connection);
             int seen = 0;
             for (int i = 0; voices != nullptr && voices[i] != nullptr; ++i) {
                 const char* language = voices[i]->language;
                 if (language == nullptr || std::string_view(language).substr(0, 2) != "pt")
                     continue;
                 if (++seen == number) {
-                    spd_set_synthesis_voice(m_connection, voices[i]->name);
+                    Api()->spd_set_synthesis_voice(m_connection, voices[i]->name);
                     break;
                 }
             }
-            free_spd_voices(voices);
+            Api()->free_spd_voices(voices);
         }
 
         SPDConnection* m_connection { nullptr };

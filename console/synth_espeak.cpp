@@ -10,6 +10,7 @@
 // are put back whenever another engine spoke in between.
 #include "console/synthesizer.h"
 #include "encoding/encoding.h"
+#include "platform/dynamic_library.h"
 
 #include <algorithm>
 #include <atomic>
@@ -45,6 +46,40 @@ namespace {
     // A device that plays nothing for this long is given up on: the text
     // being made is dropped rather than held for ever.
     constexpr auto STUCK_DEVICE = std::chrono::seconds(2);
+
+    // The library's functions, bound when the first engine starts: a
+    // script that never speaks through espeak-ng does not load it.
+    struct EspeakApi {
+        decltype(&::espeak_Initialize) espeak_Initialize { nullptr };
+        decltype(&::espeak_SetSynthCallback) espeak_SetSynthCallback { nullptr };
+        decltype(&::espeak_SetVoiceByName) espeak_SetVoiceByName { nullptr };
+        decltype(&::espeak_Synth) espeak_Synth { nullptr };
+        decltype(&::espeak_Char) espeak_Char { nullptr };
+        decltype(&::espeak_SetParameter) espeak_SetParameter { nullptr };
+        decltype(&::espeak_SetPunctuationList) espeak_SetPunctuationList { nullptr };
+        decltype(&::espeak_ListVoices) espeak_ListVoices { nullptr };
+    };
+
+    // Null when libespeak-ng cannot be loaded: the engine then fails to
+    // start, and the speech layer says no voice could be started.
+    const EspeakApi* Api()
+    {
+        static const EspeakApi* const api = []() -> const EspeakApi* {
+            static EspeakApi table;
+            void* library = platform::OpenLibrary("libespeak-ng.so.1");
+            bool ok = library != nullptr;
+            ok = ok && PL_BIND(library, table, espeak_Initialize);
+            ok = ok && PL_BIND(library, table, espeak_SetSynthCallback);
+            ok = ok && PL_BIND(library, table, espeak_SetVoiceByName);
+            ok = ok && PL_BIND(library, table, espeak_Synth);
+            ok = ok && PL_BIND(library, table, espeak_Char);
+            ok = ok && PL_BIND(library, table, espeak_SetParameter);
+            ok = ok && PL_BIND(library, table, espeak_SetPunctuationList);
+            ok = ok && PL_BIND(library, table, espeak_ListVoices);
+            return ok ? &table : nullptr;
+        }();
+        return api;
+    }
 
     class EspeakSynthesizer;
 
@@ -94,19 +129,21 @@ namespace {
             End();
             EspeakLibrary& library = Library();
             std::lock_guard lock(library.mutex);
+            if (!Api())
+                return false;
             if (!library.initialized) {
-                const int rate_hz = espeak_Initialize(
+                const int rate_hz = Api()->espeak_Initialize(
                     AUDIO_OUTPUT_SYNCHRONOUS, CHUNK_MS, nullptr, espeakINITIALIZE_DONT_EXIT);
                 if (rate_hz <= 0)
                     return false;
                 library.sample_rate_hz = rate_hz;
                 library.initialized = true;
-                espeak_SetSynthCallback(OnSamples);
+                Api()->espeak_SetSynthCallback(OnSamples);
             }
             m_voice_name = ChooseVoice(voice);
             // The library starts without its voice data; a voice that does
             // not load means nothing can be said.
-            if (espeak_SetVoiceByName(m_voice_name.c_str()) != EE_OK)
+            if (Api()->espeak_SetVoiceByName(m_voice_name.c_str()) != EE_OK)
                 return false;
             m_started = true;
             rate = std::clamp(rate, -SETTING_LIMIT, SETTING_LIMIT);
@@ -242,10 +279,10 @@ namespace {
                 return;
             library.speaking = this;
             if (job.utf8.empty())
-                espeak_Char(job.character);
+                Api()->espeak_Char(job.character);
             else
-                espeak_Synth(job.utf8.c_str(), job.utf8.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8,
-                    nullptr, nullptr);
+                Api()->espeak_Synth(job.utf8.c_str(), job.utf8.size() + 1, 0, POS_CHARACTER, 0,
+                    espeakCHARS_UTF8, nullptr, nullptr);
             library.speaking = nullptr;
         }
 
@@ -253,24 +290,24 @@ namespace {
         {
             if (library.configured_for == this)
                 return true;
-            if (espeak_SetVoiceByName(m_voice_name.c_str()) != EE_OK)
+            if (Api()->espeak_SetVoiceByName(m_voice_name.c_str()) != EE_OK)
                 return false;
-            espeak_SetParameter(espeakRATE, m_rate_wpm, 0);
-            espeak_SetParameter(espeakPITCH, m_pitch, 0);
+            Api()->espeak_SetParameter(espeakRATE, m_rate_wpm, 0);
+            Api()->espeak_SetParameter(espeakPITCH, m_pitch, 0);
             using P = EspeakOptions::Punctuation;
-            espeak_SetParameter(espeakPUNCTUATION,
+            Api()->espeak_SetParameter(espeakPUNCTUATION,
                 m_options.punctuation == P::All        ? espeakPUNCT_ALL
                     : m_options.punctuation == P::Some ? espeakPUNCT_SOME
                                                        : espeakPUNCT_NONE,
                 0);
             if (m_options.punctuation == P::Some) {
                 static const wchar_t SOME[] = L".,;:?!";
-                espeak_SetPunctuationList(SOME);
+                Api()->espeak_SetPunctuationList(SOME);
             }
             using C = EspeakOptions::Capitals;
             // espeak-ng's capitals parameter: 0 none, 1 a sound, 2 the word,
             // 3 and above a pitch raise of that many Hz.
-            espeak_SetParameter(espeakCAPITALS,
+            Api()->espeak_SetParameter(espeakCAPITALS,
                 m_options.capitals == C::Pitch        ? CAPITAL_PITCH_RAISE_HZ
                     : m_options.capitals == C::Sound  ? 1
                     : m_options.capitals == C::Spoken ? 2
@@ -296,7 +333,7 @@ namespace {
             espeak_VOICE wanted {};
             wanted.languages = "pt";
             std::vector<std::string> brazilian, others;
-            const espeak_VOICE** voices = espeak_ListVoices(&wanted);
+            const espeak_VOICE** voices = Api()->espeak_ListVoices(&wanted);
             for (int i = 0; voices != nullptr && voices[i] != nullptr; ++i) {
                 const espeak_VOICE* v = voices[i];
                 const std::string id = v->identifier != nullptr ? v->identifier : "";

@@ -53,9 +53,10 @@ namespace {
         void Primary(Value& v);
         Value Selector();
         void ApplySelectors(Value& v);
-        SymtbEntry* ResolveName(std::string& name, bool& ok, int32_t* slot_out = nullptr);
-        SymtbEntry* Lookup(int32_t slot, const SymtbEntry* owner, const std::string& name);
-        void CallArguments(const std::string& name, SymtbEntry* entry, Value& result);
+        SymtbEntry* ResolveName(
+            std::string_view& name, std::string& storage, bool& ok, int32_t* slot_out = nullptr);
+        SymtbEntry* Lookup(int32_t slot, const SymtbEntry* owner, std::string_view name);
+        void CallArguments(std::string_view name, SymtbEntry* entry, Value& result);
 
     private:
         void ListLiteral(Value& v);
@@ -168,7 +169,7 @@ namespace {
 
     // FindSymbol for the current word, answered from the token's cache when
     // the same lookup was made before and no symbol has come or gone since.
-    SymtbEntry* Parser::Lookup(int32_t slot, const SymtbEntry* owner, const std::string& name)
+    SymtbEntry* Parser::Lookup(int32_t slot, const SymtbEntry* owner, std::string_view name)
     {
         CachedToken* c = t.cached;
         uint64_t version = m.symbols.Version();
@@ -184,13 +185,25 @@ namespace {
         return e;
     }
 
+    // The current word's canonical text, valid until the line is left: a
+    // replayed token's own text (a cached line is never rebuilt while it
+    // runs), otherwise a copy in `storage`, as the cursor's text changes
+    // with the next token.
+    std::string_view WordText(const TokenRec& t, std::string& storage)
+    {
+        if (t.cached)
+            return t.cached->text;
+        storage = t.text;
+        return storage;
+    }
+
     // Resolves the current word, following module references ("M.X"). Leaves the
-    // lexer on the last word of the name; `name` is its canonical text and
-    // `slot_out` the slot it was looked up in.
-    SymtbEntry* Parser::ResolveName(std::string& name, bool& ok, int32_t* slot_out)
+    // lexer on the last word of the name; `name` is its canonical text (see
+    // WordText) and `slot_out` the slot it was looked up in.
+    SymtbEntry* Parser::ResolveName(std::string_view& name, std::string& storage, bool& ok, int32_t* slot_out)
     {
         ok = true;
-        name = t.text;
+        name = WordText(t, storage);
         int32_t slot = m.current_slot;
         SymtbEntry* e = Lookup(slot, m.current_function, name);
         while (e && e->kind == SymbolKind::Module) {
@@ -203,7 +216,7 @@ namespace {
                 ok = false;
                 return nullptr;
             }
-            name = t.text;
+            name = WordText(t, storage);
             e = Lookup(slot, nullptr, name);
         }
         if (slot_out)
@@ -307,7 +320,7 @@ namespace {
     }
 
     // args -> "(" { expr [","] } ")" | { expr [","] }   (the latter up to n)
-    void Parser::CallArguments(const std::string& name, SymtbEntry* entry, Value& result)
+    void Parser::CallArguments(std::string_view name, SymtbEntry* entry, Value& result)
     {
         int limit = MAX_CALL_ARGS;
         bool parens_required = true;
@@ -374,9 +387,10 @@ namespace {
         v.Clear();
         switch (t.kind) {
         case TokenKind::Word: {
-            std::string name;
+            std::string storage;
+            std::string_view name;
             bool ok;
-            SymtbEntry* e = ResolveName(name, ok);
+            SymtbEntry* e = ResolveName(name, storage, ok);
             if (!ok)
                 return;
             lx.NextToken();
@@ -545,10 +559,11 @@ bool ParseTarget(Machine& m, TargetRec& t, bool allow_function)
         return false;
     }
     Parser parser(m);
-    std::string name;
+    std::string storage;
+    std::string_view name;
     bool ok;
     int32_t slot;
-    SymtbEntry* e = parser.ResolveName(name, ok, &slot);
+    SymtbEntry* e = parser.ResolveName(name, storage, ok, &slot);
     if (!ok)
         return false;
     if (!e)

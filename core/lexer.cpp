@@ -96,10 +96,7 @@ bool Lexer::Replay()
     if (c->kind == TokenKind::Integer)
         tok.int_value = c->int_value;
     tok.token_start = c->start;
-    if (c->text.empty())
-        tok.text.clear();
-    else
-        tok.text.assign(c->text.data(), c->text.size());
+    tok.text = c->text; // within the cursor's capacity: a plain copy, no allocation
     tok.raw = c->raw;
     tok.position = c->end;
     return true;

@@ -113,12 +113,16 @@ namespace {
 // function `returning_from` returns.
 bool Runtime::RunLines(SymtbEntry* returning_from)
 {
+    // After the first line, the check that follows each line is also the one
+    // before the next: nothing runs in between.
+    bool polled = false;
     for (;;) {
         ScriptRec& s = Slot();
         if (s.stop || s.current_line > s.last_line)
             break;
-        if (InterruptRequested())
+        if (!polled && InterruptRequested())
             ThrowInterrupt(s.current_line);
+        polled = true;
         const int32_t line = s.current_line;
         const bool ok = RunLine(current_slot, line);
         // A break that came while the line waited (LE, a key, a pause) ends

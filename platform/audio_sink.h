@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -69,6 +70,61 @@ public:
     void Stop() override { }
 };
 
+// A sink opened on first use: the sound card's library and configuration
+// cost start-up time that a script which never makes a sound should not pay.
+// Open() may be called early to learn whether the real sink came up; until
+// then nothing is opened. A failed opener leaves silence.
+class DeferredAudioSink final : public AudioSink {
+public:
+    using Opener = std::function<std::unique_ptr<AudioSink>()>;
+    explicit DeferredAudioSink(Opener opener)
+        : m_opener(std::move(opener))
+    {
+    }
+    // Opens the real sink unless done already; false when it failed (the
+    // sink is then silent).
+    bool Open()
+    {
+        if (!m_sink) {
+            m_sink = m_opener ? m_opener() : nullptr;
+            m_opener = nullptr;
+            m_failed = m_sink == nullptr;
+            if (!m_sink)
+                m_sink = std::make_unique<NullAudioSink>();
+        }
+        return !m_failed;
+    }
+    bool Opened() const { return m_sink != nullptr; }
+    AudioStatus Play(const PcmFormat& format, std::span<const std::uint8_t> samples) override
+    {
+        Open();
+        return m_sink->Play(format, samples);
+    }
+    // Nothing plays before the first Play: asking does not open the device.
+    bool IsPlaying() override { return m_sink && m_sink->IsPlaying(); }
+    void Stop() override
+    {
+        if (m_sink)
+            m_sink->Stop();
+    }
+    std::size_t QueuedBlocks() override { return m_sink ? m_sink->QueuedBlocks() : 0; }
+    AudioStatus PlayLoop(const PcmFormat& format, std::span<const std::uint8_t> samples) override
+    {
+        Open();
+        return m_sink->PlayLoop(format, samples);
+    }
+    void StopLoop() override
+    {
+        if (m_sink)
+            m_sink->StopLoop();
+    }
+
+private:
+    Opener m_opener;
+    std::unique_ptr<AudioSink> m_sink;
+    bool m_failed { false };
+};
+
 // The sound card through ALSA: device is a PCM name ("default" when
 // empty). Null when the device cannot be opened (no sound card).
 std::unique_ptr<AudioSink> OpenAlsaSink(std::string_view device);
@@ -84,6 +140,8 @@ std::unique_ptr<AudioSink> OpenWavFileSink(const std::string& path);
 // the choice cannot be opened, so a machine without sound still runs;
 // `fell_back` (when given) then says so, for the user to be told.
 std::unique_ptr<AudioSink> OpenAudioSink(std::string_view choice, bool* fell_back = nullptr);
+// Whether that choice is "nulo" or a WAV file rather than a sound card.
+bool ChoosesFileOrSilence(std::string_view choice);
 
 // A second output for music, beside `speech` (the sink opened for the same
 // choice), so that notes and sound files neither wait behind speech nor

@@ -1,6 +1,7 @@
 // How long the user waits for speech to start: from Speak to the first
 // buffer of espeak-ng's samples reaching the sound output, measured with a
-// sink that only notes when its first block arrives.
+// sink that only notes when its first block arrives; and what starting the
+// speech layer costs, eager or deferred to the first spoken text.
 #include "console/config.h"
 #include "console/keyboard.h"
 #include "console/screen_model.h"
@@ -73,6 +74,29 @@ void SpeakToFirstBuffer(benchmark::State& state)
     }
 }
 BENCHMARK(SpeakToFirstBuffer)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(50);
+
+// Starting the speech layer as the program does before a script's first
+// line: eager (the engine and its voice list at once) or deferred to the
+// first spoken text, which a script that never speaks does not pay for.
+void StartSpeechLayer(benchmark::State& state)
+{
+    using namespace palavrino;
+    const bool deferred = state.range(0) != 0;
+    QuietTerminal terminal;
+    console::Keyboard keyboard(terminal);
+    console::ScreenModel screen;
+    FirstBlockSink sink;
+    console::ConfigFile config;
+    for (auto _ : state) {
+        console::Speech speech(screen, keyboard, sink);
+        if (deferred)
+            speech.DeferStart([] { return std::string(); });
+        speech.SpeechInit(config, "");
+        speech.SpeechEnd();
+    }
+    state.SetLabel(deferred ? "deferred" : "eager");
+}
+BENCHMARK(StartSpeechLayer)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

@@ -4,6 +4,7 @@
 // Stop is heard within a few milliseconds. Callers on the program's thread
 // only touch the queue, so Play never blocks on the device.
 #include "platform/audio_sink.h"
+#include "platform/dynamic_library.h"
 #include "platform/interrupt.h"
 
 #include <algorithm>
@@ -29,6 +30,44 @@ namespace {
     constexpr int PLAY_OUT_POLL_MS = 5;
     // How long Stop waits for the writer to have dropped the device's buffer.
     constexpr int STOP_ACK_TIMEOUT_MS = 300;
+
+    // The library's functions, bound when the sound card is first opened.
+    struct LibraryApi {
+        decltype(&::snd_lib_error_set_handler) snd_lib_error_set_handler { nullptr };
+        decltype(&::snd_pcm_close) snd_pcm_close { nullptr };
+        decltype(&::snd_pcm_delay) snd_pcm_delay { nullptr };
+        decltype(&::snd_pcm_drain) snd_pcm_drain { nullptr };
+        decltype(&::snd_pcm_drop) snd_pcm_drop { nullptr };
+        decltype(&::snd_pcm_open) snd_pcm_open { nullptr };
+        decltype(&::snd_pcm_prepare) snd_pcm_prepare { nullptr };
+        decltype(&::snd_pcm_recover) snd_pcm_recover { nullptr };
+        decltype(&::snd_pcm_set_params) snd_pcm_set_params { nullptr };
+        decltype(&::snd_pcm_state) snd_pcm_state { nullptr };
+        decltype(&::snd_pcm_writei) snd_pcm_writei { nullptr };
+    };
+
+    // Null when libasound.so.2 cannot be loaded.
+    const LibraryApi* Api()
+    {
+        static const LibraryApi* const api = []() -> const LibraryApi* {
+            static LibraryApi table;
+            void* library = OpenLibrary("libasound.so.2");
+            bool ok = library != nullptr;
+            ok = ok && PL_BIND(library, table, snd_lib_error_set_handler);
+            ok = ok && PL_BIND(library, table, snd_pcm_close);
+            ok = ok && PL_BIND(library, table, snd_pcm_delay);
+            ok = ok && PL_BIND(library, table, snd_pcm_drain);
+            ok = ok && PL_BIND(library, table, snd_pcm_drop);
+            ok = ok && PL_BIND(library, table, snd_pcm_open);
+            ok = ok && PL_BIND(library, table, snd_pcm_prepare);
+            ok = ok && PL_BIND(library, table, snd_pcm_recover);
+            ok = ok && PL_BIND(library, table, snd_pcm_set_params);
+            ok = ok && PL_BIND(library, table, snd_pcm_state);
+            ok = ok && PL_BIND(library, table, snd_pcm_writei);
+            return ok ? &table : nullptr;
+        }();
+        return api;
+    }
 
     // ALSA prints its complaints (a missing card, say) to stderr by default;
     // a missing device is an ordinary condition here, reported by the result.
@@ -68,10 +107,10 @@ namespace {
             m_stop.store(true);
             m_wake.notify_all();
             m_writer.join();
-            if (drain && snd_pcm_state(m_pcm) == SND_PCM_STATE_RUNNING)
-                snd_pcm_drain(m_pcm);
-            snd_pcm_drop(m_pcm);
-            snd_pcm_close(m_pcm);
+            if (drain && Api()->snd_pcm_state(m_pcm) == SND_PCM_STATE_RUNNING)
+                Api()->snd_pcm_drain(m_pcm);
+            Api()->snd_pcm_drop(m_pcm);
+            Api()->snd_pcm_close(m_pcm);
         }
 
         AudioStatus Play(const PcmFormat& format, std::span<const std::uint8_t> samples) override
@@ -166,7 +205,7 @@ namespace {
                 lock.unlock();
                 const bool stopped = !WriteBlock(block) || m_stop.load();
                 if (stopped)
-                    snd_pcm_drop(m_pcm);
+                    Api()->snd_pcm_drop(m_pcm);
                 else if (!looping)
                     PlayOut();
                 lock.lock();
@@ -182,8 +221,8 @@ namespace {
         {
             if (m_configured && format == m_current)
                 return true;
-            snd_pcm_drain(m_pcm);
-            m_configured = snd_pcm_set_params(m_pcm, AlsaFormat(format), SND_PCM_ACCESS_RW_INTERLEAVED,
+            Api()->snd_pcm_drain(m_pcm);
+            m_configured = Api()->snd_pcm_set_params(m_pcm, AlsaFormat(format), SND_PCM_ACCESS_RW_INTERLEAVED,
                                static_cast<unsigned>(format.channels),
                                static_cast<unsigned>(format.sample_rate_hz), 1, DEVICE_LATENCY_US)
                 == 0;
@@ -203,12 +242,12 @@ namespace {
             snd_pcm_uframes_t left = block.data.size() / frame_bytes;
             const std::uint8_t* at = block.data.data();
             while (left > 0 && !m_stop.load()) {
-                const snd_pcm_state_t state = snd_pcm_state(m_pcm);
+                const snd_pcm_state_t state = Api()->snd_pcm_state(m_pcm);
                 if (state == SND_PCM_STATE_SETUP || state == SND_PCM_STATE_XRUN)
-                    snd_pcm_prepare(m_pcm);
-                snd_pcm_sframes_t written = snd_pcm_writei(m_pcm, at, std::min(left, piece));
+                    Api()->snd_pcm_prepare(m_pcm);
+                snd_pcm_sframes_t written = Api()->snd_pcm_writei(m_pcm, at, std::min(left, piece));
                 if (written < 0)
-                    written = snd_pcm_recover(m_pcm, static_cast<int>(written), 1);
+                    written = Api()->snd_pcm_recover(m_pcm, static_cast<int>(written), 1);
                 if (written < 0) {
                     m_failed.store(true);
                     return false;
@@ -231,12 +270,12 @@ namespace {
                         return;
                 }
                 snd_pcm_sframes_t delay = 0;
-                if (snd_pcm_state(m_pcm) != SND_PCM_STATE_RUNNING || snd_pcm_delay(m_pcm, &delay) < 0
-                    || delay <= 0)
+                if (Api()->snd_pcm_state(m_pcm) != SND_PCM_STATE_RUNNING
+                    || Api()->snd_pcm_delay(m_pcm, &delay) < 0 || delay <= 0)
                     break;
                 std::this_thread::sleep_for(std::chrono::milliseconds(PLAY_OUT_POLL_MS));
             }
-            snd_pcm_drain(m_pcm);
+            Api()->snd_pcm_drain(m_pcm);
         }
 
         snd_pcm_t* m_pcm;
@@ -260,16 +299,18 @@ namespace {
 
 std::unique_ptr<AudioSink> OpenAlsaSink(std::string_view device)
 {
-    snd_lib_error_set_handler(QuietAlsaErrors);
+    if (!Api())
+        return nullptr;
+    Api()->snd_lib_error_set_handler(QuietAlsaErrors);
     const std::string name = device.empty() ? std::string("default") : std::string(device);
     snd_pcm_t* pcm = nullptr;
-    if (snd_pcm_open(&pcm, name.c_str(), SND_PCM_STREAM_PLAYBACK, 0) < 0)
+    if (Api()->snd_pcm_open(&pcm, name.c_str(), SND_PCM_STREAM_PLAYBACK, 0) < 0)
         return nullptr;
     // A device that opens but takes no ordinary format is as good as none.
-    if (snd_pcm_set_params(
+    if (Api()->snd_pcm_set_params(
             pcm, SND_PCM_FORMAT_U8, SND_PCM_ACCESS_RW_INTERLEAVED, 1, 11025, 1, DEVICE_LATENCY_US)
         < 0) {
-        snd_pcm_close(pcm);
+        Api()->snd_pcm_close(pcm);
         return nullptr;
     }
     return std::make_unique<AlsaSink>(pcm);

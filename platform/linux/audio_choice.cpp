@@ -66,6 +66,12 @@ std::unique_ptr<AudioSink> OpenMusicSink(std::string_view choice, AudioSink& spe
     return std::make_unique<SharedSink>(speech);
 }
 
+bool ChoosesFileOrSilence(std::string_view choice)
+{
+    choice = Trimmed(choice);
+    return (StartsWithNoCase(choice, "nulo") && choice.size() == 4) || StartsWithNoCase(choice, FILE_PREFIX);
+}
+
 std::unique_ptr<AudioSink> OpenAudioSink(std::string_view choice, bool* fell_back)
 {
     if (fell_back)

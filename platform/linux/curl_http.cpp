@@ -4,15 +4,57 @@
 // from the environment (http_proxy, https_proxy, no_proxy) and relative
 // redirects; its TLS is checked like the connections' (an extra CA file is
 // added to the system store, or checking is off when configured).
+#include "platform/dynamic_library.h"
 #include "platform/http_client.h"
 
 #include <curl/curl.h>
-#include <mutex>
 #include <openssl/ssl.h>
 
 namespace palavrino::platform {
 
 namespace {
+
+    // libcurl's functions, bound at the first download: its many libraries
+    // are not loaded for scripts that never download. The members drop the
+    // "curl_" prefix, which curl.h's type-checking macros claim.
+    struct CurlApi {
+        decltype(&::curl_easy_cleanup) easy_cleanup { nullptr };
+        decltype(&::curl_easy_init) easy_init { nullptr };
+        decltype(&::curl_easy_setopt) easy_setopt { nullptr };
+        decltype(&::curl_global_init) global_init { nullptr };
+        decltype(&::curl_multi_add_handle) multi_add_handle { nullptr };
+        decltype(&::curl_multi_cleanup) multi_cleanup { nullptr };
+        decltype(&::curl_multi_info_read) multi_info_read { nullptr };
+        decltype(&::curl_multi_init) multi_init { nullptr };
+        decltype(&::curl_multi_perform) multi_perform { nullptr };
+        decltype(&::curl_multi_poll) multi_poll { nullptr };
+        decltype(&::curl_multi_remove_handle) multi_remove_handle { nullptr };
+    };
+
+    // Null when libcurl cannot be loaded: every download then fails.
+    const CurlApi* Api()
+    {
+        static const CurlApi* const api = []() -> const CurlApi* {
+            static CurlApi table;
+            void* library = OpenLibrary("libcurl.so.4");
+            bool ok = library != nullptr;
+            ok = ok && BindFunction(library, "curl_easy_cleanup", table.easy_cleanup);
+            ok = ok && BindFunction(library, "curl_easy_init", table.easy_init);
+            ok = ok && BindFunction(library, "curl_easy_setopt", table.easy_setopt);
+            ok = ok && BindFunction(library, "curl_global_init", table.global_init);
+            ok = ok && BindFunction(library, "curl_multi_add_handle", table.multi_add_handle);
+            ok = ok && BindFunction(library, "curl_multi_cleanup", table.multi_cleanup);
+            ok = ok && BindFunction(library, "curl_multi_info_read", table.multi_info_read);
+            ok = ok && BindFunction(library, "curl_multi_init", table.multi_init);
+            ok = ok && BindFunction(library, "curl_multi_perform", table.multi_perform);
+            ok = ok && BindFunction(library, "curl_multi_poll", table.multi_poll);
+            ok = ok && BindFunction(library, "curl_multi_remove_handle", table.multi_remove_handle);
+            if (ok)
+                table.global_init(CURL_GLOBAL_DEFAULT);
+            return ok ? &table : nullptr;
+        }();
+        return api;
+    }
 
     struct Transfer {
         HttpSink* sink { nullptr };
@@ -90,35 +132,35 @@ namespace {
     }
 
     struct EasyDeleter {
-        void operator()(CURL* c) const { curl_easy_cleanup(c); }
+        void operator()(CURL* c) const { Api()->easy_cleanup(c); }
     };
     struct MultiDeleter {
-        void operator()(CURLM* m) const { curl_multi_cleanup(m); }
+        void operator()(CURLM* m) const { Api()->multi_cleanup(m); }
     };
 
     void SetOptions(CURL* c, const HttpRequest& request, Transfer& t)
     {
-        curl_easy_setopt(c, CURLOPT_URL, request.url.c_str());
-        curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
-        curl_easy_setopt(c, CURLOPT_MAXREDIRS, static_cast<long>(request.max_redirects));
-        curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(c, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
-        curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, static_cast<long>(request.idle_timeout_s));
-        curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
-        curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, static_cast<long>(request.idle_timeout_s));
-        curl_easy_setopt(c, CURLOPT_USERAGENT, "Palavrino/6.3");
-        curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, OnHeader);
-        curl_easy_setopt(c, CURLOPT_HEADERDATA, &t);
-        curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, OnBody);
-        curl_easy_setopt(c, CURLOPT_WRITEDATA, &t);
+        Api()->easy_setopt(c, CURLOPT_URL, request.url.c_str());
+        Api()->easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
+        Api()->easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+        Api()->easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
+        Api()->easy_setopt(c, CURLOPT_MAXREDIRS, static_cast<long>(request.max_redirects));
+        Api()->easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+        Api()->easy_setopt(c, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+        Api()->easy_setopt(c, CURLOPT_CONNECTTIMEOUT, static_cast<long>(request.idle_timeout_s));
+        Api()->easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
+        Api()->easy_setopt(c, CURLOPT_LOW_SPEED_TIME, static_cast<long>(request.idle_timeout_s));
+        Api()->easy_setopt(c, CURLOPT_USERAGENT, "Palavrino/6.3");
+        Api()->easy_setopt(c, CURLOPT_HEADERFUNCTION, OnHeader);
+        Api()->easy_setopt(c, CURLOPT_HEADERDATA, &t);
+        Api()->easy_setopt(c, CURLOPT_WRITEFUNCTION, OnBody);
+        Api()->easy_setopt(c, CURLOPT_WRITEDATA, &t);
         if (!request.tls.verify) {
-            curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 0L);
-            curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 0L);
+            Api()->easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 0L);
+            Api()->easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 0L);
         } else {
-            curl_easy_setopt(c, CURLOPT_SSL_CTX_FUNCTION, OnSslContext);
-            curl_easy_setopt(c, CURLOPT_SSL_CTX_DATA, const_cast<TlsSettings*>(&request.tls));
+            Api()->easy_setopt(c, CURLOPT_SSL_CTX_FUNCTION, OnSslContext);
+            Api()->easy_setopt(c, CURLOPT_SSL_CTX_DATA, const_cast<TlsSettings*>(&request.tls));
         }
     }
 
@@ -126,17 +168,17 @@ namespace {
 
 HttpStatus HttpGet(const HttpRequest& request, HttpSink& sink, const CancelCheck& cancel)
 {
-    static std::once_flag started;
-    std::call_once(started, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-    std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
-    std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
+    if (!Api())
+        return HttpStatus::Failed;
+    std::unique_ptr<CURL, EasyDeleter> easy(Api()->easy_init());
+    std::unique_ptr<CURLM, MultiDeleter> multi(Api()->multi_init());
     if (!easy || !multi)
         return HttpStatus::Failed;
     Transfer t;
     t.sink = &sink;
     t.tls = &request.tls;
     SetOptions(easy.get(), request, t);
-    if (curl_multi_add_handle(multi.get(), easy.get()) != CURLM_OK)
+    if (Api()->multi_add_handle(multi.get(), easy.get()) != CURLM_OK)
         return HttpStatus::Failed;
     HttpStatus status = HttpStatus::Failed;
     for (;;) {
@@ -145,19 +187,19 @@ HttpStatus HttpGet(const HttpRequest& request, HttpSink& sink, const CancelCheck
             break;
         }
         int running = 0;
-        if (curl_multi_perform(multi.get(), &running) != CURLM_OK)
+        if (Api()->multi_perform(multi.get(), &running) != CURLM_OK)
             break;
         int queued = 0;
-        if (CURLMsg* msg = curl_multi_info_read(multi.get(), &queued); msg && msg->msg == CURLMSG_DONE) {
+        if (CURLMsg* msg = Api()->multi_info_read(multi.get(), &queued); msg && msg->msg == CURLMSG_DONE) {
             status = FromCode(msg->data.result, t);
             break;
         }
         if (running == 0)
             continue; // the done message comes on the next look
-        if (curl_multi_poll(multi.get(), nullptr, 0, CANCEL_POLL_MS, nullptr) != CURLM_OK)
+        if (Api()->multi_poll(multi.get(), nullptr, 0, CANCEL_POLL_MS, nullptr) != CURLM_OK)
             break;
     }
-    curl_multi_remove_handle(multi.get(), easy.get());
+    Api()->multi_remove_handle(multi.get(), easy.get());
     return status;
 }
 
