@@ -72,8 +72,17 @@ std::filesystem::path DefaultDataPath(std::string_view relative)
     const std::filesystem::path user_path = user_base / relative;
     const std::filesystem::path system_path = std::filesystem::path("/usr/share/talira") / relative;
     std::error_code error;
-    if (!std::filesystem::exists(user_path, error) && std::filesystem::exists(system_path, error))
+    if (std::filesystem::exists(user_path, error))
+        return user_path;
+    if (std::filesystem::exists(system_path, error))
         return system_path;
+#ifdef PL_SOURCE_DATA
+    // A program run from its build tree, never installed, still finds the
+    // manual and its other data in the sources.
+    const std::filesystem::path source_path = std::filesystem::path(PL_SOURCE_DATA) / relative;
+    if (std::filesystem::exists(source_path, error))
+        return source_path;
+#endif
     return user_path;
 }
 

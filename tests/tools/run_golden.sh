@@ -7,7 +7,7 @@
 # "// keys: text" add keys without a line break, with printf's escapes
 # ("\x00\x50" is the Down arrow: a NUL, then the extended code), and
 # "// args: text" the command-line argument (default: the script's name;
-# "-" for none).
+# "-" for none); lines "// ini: text" are added to the settings file.
 # The script's folder is copied to a scratch directory first, so scripts
 # may create and change files freely.
 set -uo pipefail
@@ -20,6 +20,7 @@ trap 'rm -rf "$work"' EXIT
 cp -r "$src_dir/." "$work/"
 mkdir -p "$work/.config/talira"
 printf '[SERVFALA]\nTIPOSAPI=REGISTRO\nARQUIVOREGISTRO=%s\n' "$work/.speech.log" > "$work/.config/talira/Talira.ini"
+sed -n 's|^// ini: \?||p' "$script" >> "$work/.config/talira/Talira.ini"
 expected_exit="$(sed -n 's|^// exit: *\([0-9][0-9]*\).*|\1|p' "$script" | head -n 1)"
 expected_exit="${expected_exit:-0}"
 sed -n 's|^// stdin: \?||p' "$script" > "$work/.stdin"
