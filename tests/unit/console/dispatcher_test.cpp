@@ -74,6 +74,8 @@ namespace {
                     fds.push_back({ c, POLLIN, 0 });
                 if (poll(fds.data(), fds.size(), 20) <= 0)
                     continue;
+                // Only the clients polled have answers in fds.
+                const std::size_t polled = clients.size();
                 if ((fds[0].revents & POLLIN) != 0) {
                     const int c = accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
                     if (c >= 0) {
@@ -82,7 +84,7 @@ namespace {
                         in_data.push_back(false);
                     }
                 }
-                for (std::size_t i = 0; i < clients.size(); ++i) {
+                for (std::size_t i = 0; i < polled; ++i) {
                     if ((fds[i + 1].revents & (POLLIN | POLLHUP)) == 0)
                         continue;
                     char buffer[4096];
