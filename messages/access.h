@@ -3,6 +3,7 @@
 #pragma once
 
 #include "messages/compose.h"
+#include "messages/interp.h"
 
 #include <string>
 #include <string_view>
@@ -15,7 +16,7 @@ inline std::string AccessBadModifier(std::string_view word)
 {
     return Join("Modificador inv\xE1lido: \"", word, "\" para o comando MSAA");
 }
-constexpr std::string_view MSG_ACCESS_EXPECTED_VARIABLE = "Esperava uma vari\xE1vel";
+constexpr std::string_view MSG_ACCESS_EXPECTED_VARIABLE = MSG_EXPECTED_VARIABLE;
 constexpr std::string_view MSG_ACCESS_EXPECTED_AREA_VARIABLES
     = "Esperava quatro vari\xE1veis: esquerda, topo, largura e altura";
 constexpr std::string_view MSG_ACCESS_EXPECTED_POINT = "Esperava as coordenadas x e y de um ponto da tela";

@@ -3,6 +3,8 @@
 // Windows-1252 bytes, like every text inside the program.
 #pragma once
 
+#include "messages/interp.h"
+
 #include <string_view>
 
 namespace palavrino::msg {
@@ -18,7 +20,7 @@ constexpr std::string_view MSG_DESKTOP_EXPECTED_CAPTURA_OPTION
     = "Esperava uma op\xE7\xE3o para o comando CAPTURA";
 constexpr std::string_view MSG_DESKTOP_BAD_CAPTURA_OPTION
     = "Op\xE7\xE3o inv\xE1lida para o comando CAPTURA: ";
-constexpr std::string_view MSG_DESKTOP_EXPECTED_VARIABLE = "Esperava uma vari\xE1vel";
+constexpr std::string_view MSG_DESKTOP_EXPECTED_VARIABLE = MSG_EXPECTED_VARIABLE;
 constexpr std::string_view MSG_DESKTOP_EXPECTED_JANELA_OPTION
     = "Esperava a op\xE7\xE3o para o comando JANELA";
 constexpr std::string_view MSG_DESKTOP_EXPECTED_JANELA_TITLE

@@ -280,4 +280,7 @@ inline std::string LineShouldEnd(std::string_view token)
     return Join("A linha deveria terminar onde aparece \"", token, "\"");
 }
 
+// A command that stores its results needs a variable name where it found none.
+constexpr std::string_view MSG_EXPECTED_VARIABLE = "Esperava uma vari\xE1vel";
+
 } // namespace palavrino::msg

@@ -9,6 +9,7 @@
 #include "core/value.h"
 #include "interp/command_helpers.h"
 #include "messages/core.h"
+#include "messages/interp.h"
 #include "messages/menus.h"
 
 #include <optional>
@@ -84,9 +85,14 @@ namespace {
         return v && v->is(ValueKind::String) && !v->Text().empty();
     }
 
+    // A failure is always said: a missing variable used to end the
+    // command without a word.
     bool ParseVariable(Runtime& rt, core::TargetRec& target)
     {
+        const std::uint32_t reports = rt.reports_made;
         const bool ok = rt.lexer.Is(core::TokenKind::Word) && core::ParseTarget(rt, target, false);
+        if (!ok && rt.reports_made == reports)
+            rt.ReportErrorHere(msg::MSG_EXPECTED_VARIABLE);
         SkipComma(rt);
         return ok;
     }
