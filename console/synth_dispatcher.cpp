@@ -91,8 +91,18 @@ namespace {
 
     bool DaemonReachable()
     {
-        if (const char* address = std::getenv("SPEECHD_ADDRESS"); address != nullptr && *address != '\0')
+        if (const char* address = std::getenv("SPEECHD_ADDRESS"); address != nullptr && *address != '\0') {
+            // A Unix socket that is not there has no daemon behind it; asking
+            // libspeechd anyway costs a failed connection (and leaks in it).
+            const std::string_view given(address);
+            constexpr std::string_view UNIX_PREFIX = "unix_socket:";
+            if (given.starts_with(UNIX_PREFIX)) {
+                std::error_code error;
+                return std::filesystem::exists(
+                    std::filesystem::path(given.substr(UNIX_PREFIX.size())), error);
+            }
             return true;
+        }
         std::error_code error;
         if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime != nullptr && *runtime != '\0') {
             if (std::filesystem::exists(

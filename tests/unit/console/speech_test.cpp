@@ -12,6 +12,7 @@
 #include "tests/unit/console/audio_fixtures.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -124,6 +125,12 @@ namespace {
             { "[SERVFALA]\nTIPOSAPI=5\n", EspeakAvailable() }, { "", EspeakAvailable() },
             { "[SERVFALA]\nTIPOSAPI=SPEECHD\n", EspeakAvailable() }, // no daemon here: espeak-ng
         };
+        // No daemon, whatever this machine has: the address leads nowhere,
+        // so libspeechd neither finds nor starts one.
+        fakes::TempDir nowhere;
+        const char* old_address = std::getenv("SPEECHD_ADDRESS");
+        const std::string saved = old_address ? old_address : "";
+        setenv("SPEECHD_ADDRESS", ("unix_socket:" + (nowhere.Path() / "none.sock").string()).c_str(), 1);
         for (const Case& c : cases) {
             SCOPED_TRACE(c.ini);
             fakes::TempDir dir;
@@ -133,6 +140,10 @@ namespace {
             EXPECT_EQ(rig.speech.EngineActive(), c.active);
             rig.speech.Speak("nada"); // a missing engine is silent, never an error
         }
+        if (old_address)
+            setenv("SPEECHD_ADDRESS", saved.c_str(), 1);
+        else
+            unsetenv("SPEECHD_ADDRESS");
     }
 
     TEST(Speech, SpeedAndPausesComeFromTheConfiguration)
