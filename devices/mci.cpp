@@ -3,6 +3,7 @@
 // keywords. Names and keywords are matched without regard to case.
 #include "devices/mci.h"
 
+#include "core/quoted_words.h"
 #include "encoding/encoding.h"
 
 #include <algorithm>
@@ -63,31 +64,6 @@ namespace {
 
 } // namespace
 
-std::vector<std::string> SplitMciWords(std::string_view command)
-{
-    std::vector<std::string> words;
-    std::string word;
-    bool in_word = false;
-    bool quoted = false;
-    for (const char c : command) {
-        if (c == '"') {
-            quoted = !quoted;
-            in_word = true;
-        } else if ((c == ' ' || c == '\t') && !quoted) {
-            if (in_word)
-                words.push_back(std::move(word));
-            word.clear();
-            in_word = false;
-        } else {
-            word += c;
-            in_word = true;
-        }
-    }
-    if (in_word)
-        words.push_back(std::move(word));
-    return words;
-}
-
 MciSession::MciSession(platform::AudioSink& sink, Opener opener, Pause pause)
     : m_sink(sink)
     , m_opener(std::move(opener))
@@ -99,7 +75,7 @@ MciSession::~MciSession() = default;
 
 MciReply MciSession::Send(std::string_view command)
 {
-    const Words words = SplitMciWords(command);
+    const Words words = core::SplitQuotedWords(command);
     if (words.empty())
         return Error(MciError::UnrecognizedCommand);
     const std::string verb = Lower(words[0]);

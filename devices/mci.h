@@ -87,8 +87,4 @@ private:
     std::map<std::string, Device> m_devices; // by upper-cased name
 };
 
-// Splits a command string into words: blanks separate them, double quotes
-// group a word that holds blanks; the words keep their case.
-std::vector<std::string> SplitMciWords(std::string_view command);
-
 } // namespace palavrino::devices

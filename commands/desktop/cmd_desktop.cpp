@@ -4,6 +4,7 @@
 #include "commands/desktop/cmd_desktop.h"
 
 #include "core/char_tables.h"
+#include "core/quoted_words.h"
 #include "encoding/encoding.h"
 #include "interp/command_helpers.h"
 #include "messages/desktop.h"
@@ -109,24 +110,7 @@ std::vector<std::string> SplitCommandLine(std::string_view line)
         words.emplace_back(Trim(line.substr(0, blank)));
         rest = blank == std::string_view::npos ? std::string_view {} : line.substr(blank + 1);
     }
-    std::string word;
-    bool in_word = false;
-    bool quoted = false;
-    for (const char c : rest) {
-        if (c == '"') {
-            quoted = !quoted;
-            in_word = true;
-        } else if (c == ' ' && !quoted) {
-            if (in_word)
-                words.push_back(std::move(word));
-            word.clear();
-            in_word = false;
-        } else {
-            word += c;
-            in_word = true;
-        }
-    }
-    if (in_word)
+    for (std::string& word : core::SplitQuotedWords(rest))
         words.push_back(std::move(word));
     return words;
 }

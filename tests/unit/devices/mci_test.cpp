@@ -2,6 +2,7 @@
 // memory: the answers of every supported request, positions in both time
 // formats, the place kept by stop, pause and seek, files opened by "play",
 // and the empty answer (with an error) for whatever is not understood.
+#include "core/quoted_words.h"
 #include "devices/mci.h"
 
 #include <chrono>
@@ -9,9 +10,9 @@
 #include <mutex>
 #include <thread>
 
+using palavrino::core::SplitQuotedWords;
 using palavrino::devices::MciError;
 using palavrino::devices::MciSession;
-using palavrino::devices::SplitMciWords;
 using palavrino::platform::AudioStatus;
 using palavrino::platform::MediaDecoder;
 using palavrino::platform::MediaStatus;
@@ -107,11 +108,11 @@ struct Session {
 TEST(MciWords, BlanksSeparateAndQuotesGroup)
 {
     using W = std::vector<std::string>;
-    EXPECT_EQ(SplitMciWords("open \"C:/meus sons/a b.wav\"  alias  x"),
+    EXPECT_EQ(SplitQuotedWords("open \"C:/meus sons/a b.wav\"  alias  x"),
         (W { "open", "C:/meus sons/a b.wav", "alias", "x" }));
-    EXPECT_EQ(SplitMciWords("  status x\tmode "), (W { "status", "x", "mode" }));
-    EXPECT_EQ(SplitMciWords("play \"\""), (W { "play", "" }));
-    EXPECT_TRUE(SplitMciWords("   ").empty());
+    EXPECT_EQ(SplitQuotedWords("  status x\tmode "), (W { "status", "x", "mode" }));
+    EXPECT_EQ(SplitQuotedWords("play \"\""), (W { "play", "" }));
+    EXPECT_TRUE(SplitQuotedWords("   ").empty());
 }
 
 TEST(MciSession, StatusAnswersOfAnOpenFile)
