@@ -170,6 +170,19 @@ namespace {
         return false;
     }
 
+    // Clicks (or only moves, ClickKind::None) at a point of the active
+    // window's client area, or of the screen.
+    bool ClickAtPoint(Runtime& rt, ClickKind kind, bool screen, int32_t x, int32_t y)
+    {
+        DesktopInput input;
+        int ox = 0;
+        int oy = 0;
+        if (!OpenInput(rt, input) || !Origin(rt, input, screen, ox, oy))
+            return true;
+        const DesktopStatus status = ClickAt(input, kind, ox + x, oy + y);
+        return status == DesktopStatus::Ok || ReportDesktop(rt, status);
+    }
+
 } // namespace
 
 std::optional<KeyChord> ParseKeyName(std::string_view text)
@@ -315,13 +328,7 @@ bool CmdClica(Runtime& rt)
     int32_t y = 0;
     if (!ParsePoint(rt, x, y))
         return Fail(rt, msg::MSG_DESKTOP_EXPECTED_COORDINATES);
-    DesktopInput input;
-    int ox = 0;
-    int oy = 0;
-    if (!OpenInput(rt, input) || !Origin(rt, input, screen, ox, oy))
-        return true;
-    const DesktopStatus status = ClickAt(input, kind, ox + x, oy + y);
-    return status == DesktopStatus::Ok || ReportDesktop(rt, status);
+    return ClickAtPoint(rt, kind, screen, x, y);
 }
 
 // MOUSE [CLICA [DUPLO|DIREITA]] [TELA] x y  |  MOUSE CAPTURA [TELA] varx vary
@@ -371,13 +378,7 @@ bool CmdMouse(Runtime& rt)
     int32_t y = 0;
     if (!ParsePoint(rt, x, y))
         return Fail(rt, msg::MSG_DESKTOP_EXPECTED_INTEGER);
-    DesktopInput input;
-    int ox = 0;
-    int oy = 0;
-    if (!OpenInput(rt, input) || !Origin(rt, input, screen, ox, oy))
-        return true;
-    const DesktopStatus status = ClickAt(input, click.value_or(ClickKind::None), ox + x, oy + y);
-    return status == DesktopStatus::Ok || ReportDesktop(rt, status);
+    return ClickAtPoint(rt, click.value_or(ClickKind::None), screen, x, y);
 }
 
 } // namespace palavrino::interp
