@@ -4,8 +4,10 @@
 // a line. Errors are reported and parsing goes on; the command that asked
 // for the expression decides whether its line fails.
 #include "core/char_tables.h"
+#include "core/compiled_expr.h"
 #include "core/int_math.h"
 #include "core/machine.h"
+#include "core/operator_levels.h"
 #include "core/operators.h"
 #include "core/selection.h"
 #include "messages/core.h"
@@ -15,30 +17,6 @@
 namespace palavrino::core {
 
 namespace {
-
-    struct Level {
-        uint32_t ops; // bit per operator code
-        bool repeat;
-    };
-
-    constexpr uint32_t Bit(OpCode op)
-    {
-        return 1u << static_cast<unsigned>(op);
-    }
-
-    constexpr int PRIMARY_LEVEL = 7;
-    constexpr std::array<Level, PRIMARY_LEVEL> LEVELS = { {
-        { Bit(OpCode::Range), false },
-        { Bit(OpCode::Or), true },
-        { Bit(OpCode::And), true },
-        { Bit(OpCode::Equal) | Bit(OpCode::NotEqual) | Bit(OpCode::Greater) | Bit(OpCode::GreaterEqual)
-                | Bit(OpCode::Less) | Bit(OpCode::LessEqual) | Bit(OpCode::Contains) | Bit(OpCode::BeginsWith)
-                | Bit(OpCode::EndsWith),
-            false },
-        { Bit(OpCode::Add) | Bit(OpCode::Subtract), true },
-        { Bit(OpCode::Multiply) | Bit(OpCode::Divide) | Bit(OpCode::Modulo), true },
-        { Bit(OpCode::Power), true },
-    } };
 
     class Parser {
     public:
@@ -72,20 +50,6 @@ namespace {
         TokenRec& t;
     };
 
-    // The level of an operator code, or -1 for none.
-    constexpr std::array<int8_t, OP_CODE_COUNT> LevelsOfOperators()
-    {
-        std::array<int8_t, OP_CODE_COUNT> out {};
-        for (auto& l : out)
-            l = -1;
-        for (int n = 0; n < PRIMARY_LEVEL; ++n)
-            for (int op = 0; op < OP_CODE_COUNT; ++op)
-                if (LEVELS[static_cast<size_t>(n)].ops & (1u << op))
-                    out[static_cast<size_t>(op)] = static_cast<int8_t>(n);
-        return out;
-    }
-    constexpr std::array<int8_t, OP_CODE_COUNT> OPERATOR_LEVEL = LevelsOfOperators();
-
     // level(n) -> level(n+1) { op(n) level(n+1) }
     // Evaluated by precedence climbing, which gives the same result as one
     // function per level but recurses only where an operand does: after an
@@ -98,7 +62,7 @@ namespace {
         int cap = PRIMARY_LEVEL - 1;
         for (;;) {
             OpCode op = m.OperatorOf(v);
-            int level = OPERATOR_LEVEL[static_cast<size_t>(op)];
+            int level = LevelOf(op);
             if (level < n || level > cap)
                 return;
             lx.NextToken();
@@ -106,7 +70,7 @@ namespace {
             ParseLevel(w, level + 1);
             if (!m.check_only)
                 ApplyOperator(op, v, std::move(w), m);
-            cap = LEVELS[static_cast<size_t>(level)].repeat ? level : level - 1;
+            cap = CapAfter(level);
         }
     }
 
@@ -508,6 +472,8 @@ OpCode Machine::OperatorOf(const Value& v) const
 // saw only part of its argument, must not be stored as if it were whole.
 void Machine::ParseExpression(Value& v)
 {
+    if (TryCompiledExpression(*this, v, 1))
+        return;
     v.Clear();
     const uint32_t overflows = expr_nesting_overflows;
     Parser(*this).ParseLevel(v, 1);
@@ -517,6 +483,8 @@ void Machine::ParseExpression(Value& v)
 
 void Machine::ParseRangeExpression(Value& v)
 {
+    if (TryCompiledExpression(*this, v, 0))
+        return;
     v.Clear();
     const uint32_t overflows = expr_nesting_overflows;
     Parser(*this).ParseLevel(v, 0);

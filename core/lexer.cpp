@@ -88,6 +88,12 @@ bool Lexer::Replay()
         if (c == tok.cache_end || p < c->from)
             return false;
     }
+    JumpToCached(c);
+    return true;
+}
+
+void Lexer::JumpToCached(CachedToken* c)
+{
     tok.cached = c;
     tok.kind = c->kind;
     tok.op = c->op;
@@ -99,7 +105,6 @@ bool Lexer::Replay()
     tok.text = c->text; // within the cursor's capacity: a plain copy, no allocation
     tok.raw = c->raw;
     tok.position = c->end;
-    return true;
 }
 
 void Lexer::RescanFromMark()

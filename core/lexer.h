@@ -14,6 +14,7 @@
 #include "core/tokens.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,13 @@ namespace palavrino::core {
 
 struct SymtbEntry;
 struct CachedToken;
+struct CompiledExpr;
+
+// Frees a compiled expression (see compiled_expr.h, where the type is whole).
+struct CompiledExprDeleter {
+    void operator()(CompiledExpr* x) const;
+};
+using CompiledExprPtr = std::unique_ptr<CompiledExpr, CompiledExprDeleter>;
 
 struct TokenRec {
     int32_t line_number { 0 };
@@ -65,6 +73,11 @@ struct CachedToken {
     const SymtbEntry* owner { nullptr };
     int32_t slot { -1 };
     uint64_t version { 0 }; // 0: nothing resolved yet
+    // The expression that starts here, compiled on its first evaluation, as
+    // read from level 0 (a range may stand) and level 1; `compile_tried`
+    // has bit n set once level n was tried, compiled or not.
+    CompiledExprPtr compiled[2];
+    uint8_t compile_tried { 0 };
 };
 
 // What scanning a stored line gives, made when the line runs again and
@@ -107,6 +120,9 @@ public:
         return ScanToken();
     }
     void MarkToken() { tok.mark = tok.token_start; }
+    // Makes `c`, a token of the current line's cache, the current token, as
+    // replaying up to it would.
+    void JumpToCached(CachedToken* c);
     void RescanFromMark();
     void SkipRestOfLine();
     bool TokenIsWord(std::string_view name) const { return tok.kind == TokenKind::Word && tok.text == name; }
