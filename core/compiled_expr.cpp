@@ -665,23 +665,43 @@ CachedToken* EvaluateCompiled(Machine& m, CompiledExpr& x, Value& v, int n)
     return x.tokens + (k < top.ops.size() ? top.ops[k].token : top.end_token);
 }
 
+CompiledExpr* CompiledAt(Machine& m, CachedToken* begin, CachedToken* end, CachedToken* first, int n)
+{
+    CompiledExprPtr& slot = first->compiled[n];
+    if (!slot) {
+        const auto bit = static_cast<uint8_t>(1u << n);
+        if (first->compile_tried & bit)
+            return nullptr;
+        first->compile_tried |= bit;
+        slot = CompileExpression(m, begin, end, first, n);
+    }
+    return slot.get();
+}
+
+int NestingDepth(const CompiledExpr& x)
+{
+    return x.depth;
+}
+
+CachedToken* FixedEnd(const CompiledExpr& x)
+{
+    const Chain& top = x.chains[static_cast<size_t>(x.top)];
+    for (const ChainOp& o : top.ops)
+        if (o.word)
+            return nullptr;
+    return x.tokens + top.end_token;
+}
+
 bool TryCompiledExpression(Machine& m, Value& v, int n)
 {
     TokenRec& t = m.lexer.tok;
     CachedToken* c = t.cached;
     if (!c || !t.cache_begin || m.check_only)
         return false;
-    CompiledExprPtr& slot = c->compiled[n];
-    if (!slot) {
-        const auto bit = static_cast<uint8_t>(1u << n);
-        if (c->compile_tried & bit)
-            return false;
-        c->compile_tried |= bit;
-        slot = CompileExpression(m, t.cache_begin, t.cache_end, c, n);
-        if (!slot)
-            return false;
-    }
-    CachedToken* stop = EvaluateCompiled(m, *slot, v, n);
+    CompiledExpr* x = CompiledAt(m, t.cache_begin, t.cache_end, c, n);
+    if (!x)
+        return false;
+    CachedToken* stop = EvaluateCompiled(m, *x, v, n);
     if (!stop)
         return false;
     m.lexer.JumpToCached(stop);

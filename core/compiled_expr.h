@@ -25,6 +25,17 @@ class Machine;
 CompiledExprPtr CompileExpression(
     Machine& m, CachedToken* begin, CachedToken* end, CachedToken* first, int n);
 
+// The compiled form of the expression at `first`, made on the first request
+// and kept in the token (null, and not tried again, when it has none).
+CompiledExpr* CompiledAt(Machine& m, CachedToken* begin, CachedToken* end, CachedToken* first, int n);
+
+// The token where `x` always ends, or null when that depends on the values
+// (E and OU in its outermost chain).
+CachedToken* FixedEnd(const CompiledExpr& x);
+
+// How many nesting levels `x` opens at its deepest.
+int NestingDepth(const CompiledExpr& x);
+
 // Evaluates `x` as ParseLevel(v, n) would; returns the token at which the
 // parser would have stopped, or null (nothing evaluated, nothing reported)
 // when the compiled form does not apply in the current scope or state.

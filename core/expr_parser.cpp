@@ -499,6 +499,11 @@ void Machine::ParseExpressionAs(Value& v, ValueKind kind)
         return;
     }
     ParseExpression(v);
+    ConvertExpressionValue(v, kind);
+}
+
+void ConvertExpressionValue(Value& v, ValueKind kind)
+{
     if (v.is(ValueKind::Invalid) || v.kind() == kind)
         return;
     if (kind == ValueKind::Integer)
@@ -575,12 +580,7 @@ Value ReadTarget(Machine& m, const TargetRec& t)
 Value ReadTargetAs(Machine& m, const TargetRec& t, ValueKind kind)
 {
     Value v = ReadTarget(m, t);
-    if (v.is(ValueKind::Invalid) || v.kind() == kind)
-        return v;
-    if (kind == ValueKind::Integer)
-        ToInteger(v);
-    else if (kind == ValueKind::String)
-        ToText(v);
+    ConvertExpressionValue(v, kind);
     return v;
 }
 

@@ -240,6 +240,11 @@ private:
     VarCell m_scratch_cell;
 };
 
+// What ParseExpressionAs makes of an expression's value: an integer or a
+// text when one was asked for and the value converts (others stay as they
+// are for the caller to refuse).
+void ConvertExpressionValue(Value& v, ValueKind kind);
+
 // RAII guard for one level of expression nesting; see MAX_EXPR_NESTING.
 class NestingGuard {
 public:

@@ -93,17 +93,7 @@ namespace {
         if (!core::ParseTarget(rt, t, false))
             return false;
         rt.lexer.SkipRestOfLine();
-        if (!core::TargetIsPlain(t) || rt.VariableCell(*t.entry).iterator < 0)
-            return Fail(rt, msg::NotAnIterator(t.entry->name));
-        core::VarCell& cell = rt.VariableCell(*t.entry);
-        if (cell.iterator < DomainCount(cell.value) - 1) {
-            ++cell.iterator;
-            rt.Slot().next_line = LineRec(rt, head).next;
-        } else {
-            cell.iterator = -1;
-            cell.value = Value::Undefined();
-        }
-        return true;
+        return StepPara(rt, head, t);
     }
 
     // The FIM of a REPETE loop: count up to the limit, evaluated again.
@@ -116,17 +106,7 @@ namespace {
         Value limit;
         rt.ParseExpressionAs(limit, ValueKind::Integer);
         rt.lexer.SkipRestOfLine();
-        if (!limit.is(ValueKind::Integer))
-            return Fail(rt, msg::MSG_REPETE_LIMIT);
-        Value current = core::ReadTargetAs(rt, t, ValueKind::Integer);
-        if (!current.is(ValueKind::Integer))
-            return Fail(rt, msg::MSG_REPETE_COUNTER_NOT_INTEGER);
-        if (current.AsInt() < limit.AsInt()) {
-            if (!core::AssignTarget(rt, t, Value::Int(current.AsInt() + 1)))
-                return false;
-            rt.Slot().next_line = LineRec(rt, head).next;
-        }
-        return true;
+        return StepRepete(rt, head, t, limit);
     }
 
     // Locals after FUNCAO's ":" or after LOCAL: name [= value], ...
@@ -261,13 +241,63 @@ namespace {
 
 } // namespace
 
+bool StepPara(Runtime& rt, int32_t head, core::TargetRec& t)
+{
+    if (!core::TargetIsPlain(t) || rt.VariableCell(*t.entry).iterator < 0)
+        return Fail(rt, msg::NotAnIterator(t.entry->name));
+    core::VarCell& cell = rt.VariableCell(*t.entry);
+    if (cell.iterator < DomainCount(cell.value) - 1) {
+        ++cell.iterator;
+        rt.Slot().next_line = LineRec(rt, head).next;
+    } else {
+        cell.iterator = -1;
+        cell.value = Value::Undefined();
+    }
+    return true;
+}
+
+bool StepRepete(Runtime& rt, int32_t head, core::TargetRec& t, const Value& limit)
+{
+    if (!limit.is(ValueKind::Integer))
+        return Fail(rt, msg::MSG_REPETE_LIMIT);
+    Value current = core::ReadTargetAs(rt, t, ValueKind::Integer);
+    if (!current.is(ValueKind::Integer))
+        return Fail(rt, msg::MSG_REPETE_COUNTER_NOT_INTEGER);
+    if (current.AsInt() < limit.AsInt()) {
+        if (!core::AssignTarget(rt, t, Value::Int(current.AsInt() + 1)))
+            return false;
+        rt.Slot().next_line = LineRec(rt, head).next;
+    }
+    return true;
+}
+
+void BranchUnless(Runtime& rt, int32_t jump, bool truth)
+{
+    if (!truth)
+        rt.Slot().next_line = jump;
+}
+
+void LoopWhile(Runtime& rt, int32_t head, bool truth)
+{
+    if (!truth)
+        ContinueAfterEnd(rt, head);
+}
+
+bool EndOfWhile(Runtime& rt)
+{
+    int32_t head = CurrentRec(rt).jump;
+    if (!ValidLine(rt, head))
+        return Fail(rt, msg::MSG_EXPECTED_FIM_WORD);
+    rt.Slot().next_line = head;
+    return true;
+}
+
 bool CmdSe(Runtime& rt)
 {
     if (rt.current_slot == 0)
         return CmdSeOneLine(rt);
     int32_t jump = CurrentRec(rt).jump;
-    if (!rt.ConditionIsTrue())
-        rt.Slot().next_line = jump;
+    BranchUnless(rt, jump, rt.ConditionIsTrue());
     SkipWord(rt, "ENTAO");
     return true;
 }
@@ -281,6 +311,11 @@ bool CmdSeOneLine(Runtime& rt)
         rt.lexer.SkipRestOfLine();
         return true;
     }
+    return RunOneLineIfBody(rt);
+}
+
+bool RunOneLineIfBody(Runtime& rt)
+{
     core::TokenRec& t = rt.lexer.tok;
     if (t.kind == core::TokenKind::EndOfLine)
         return true;
@@ -305,8 +340,7 @@ bool CmdSenao(Runtime& rt)
         return true;
     rt.lexer.NextToken();
     int32_t jump = CurrentRec(rt).jump;
-    if (!rt.ConditionIsTrue())
-        rt.Slot().next_line = jump;
+    BranchUnless(rt, jump, rt.ConditionIsTrue());
     SkipWord(rt, "ENTAO");
     return true;
 }
@@ -314,8 +348,7 @@ bool CmdSenao(Runtime& rt)
 bool CmdEnquanto(Runtime& rt)
 {
     int32_t head = rt.Slot().current_line;
-    if (!rt.ConditionIsTrue())
-        ContinueAfterEnd(rt, head);
+    LoopWhile(rt, head, rt.ConditionIsTrue());
     SkipWord(rt, "FACA");
     return true;
 }
@@ -328,6 +361,11 @@ bool CmdRepete(Runtime& rt)
         return false;
     Value limit;
     rt.ParseExpressionAs(limit, ValueKind::Integer);
+    return StartRepete(rt, head, t, limit);
+}
+
+bool StartRepete(Runtime& rt, int32_t head, core::TargetRec& t, const Value& limit)
+{
     if (!limit.is(ValueKind::Integer))
         return Fail(rt, msg::MSG_REPETE_LIMIT);
     if (!core::AssignTarget(rt, t, Value::Int(1)))
@@ -372,6 +410,11 @@ bool CmdPara(Runtime& rt)
         domain = Value::Range(first.AsInt(), second.AsInt());
     }
     SkipWord(rt, "FACA");
+    return StartPara(rt, head, t, std::move(domain), downwards);
+}
+
+bool StartPara(Runtime& rt, int32_t head, core::TargetRec& t, Value domain, bool downwards)
+{
     int64_t count = 0;
     switch (domain.kind()) {
     case ValueKind::Integer:
@@ -438,10 +481,8 @@ bool CmdFim(Runtime& rt)
         return true;
     if (!ValidLine(rt, head))
         return Fail(rt, msg::MSG_EXPECTED_FIM_WORD);
-    if (word == "ENQUANTO") {
-        rt.Slot().next_line = head;
-        return true;
-    }
+    if (word == "ENQUANTO")
+        return EndOfWhile(rt);
     if (word == "PARA")
         return EndOfPara(rt, head);
     if (word == "REPETE")
@@ -513,6 +554,11 @@ bool CmdRetorna(Runtime& rt)
         rt.lexer.NextToken();
     else if (!rt.lexer.AtEnd())
         rt.ParseExpression(result);
+    return ReturnValue(rt, std::move(result));
+}
+
+bool ReturnValue(Runtime& rt, Value result)
+{
     if (rt.current_function && rt.current_function->kind == SymbolKind::UserFunction) {
         core::ExecRec& ret = rt.stack[static_cast<size_t>(rt.frame_base)];
         if (rt.frame_base < 1 || ret.kind != core::ExecKind::Return)

@@ -39,16 +39,6 @@ namespace {
         return rt.lexer.Is(TokenKind::Assign) || rt.lexer.IsOperator(core::OpCode::Equal);
     }
 
-    // An expression that failed leaves the variable as it was: storing the
-    // invalid value would silently erase what the variable held.
-    bool AssignValue(Runtime& rt, TargetRec& t, const Value& v)
-    {
-        if (v.is(ValueKind::Invalid)) {
-            return Fail(rt, msg::VariableNotModified(Quoted(TargetName(t))));
-        }
-        return AssignOrFail(rt, t, v);
-    }
-
     void Echo(Runtime& rt, const Value& v)
     {
         rt.WriteLineAndSpeak(core::ValueToText(v));
@@ -124,15 +114,9 @@ namespace {
         return a;
     }
 
-    // arith-command -> target integer
-    bool ArithmeticCommand(Runtime& rt, ArithOp op, std::string_view word)
+    bool ArithmeticStep(Runtime& rt, ArithOp op, std::string_view word, TargetRec& t, const Value& current,
+        const Value& operand)
     {
-        TargetRec t;
-        if (!core::ParseTarget(rt, t, false))
-            return FailQuietly(rt);
-        Value current = core::ReadTarget(rt, t);
-        Value operand;
-        rt.ParseExpressionAs(operand, ValueKind::Integer);
         if (!operand.is(ValueKind::Integer))
             return Fail(rt, msg::SecondOperandNotInteger(word));
         int32_t base = 0;
@@ -147,6 +131,18 @@ namespace {
             return AssignOrFail(rt, t, Value::String(std::move(text)));
         }
         return Fail(rt, msg::FirstOperandNotInteger(word));
+    }
+
+    // arith-command -> target integer
+    bool ArithmeticCommand(Runtime& rt, ArithOp op, std::string_view word)
+    {
+        TargetRec t;
+        if (!core::ParseTarget(rt, t, false))
+            return FailQuietly(rt);
+        Value current = core::ReadTarget(rt, t);
+        Value operand;
+        rt.ParseExpressionAs(operand, ValueKind::Integer);
+        return ArithmeticStep(rt, op, word, t, current, operand);
     }
 
     // Exact search for an empty needle: an empty element equals it, though no
@@ -346,6 +342,26 @@ namespace {
 void SortList(core::ListObj& list, const SortOptions& options)
 {
     SortRange(list, 0, list.Count() - 1, options, PartitionBudget(list.Count()));
+}
+
+// An expression that failed leaves the variable as it was: storing the
+// invalid value would silently erase what the variable held.
+bool AssignValue(Runtime& rt, TargetRec& t, const Value& v)
+{
+    if (v.is(ValueKind::Invalid)) {
+        return Fail(rt, msg::VariableNotModified(Quoted(TargetName(t))));
+    }
+    return AssignOrFail(rt, t, v);
+}
+
+bool ApplyArithmetic(
+    Runtime& rt, std::string_view word, TargetRec& t, const Value& current, const Value& operand)
+{
+    ArithOp op = word == "SOMA" ? ArithOp::Add
+        : word == "SUBTRAI"     ? ArithOp::Subtract
+        : word == "MULTIPLICA"  ? ArithOp::Multiply
+                                : ArithOp::Divide;
+    return ArithmeticStep(rt, op, word, t, current, operand);
 }
 
 // ---- Handlers ----

@@ -4,6 +4,10 @@
 // reads its target and operands from the current line.
 #pragma once
 
+#include "core/machine.h"
+
+#include <string_view>
+
 namespace palavrino::interp {
 
 class Runtime;
@@ -21,6 +25,13 @@ class Runtime;
 [[nodiscard]] bool CmdAnexa(Runtime& rt);
 [[nodiscard]] bool CmdProcura(Runtime& rt);
 [[nodiscard]] bool CmdOrdena(Runtime& rt);
+
+// What the assignment and SOMA, SUBTRAI, MULTIPLICA and DIVIDE (named by
+// `word`) do once their target and operands are read, shared with the
+// compiled form of their lines (compiled_line.cpp).
+[[nodiscard]] bool AssignValue(Runtime& rt, core::TargetRec& t, const core::Value& v);
+[[nodiscard]] bool ApplyArithmetic(Runtime& rt, std::string_view word, core::TargetRec& t,
+    const core::Value& current, const core::Value& operand);
 
 // String commands (cmd_text.cpp).
 [[nodiscard]] bool CmdConcatena(Runtime& rt);

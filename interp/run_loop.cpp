@@ -31,6 +31,21 @@ bool Runtime::RunLine(int32_t slot, int32_t line)
     }
     CodeRec& rec = s.lines[static_cast<size_t>(line)];
     CheckRunningSlot(slot, rec);
+    if (line > 0 && !s.trace && lexer.use_cache) {
+        if (!rec.code_tried && rec.tokens.state == core::LineTokens::State::Cached) {
+            rec.code_tried = true;
+            rec.code = CompileLine(*this, line);
+        }
+        bool ok = false;
+        if (rec.code) {
+            s.next_line = rec.next;
+            if (RunCompiledLine(*this, *rec.code, line, ok)) {
+                core::CheckStackDiscipline(*this);
+                s.failed = !ok;
+                return ok;
+            }
+        }
+    }
     lexer.StartLine(line, rec.text.data(), static_cast<size_t>(rec.length), line > 0 ? &rec.tokens : nullptr);
     if (line > 0)
         s.next_line = rec.next;

@@ -95,7 +95,7 @@ bool Runtime::ConditionIsTrue()
 {
     Value v;
     ParseExpression(v);
-    return !v.is(ValueKind::Range) && core::IsTrue(v);
+    return Truth(v);
 }
 
 } // namespace palavrino::interp

@@ -8,6 +8,7 @@
 #include "core/machine.h"
 #include "devices/descriptors.h"
 #include "interp/command_set.h"
+#include "interp/compiled_line.h"
 #include "interp/family_state.h"
 #include "interp/host_io.h"
 
@@ -39,6 +40,10 @@ struct CodeRec {
     int32_t jump { 0 };
     int32_t next { 0 };
     core::LineTokens tokens; // what scanning the line gives, once it has run
+    // The line compiled once its tokens are cached (compiled_line.h), when
+    // it has one of the shapes that are compiled; tried once.
+    LineCodePtr code;
+    bool code_tried { false };
 };
 
 // 128 scripts can be loaded at once; slot 0 holds the interactive line.
@@ -139,6 +144,7 @@ public:
     void PointAtLine(int32_t line);
     // Truth of SE and ENQUANTO conditions: like E/OU, but a range is false.
     bool ConditionIsTrue();
+    static bool Truth(const Value& v) { return !v.is(ValueKind::Range) && core::IsTrue(v); }
 
     // ---- Script files (driver.cpp) ----
     struct RunResult {

@@ -1,0 +1,719 @@
+// Compiles lines of the shapes listed in compiled_line.h and runs them. Each
+// runner below answers to a handler (cmd_control.cpp, cmd_data.cpp) and to
+// the run loop's checks around it (run_loop.cpp): they read their operands
+// in the same order, call the same shared steps, and report what is left
+// on the line as the run loop would. An expression whose compiled form does
+// not apply when it runs is parsed at its own token, as the handler would.
+#include "interp/compiled_line.h"
+
+#include "core/compiled_expr.h"
+#include "core/selection.h"
+#include "interp/cmd_control.h"
+#include "interp/cmd_data.h"
+#include "interp/runtime.h"
+#include "messages/core.h"
+#include "messages/interp.h"
+
+#include <string>
+#include <vector>
+
+namespace palavrino::interp {
+
+namespace {
+
+    using core::CachedToken;
+    using core::TokenKind;
+
+    enum class Shape : uint8_t {
+        Assign,
+        Arith,
+        If, // SE on its own line, and SENAO SE
+        Else,
+        OneLineIf,
+        While,
+        EndIf,
+        EndWhile,
+        EndRepeat,
+        EndFor,
+        Repeat,
+        For,
+        Return,
+        Jump, // QUEBRA, CONTINUA
+        FunctionHead,
+    };
+
+    struct SelectorCode {
+        bool dot { false };
+        std::string key;
+        std::vector<CachedToken*> items; // each an expression read from level 0
+    };
+
+    // A target as ParseTarget reads it: a name and its selectors.
+    struct TargetCode {
+        CachedToken* word { nullptr };
+        std::string name;
+        std::vector<SelectorCode> selectors;
+        CachedToken* after { nullptr }; // the token after the target
+        SymtbEntry* entry { nullptr };
+        uint64_t version { ~uint64_t { 0 } };
+    };
+
+    struct ParamCode {
+        std::string name;
+        SymtbEntry* entry { nullptr };
+        uint64_t version { ~uint64_t { 0 } };
+    };
+
+    struct Statement {
+        Shape shape { Shape::Assign };
+        SymtbEntry* command { nullptr }; // what the run loop calls the current command
+        TargetCode target;
+        CachedToken* expr { nullptr }; // the expression's first token
+        int level { 1 }; // 0: read as a range may be
+        const char* trailing { nullptr }; // a word the handler skips after the expression
+        std::string word; // SOMA, SUBTRAI...
+        // OneLineIf: the command after the condition (null: none), its
+        // compiled form (null: run by the handler), and whether it was
+        // taken for an assignment.
+        CachedToken* body_first { nullptr };
+        std::unique_ptr<Statement> body;
+        bool body_is_assignment { false };
+        SymtbEntry* body_entry { nullptr };
+        uint64_t body_version { ~uint64_t { 0 } };
+        bool (*jump)(Runtime&) { nullptr };
+        std::vector<ParamCode> params;
+    };
+
+    bool IsWord(const CachedToken* t, std::string_view word)
+    {
+        return t->kind == TokenKind::Word && t->text == word;
+    }
+
+    bool IsCallable(const SymtbEntry* e)
+    {
+        return e && (e->kind == SymbolKind::Native || e->kind == SymbolKind::UserFunction);
+    }
+
+} // namespace
+
+struct LineCode {
+    Statement st;
+    int32_t line { 0 };
+    CachedToken* eol { nullptr }; // the line's last token
+    // The scope the names were resolved in.
+    int32_t slot { 0 };
+    const SymtbEntry* function { nullptr };
+    // Nesting levels the line may open, at most.
+    int depth { 0 };
+};
+
+void LineCodeDeleter::operator()(LineCode* code) const
+{
+    delete code;
+}
+
+namespace {
+
+    class LineCompiler {
+    public:
+        LineCompiler(Runtime& runtime, LineCode& code, CachedToken* begin, CachedToken* end)
+            : rt(runtime)
+            , c(code)
+            , b(begin)
+            , past(end)
+        {
+        }
+
+        bool Line(CachedToken* p, SymtbEntry* command) { return Statement(p, command, c.st); }
+
+    private:
+        // An expression at `t`, compiled when it can be.
+        core::CompiledExpr* Expr(CachedToken* t, int level)
+        {
+            core::CompiledExpr* x = core::CompiledAt(rt, b, past, t, level);
+            if (x && core::NestingDepth(*x) + 1 > c.depth)
+                c.depth = core::NestingDepth(*x) + 1;
+            return x;
+        }
+
+        bool Target(CachedToken*& p, TargetCode& tc, bool allow_selectors)
+        {
+            if (p->kind != TokenKind::Word)
+                return false;
+            SymtbEntry* found = rt.symbols.FindSymbol(rt.current_slot, rt.current_function, p->text);
+            if (IsCallable(found) || (found && found->kind == SymbolKind::Module))
+                return false;
+            tc.word = p;
+            tc.name = p->text;
+            ++p;
+            while (p->kind == TokenKind::Dot || p->kind == TokenKind::LeftBracket) {
+                if (!allow_selectors)
+                    return false;
+                SelectorCode sel;
+                if (p->kind == TokenKind::Dot) {
+                    ++p;
+                    if (p->kind != TokenKind::Word)
+                        return false;
+                    sel.dot = true;
+                    sel.key = std::string(p->raw);
+                    ++p;
+                    tc.selectors.push_back(std::move(sel));
+                    continue;
+                }
+                ++p;
+                if (p->kind == TokenKind::RightBracket) {
+                    ++p;
+                    tc.selectors.push_back(std::move(sel));
+                    continue;
+                }
+                for (;;) {
+                    core::CompiledExpr* x = Expr(p, 0);
+                    CachedToken* end = x ? core::FixedEnd(*x) : nullptr;
+                    if (!end)
+                        return false;
+                    sel.items.push_back(p);
+                    p = end;
+                    if (p->kind == TokenKind::Comma) {
+                        ++p;
+                        continue;
+                    }
+                    if (p->kind != TokenKind::RightBracket)
+                        return false;
+                    ++p;
+                    break;
+                }
+                tc.selectors.push_back(std::move(sel));
+            }
+            tc.after = p;
+            return true;
+        }
+
+        bool AtEnd(const CachedToken* p) const { return p->kind == TokenKind::EndOfLine; }
+
+        bool Statement(CachedToken* p, SymtbEntry* command, interp::Statement& st)
+        {
+            if (p->kind != TokenKind::Word || !command)
+                return false;
+            st.command = command;
+            if (command == rt.assignment_entry) {
+                st.shape = Shape::Assign;
+                if (!Target(p, st.target, true))
+                    return false;
+                if (!(p->kind == TokenKind::Assign
+                        || (p->kind == TokenKind::Operator && p->op == core::OpCode::Equal)))
+                    return false;
+                ++p;
+                st.expr = p;
+                Expr(p, 1);
+                return true;
+            }
+            if (command == rt.one_line_if_entry)
+                return OneLineIf(p + 1, st);
+            if (command == rt.return_entry) {
+                st.shape = Shape::Return;
+                ++p;
+                if (IsWord(p, "FUNCAO"))
+                    return AtEnd(p + 1);
+                if (!AtEnd(p)) {
+                    st.expr = p;
+                    Expr(p, 1);
+                }
+                return true;
+            }
+            const std::string& name = command->name;
+            if (name == "SOMA" || name == "SUBTRAI" || name == "MULTIPLICA" || name == "DIVIDE") {
+                st.shape = Shape::Arith;
+                st.word = name;
+                ++p;
+                if (!Target(p, st.target, true))
+                    return false;
+                st.expr = p;
+                Expr(p, 1);
+                return true;
+            }
+            if (name == "SE" || name == "ENQUANTO") {
+                st.shape = name == "SE" ? Shape::If : Shape::While;
+                st.trailing = name == "SE" ? "ENTAO" : "FACA";
+                st.expr = p + 1;
+                Expr(p + 1, 1);
+                return true;
+            }
+            if (name == "SEN\xC3O" || name == "SENAO") {
+                ++p;
+                if (AtEnd(p)) {
+                    st.shape = Shape::Else;
+                    return true;
+                }
+                if (!IsWord(p, "SE"))
+                    return false;
+                st.shape = Shape::If;
+                st.trailing = "ENTAO";
+                st.expr = p + 1;
+                Expr(p + 1, 1);
+                return true;
+            }
+            if (name == "FIM")
+                return End(p + 1, st);
+            if (name == "REPETE") {
+                st.shape = Shape::Repeat;
+                ++p;
+                if (!Target(p, st.target, true))
+                    return false;
+                st.expr = p;
+                Expr(p, 1);
+                return true;
+            }
+            if (name == "PARA") {
+                st.shape = Shape::For;
+                ++p;
+                if (!Target(p, st.target, false) || !IsWord(p, "EM"))
+                    return false;
+                st.expr = p + 1;
+                st.level = 0;
+                st.trailing = "FACA";
+                Expr(p + 1, 0);
+                return true;
+            }
+            if (name == "QUEBRA" || name == "CONTINUA") {
+                st.shape = Shape::Jump;
+                st.jump = name == "QUEBRA" ? CmdQuebra : CmdContinua;
+                return AtEnd(p + 1);
+            }
+            if (name == "FUNCAO")
+                return FunctionHead(p + 1, st);
+            return false;
+        }
+
+        bool End(CachedToken* p, interp::Statement& st)
+        {
+            if (IsWord(p, "SE"))
+                st.shape = Shape::EndIf;
+            else if (IsWord(p, "ENQUANTO"))
+                st.shape = Shape::EndWhile;
+            else if (IsWord(p, "REPETE"))
+                st.shape = Shape::EndRepeat;
+            else if (IsWord(p, "PARA"))
+                st.shape = Shape::EndFor;
+            else
+                return false;
+            return AtEnd(p + 1);
+        }
+
+        bool OneLineIf(CachedToken* p, interp::Statement& st)
+        {
+            st.shape = Shape::OneLineIf;
+            st.expr = p;
+            core::CompiledExpr* x = Expr(p, 1);
+            CachedToken* body = x ? core::FixedEnd(*x) : nullptr;
+            if (!body)
+                return false;
+            if (IsWord(body, "ENTAO"))
+                ++body;
+            if (AtEnd(body))
+                return true;
+            if (body->kind != TokenKind::Word)
+                return false;
+            st.body_first = body;
+            SymtbEntry* e = rt.symbols.FindOrAddSymbol(rt.current_slot, nullptr, body->text, false);
+            st.body_entry = e;
+            st.body_version = rt.symbols.Version();
+            st.body_is_assignment = !e || e->kind >= SymbolKind::Variable;
+            if (!st.body_is_assignment && e->kind != SymbolKind::Command && e->kind != SymbolKind::Break
+                && e->kind != SymbolKind::Continue)
+                return false;
+            // Commands without a compiled form are left to the handler.
+            auto inner = std::make_unique<interp::Statement>();
+            if (Statement(body, st.body_is_assignment ? rt.assignment_entry : e, *inner))
+                st.body = std::move(inner);
+            return true;
+        }
+
+        bool FunctionHead(CachedToken* p, interp::Statement& st)
+        {
+            st.shape = Shape::FunctionHead;
+            ++p; // the function's name
+            if (AtEnd(p))
+                return true;
+            if (p->kind != TokenKind::LeftParen)
+                return false;
+            for (++p; !AtEnd(p) && p->kind != TokenKind::RightParen; ++p) {
+                if (p->kind == TokenKind::Colon)
+                    return false;
+                if (p->kind == TokenKind::Word)
+                    st.params.push_back({ p->text, nullptr, ~uint64_t { 0 } });
+            }
+            return p->kind == TokenKind::RightParen && AtEnd(p + 1);
+        }
+
+        Runtime& rt;
+        LineCode& c;
+        CachedToken* b;
+        CachedToken* past;
+    };
+
+    // ---- Running ----
+
+    enum class TargetRun : uint8_t { Ok, Failed, Ordinary };
+
+    class LineRunner {
+    public:
+        LineRunner(Runtime& runtime, int32_t line)
+            : rt(runtime)
+            , line_number(line)
+        {
+        }
+
+        // False: run the line the ordinary way (only before anything was done).
+        bool Run(LineCode& code, Statement& st, bool& ok);
+
+    private:
+        // Puts the lexer on token `t` of line `line`, as the handler's
+        // cursor would stand there.
+        void PlaceLexer(int32_t line, CachedToken* t)
+        {
+            CodeRec& rec = rt.Slot().lines[static_cast<size_t>(line)];
+            rt.lexer.StartLine(line, rec.text.data(), static_cast<size_t>(rec.length), &rec.tokens);
+            rt.lexer.JumpToCached(t);
+        }
+
+        // The expression at `t` of `code`'s line, as ParseExpression (level
+        // 1) or ParseRangeExpression (level 0); the token where it ended.
+        CachedToken* Evaluate(const LineCode& code, CachedToken* t, int level, Value& v)
+        {
+            core::CompiledExpr* x = t->compiled[level].get();
+            if (x) {
+                if (CachedToken* stop = core::EvaluateCompiled(rt, *x, v, level))
+                    return stop;
+            }
+            PlaceLexer(code.line, t);
+            if (level == 1)
+                rt.ParseExpression(v);
+            else
+                rt.ParseRangeExpression(v);
+            return rt.lexer.tok.cached && !rt.lexer.AtEnd() ? rt.lexer.tok.cached : code.eol;
+        }
+
+        // What the run loop says of a line not read to its end.
+        void LineShouldEnd(CachedToken* stop, const char* trailing = nullptr)
+        {
+            if (trailing && IsWord(stop, trailing))
+                ++stop;
+            if (stop->kind != TokenKind::EndOfLine)
+                rt.ReportErrorHere(msg::LineShouldEnd(stop->raw));
+        }
+
+        Value Selector(const LineCode& code, const SelectorCode& sel)
+        {
+            Value out = Value::NewList();
+            if (sel.dot) {
+                out.List().Append(Value::String(sel.key));
+                return out;
+            }
+            core::NestingGuard guard(rt);
+            if (!guard.ok())
+                return out;
+            for (CachedToken* t : sel.items) {
+                Value item;
+                Evaluate(code, t, 0, item);
+                if (!item.is(ValueKind::Invalid))
+                    out.List().Append(std::move(item));
+            }
+            return out;
+        }
+
+        // ParseTarget over a compiled target. `failed_at` is where the
+        // handler's cursor stands after a failure.
+        TargetRun Target(const LineCode& code, TargetCode& tc, bool allow_function, core::TargetRec& t,
+            CachedToken*& failed_at)
+        {
+            uint64_t version = rt.symbols.Version();
+            if (tc.version != version) {
+                tc.entry = rt.symbols.FindSymbol(rt.current_slot, rt.current_function, tc.name);
+                tc.version = version;
+            }
+            SymtbEntry* e = tc.entry;
+            if ((e && e->kind == SymbolKind::Module) || (allow_function && IsCallable(e)))
+                return TargetRun::Ordinary;
+            if (!e)
+                e = rt.symbols.FindOrAddSymbol(rt.current_slot, nullptr, tc.name, true);
+            if (e->kind == SymbolKind::Undefined) {
+                e->kind = SymbolKind::Variable;
+                rt.VariableCell(*e).value.Clear();
+            }
+            failed_at = tc.word;
+            if (e->kind != SymbolKind::Variable) {
+                rt.ReportErrorHere(msg::NotAVariableName(tc.name, core::SymbolKindName(e->kind)));
+                return TargetRun::Failed;
+            }
+            t.entry = e;
+            t.selectors.clear();
+            const uint32_t overflows = rt.expr_nesting_overflows;
+            for (const SelectorCode& sel : tc.selectors)
+                t.selectors.push_back(Selector(code, sel));
+            if (rt.expr_nesting_overflows != overflows) {
+                t.entry = nullptr;
+                t.selectors.clear();
+                failed_at = tc.after;
+                return TargetRun::Failed;
+            }
+            return TargetRun::Ok;
+        }
+
+        // The head line of the loop a FIM closes, when it is compiled as
+        // `shape`.
+        LineCode* Head(int32_t head, Shape shape)
+        {
+            ScriptRec& s = rt.Slot();
+            if (head <= 0 || head > s.last_line)
+                return nullptr;
+            LineCode* code = s.lines[static_cast<size_t>(head)].code.get();
+            if (!code || code->st.shape != shape || code->slot != rt.current_slot
+                || code->function != rt.current_function)
+                return nullptr;
+            return code;
+        }
+
+        bool OneLineIf(LineCode& code, Statement& st, bool& ok);
+        bool FunctionHead(Statement& st, bool& ok);
+
+        Runtime& rt;
+        int32_t line_number;
+    };
+
+    bool LineRunner::Run(LineCode& code, Statement& st, bool& ok)
+    {
+        CachedToken* failed_at = nullptr;
+        core::TargetRec t;
+        rt.current_command = st.command;
+        switch (st.shape) {
+        case Shape::Assign: {
+            switch (Target(code, st.target, true, t, failed_at)) {
+            case TargetRun::Ordinary:
+                return false;
+            case TargetRun::Failed:
+                ok = false;
+                return true;
+            case TargetRun::Ok:
+                break;
+            }
+            Value v;
+            CachedToken* stop = Evaluate(code, st.expr, 1, v);
+            ok = AssignValue(rt, t, v);
+            if (ok)
+                LineShouldEnd(stop);
+            return true;
+        }
+        case Shape::Arith: {
+            switch (Target(code, st.target, false, t, failed_at)) {
+            case TargetRun::Ordinary:
+                return false;
+            case TargetRun::Failed:
+                ok = false;
+                return true;
+            case TargetRun::Ok:
+                break;
+            }
+            Value current = core::ReadTarget(rt, t);
+            Value operand;
+            CachedToken* stop = Evaluate(code, st.expr, 1, operand);
+            core::ConvertExpressionValue(operand, ValueKind::Integer);
+            ok = ApplyArithmetic(rt, st.word, t, current, operand);
+            if (ok)
+                LineShouldEnd(stop);
+            return true;
+        }
+        case Shape::If:
+        case Shape::While: {
+            const int32_t jump = rt.Slot().lines[static_cast<size_t>(line_number)].jump;
+            Value v;
+            CachedToken* stop = Evaluate(code, st.expr, 1, v);
+            if (st.shape == Shape::If)
+                BranchUnless(rt, jump, Runtime::Truth(v));
+            else
+                LoopWhile(rt, line_number, Runtime::Truth(v));
+            ok = true;
+            LineShouldEnd(stop, st.trailing);
+            return true;
+        }
+        case Shape::Else:
+        case Shape::EndIf:
+            ok = true;
+            return true;
+        case Shape::EndWhile:
+            ok = EndOfWhile(rt);
+            return true;
+        case Shape::OneLineIf:
+            return OneLineIf(code, st, ok);
+        case Shape::Repeat:
+        case Shape::For: {
+            TargetRun run = Target(code, st.target, false, t, failed_at);
+            if (run == TargetRun::Ordinary)
+                return false;
+            if (run == TargetRun::Failed) {
+                ok = false;
+                LineShouldEnd(failed_at);
+                return true;
+            }
+            Value operand;
+            CachedToken* stop = Evaluate(code, st.expr, st.level, operand);
+            if (st.shape == Shape::Repeat) {
+                core::ConvertExpressionValue(operand, ValueKind::Integer);
+                ok = StartRepete(rt, line_number, t, operand);
+            } else {
+                bool downwards = operand.is(ValueKind::Range) && operand.RangeSecond() < operand.RangeFirst();
+                ok = StartPara(rt, line_number, t, std::move(operand), downwards);
+            }
+            if (ok)
+                LineShouldEnd(stop, st.trailing);
+            return true;
+        }
+        case Shape::EndRepeat:
+        case Shape::EndFor: {
+            const int32_t head = rt.Slot().lines[static_cast<size_t>(line_number)].jump;
+            LineCode* head_code = Head(head, st.shape == Shape::EndRepeat ? Shape::Repeat : Shape::For);
+            if (!head_code)
+                return false;
+            TargetRun run = Target(*head_code, head_code->st.target, false, t, failed_at);
+            if (run == TargetRun::Ordinary)
+                return false;
+            if (run == TargetRun::Failed) {
+                ok = false;
+                LineShouldEnd(failed_at);
+                return true;
+            }
+            if (st.shape == Shape::EndFor) {
+                ok = StepPara(rt, head, t);
+                return true;
+            }
+            Value limit;
+            Evaluate(*head_code, head_code->st.expr, 1, limit);
+            core::ConvertExpressionValue(limit, ValueKind::Integer);
+            ok = StepRepete(rt, head, t, limit);
+            return true;
+        }
+        case Shape::Return: {
+            Value result = Value::Undefined();
+            CachedToken* stop = code.eol;
+            if (st.expr)
+                stop = Evaluate(code, st.expr, 1, result);
+            ok = ReturnValue(rt, std::move(result));
+            if (ok)
+                LineShouldEnd(stop);
+            return true;
+        }
+        case Shape::Jump:
+            ok = st.jump(rt);
+            return true;
+        case Shape::FunctionHead:
+            return FunctionHead(st, ok);
+        }
+        return false;
+    }
+
+    bool LineRunner::OneLineIf(LineCode& code, Statement& st, bool& ok)
+    {
+        Value v;
+        Evaluate(code, st.expr, 1, v);
+        ok = true;
+        if (!Runtime::Truth(v) || !st.body_first)
+            return true;
+        if (st.body) {
+            uint64_t version = rt.symbols.Version();
+            if (st.body_version != version) {
+                st.body_entry
+                    = rt.symbols.FindOrAddSymbol(rt.current_slot, nullptr, st.body_first->text, false);
+                st.body_version = version;
+            }
+            const SymtbEntry* e = st.body_entry;
+            bool assignment = !e || e->kind >= SymbolKind::Variable;
+            if (assignment == st.body_is_assignment && Run(code, *st.body, ok))
+                return true;
+        }
+        // The handler takes the command from its word on.
+        PlaceLexer(line_number, st.body_first);
+        rt.lexer.MarkToken();
+        ok = RunOneLineIfBody(rt);
+        if (!rt.lexer.AtEnd())
+            rt.ReportErrorHere(msg::LineShouldEnd(rt.lexer.tok.raw));
+        return true;
+    }
+
+    bool LineRunner::FunctionHead(Statement& st, bool& ok)
+    {
+        CodeRec& rec = rt.Slot().lines[static_cast<size_t>(line_number)];
+        SymtbEntry* f = rec.function;
+        if (!f || rt.entering_function != f)
+            return false; // the definition is jumped over: the handler does that
+        rt.entering_function = nullptr;
+        rt.current_function = f;
+        int32_t offset = -1;
+        for (ParamCode& param : st.params) {
+            // While no symbol has come or gone, defining the parameter again
+            // would find the same entry and leave it as it is.
+            SymtbEntry* e = param.entry;
+            if (!(e && param.version == rt.symbols.Version() && e->kind == SymbolKind::Variable
+                    && e->value1 == offset)) {
+                // A refusal is reported by the lexer, with its line number.
+                PlaceLexer(
+                    line_number, rt.Slot().lines[static_cast<size_t>(line_number)].tokens.tokens.data());
+                e = rt.DefineLocal(rt.current_slot, f, param.name, offset);
+                if (!e) {
+                    ok = false;
+                    return true;
+                }
+                param.entry = e;
+                param.version = rt.symbols.Version();
+            }
+            --offset;
+        }
+        f->value3 = 0;
+        ok = true;
+        return true;
+    }
+
+} // namespace
+
+LineCodePtr CompileLine(Runtime& rt, int32_t line)
+{
+    ScriptRec& s = rt.Slot();
+    CodeRec& rec = s.lines[static_cast<size_t>(line)];
+    core::LineTokens& cache = rec.tokens;
+    if (cache.state != core::LineTokens::State::Cached || cache.text != rec.text.data()
+        || cache.tokens.empty())
+        return nullptr;
+    CachedToken* begin = cache.tokens.data();
+    CachedToken* end = begin + cache.tokens.size();
+    if (end[-1].kind != TokenKind::EndOfLine)
+        return nullptr;
+    CachedToken* p = begin;
+    if (p->kind == TokenKind::LabelWord) {
+        ++p;
+        if (p->kind == TokenKind::Colon)
+            ++p;
+    }
+    LineCodePtr code(new LineCode);
+    code->line = line;
+    code->eol = end - 1;
+    code->slot = rt.current_slot;
+    code->function = rt.current_function;
+    code->depth = 1;
+    LineCompiler compiler(rt, *code, begin, end);
+    if (!compiler.Line(p, rec.command))
+        return nullptr;
+    return code;
+}
+
+bool RunCompiledLine(Runtime& rt, LineCode& code, int32_t line, bool& ok)
+{
+    if (code.st.shape != Shape::FunctionHead
+        && (code.slot != rt.current_slot || code.function != rt.current_function))
+        return false;
+    // Every nesting level the line opens stays within the bound, so the
+    // bound's own reaction is left to the handlers.
+    if (rt.expr_nesting_overflow || rt.expr_nesting + code.depth > core::MAX_EXPR_NESTING)
+        return false;
+    LineRunner runner(rt, line);
+    return runner.Run(code, code.st, ok);
+}
+
+} // namespace palavrino::interp
