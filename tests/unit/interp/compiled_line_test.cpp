@@ -1,0 +1,152 @@
+// Compiled lines against the same lines read afresh: a script is run once
+// with the line cache (and so with compiled lines) and once without, and
+// everything it said, its result and its variables must agree.
+#include "commands/standard.h"
+#include "core/machine.h"
+#include "interp/runtime.h"
+#include "tests/support/memory_host_io.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+
+using namespace palavrino::interp;
+using palavrino::testing::MemoryHostIo;
+
+namespace {
+
+struct Outcome {
+    bool ok { false };
+    std::vector<std::string> spoken;
+    std::string x;
+    bool compiled_some { false };
+};
+
+Outcome RunScript(const std::vector<std::string>& lines, bool cache)
+{
+    MemoryHostIo io;
+    Runtime rt { io, palavrino::commands::StandardCommands() };
+    rt.lexer.use_cache = cache;
+    Outcome out;
+    int32_t slot = rt.LoadScriptList(lines);
+    out.ok = rt.CompileSlot(slot) && rt.RunSlot(slot, 1);
+    out.spoken = io.spoken;
+    palavrino::core::SymtbEntry* e = rt.symbols.FindSymbol(slot, nullptr, "X");
+    if (e && e->kind == SymbolKind::Variable)
+        out.x = palavrino::core::ValueToText(rt.VariableCell(*e).value);
+    for (const CodeRec& rec : rt.SlotAt(slot).lines)
+        out.compiled_some = out.compiled_some || rec.code != nullptr;
+    return out;
+}
+
+Outcome ExpectSameRun(const std::vector<std::string>& lines)
+{
+    Outcome fresh = RunScript(lines, false);
+    Outcome compiled = RunScript(lines, true);
+    EXPECT_TRUE(compiled.compiled_some) << "no line was compiled: the comparison shows nothing";
+    EXPECT_EQ(compiled.ok, fresh.ok);
+    EXPECT_EQ(compiled.spoken, fresh.spoken);
+    EXPECT_EQ(compiled.x, fresh.x);
+    return compiled;
+}
+
+bool Said(const Outcome& o, const std::string& text)
+{
+    return std::find(o.spoken.begin(), o.spoken.end(), text) != o.spoken.end();
+}
+
+} // namespace
+
+// A recursion whose every level opens parentheses reaches the nesting bound
+// part of the way down; the compiled lines leave the bound's reaction to
+// the parser, so the message, the value and the unwinding are the same.
+TEST(CompiledLines, ReachingTheNestingBoundInARecursionActsAsWhenRead)
+{
+    const std::string too_deep = "Express\xE3o aninhada demais";
+    EXPECT_TRUE(Said(ExpectSameRun({
+                         "FUNCAO F(n)",
+                         "  SE n < 1 ENTAO RETORNA 0",
+                         "  RETORNA ((((((F(n - 1) + 1))))))",
+                         "FIM FUNCAO",
+                         "x = F(600)",
+                         "ESCREVE x",
+                     }),
+        too_deep));
+    EXPECT_TRUE(Said(ExpectSameRun({
+                         "FUNCAO G(n)",
+                         "  SE n < 1 ENTAO RETORNA [0]",
+                         "  y = [[[[[[G(n - 1)]]]]]]",
+                         "  RETORNA y",
+                         "FIM FUNCAO",
+                         "x = TIPO(G(700))",
+                     }),
+        too_deep));
+}
+
+// A name a line read as a variable becomes a parameter of the function the
+// line runs in; a variable made by the loop itself; one destroyed and
+// made again: each pass finds what the name means then.
+TEST(CompiledLines, NamesMeanWhatTheyMeanWhenTheLineRuns)
+{
+    ExpectSameRun({
+        "x = 0",
+        "REPETE i 5",
+        "  SE i > 2 ENTAO SOMA x novo",
+        "  novo = i * 10",
+        "  SE i = 4 ENTAO DESTROI novo",
+        "FIM REPETE",
+        "ESCREVE x",
+    });
+    ExpectSameRun({
+        "FUNCAO P(k)",
+        "  RETORNA k + base",
+        "FIM FUNCAO",
+        "base = 1",
+        "x = []",
+        "REPETE i 4",
+        "  x[] = P(i)",
+        "  base = base * 3",
+        "FIM REPETE",
+    });
+}
+
+// Lines whose words change meaning with the values: E and OU after a value
+// that is not a truth value end the expression, and what follows is
+// reported as the rest of the line.
+TEST(CompiledLines, BooleanWordsEndALineWhereTheParserWould)
+{
+    ExpectSameRun({
+        "x = 0",
+        "REPETE i 5",
+        "  x = i - 2 E 1",
+        "  ENQUANTO i > 10 E i FACA",
+        "  FIM ENQUANTO",
+        "  SE i > 3",
+        "    SE x OU i ENTAO ESCREVE \"sim\", i",
+        "  FIM SE",
+        "FIM REPETE",
+    });
+}
+
+// Failing lines fail on the same pass with the same message, in a loop
+// that is already compiled.
+TEST(CompiledLines, ALineThatFailsLaterFailsTheSameWay)
+{
+    ExpectSameRun({
+        "x = [1, 2, 3, 4]",
+        "PARA v EM x",
+        "  SE v > 3 ENTAO SOMA v 1",
+        "  REPETE w 2",
+        "  FIM REPETE",
+        "FIM PARA",
+    });
+    ExpectSameRun({
+        "FUNCAO F()",
+        "  RETORNA 1",
+        "FIM FUNCAO",
+        "REPETE i 4",
+        "  SE i = 3 ENTAO x = F",
+        "  SE i = 4 ENTAO SOMA F 1",
+        "  x = i",
+        "FIM REPETE",
+    });
+}
