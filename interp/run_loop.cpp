@@ -99,8 +99,9 @@ bool Runtime::RunLine(int32_t slot, int32_t line)
     // I/O status for CHECA: it never fails silently. A line that is only an
     // expression or a bare name (often a misspelt command) is the exception:
     // the driver names it with "Erro de execução na linha N" and its text.
+    // So is such a name after a one-line SE, whose handler then ran.
     assert(ok || reports_made != reports_before || s.io_status != 0 || entry == expression_entry
-        || entry == assignment_entry);
+        || entry == assignment_entry || current_command == assignment_entry);
     core::CheckStackDiscipline(*this);
     core::CheckTokenCursor(lexer.tok);
     if (!lexer.AtEnd())
