@@ -522,7 +522,34 @@ namespace {
             }
             }
             for (const SelectorRec& sel : node.selectors)
+                ApplySelector(sel, v);
+        }
+
+        void ApplySelector(const SelectorRec& sel, Value& v)
+        {
+            if (sel.items.size() != 1) {
                 v = Select(v, Selector(sel));
+                return;
+            }
+            // One item: the commonest subscript, selected without making the
+            // one-item selector list.
+            Value item;
+            {
+                NestingGuard guard(m);
+                if (!guard.ok()) {
+                    v = Select(v, Value::NewList());
+                    return;
+                }
+                Whole(sel.items[0], item, 0);
+            }
+            if (item.is(ValueKind::Integer) || item.is(ValueKind::String)) {
+                v = SelectOne(v, item);
+                return;
+            }
+            Value list = Value::NewList();
+            if (!item.is(ValueKind::Invalid))
+                list.List().Append(std::move(item));
+            v = Select(v, list);
         }
 
         Value Selector(const SelectorRec& sel)

@@ -541,6 +541,26 @@ Value ReadVariable(const VarCell& cell)
     return Value::Undefined();
 }
 
+// A one-item selector list is its item: strings take one piece for it, and
+// dictionaries and lists select by its single element.
+Value SelectOne(const Value& v, const Value& key)
+{
+    SelectWalk walk;
+    switch (v.kind()) {
+    case ValueKind::String: {
+        std::string out;
+        walk.StringPiece(v.Text(), key, out);
+        return Value::String(std::move(out));
+    }
+    case ValueKind::Dictionary:
+        return walk.FromDict(v, key);
+    case ValueKind::List:
+        return walk.FromList(v, key);
+    default:
+        return Value();
+    }
+}
+
 Value Select(const Value& v, const Value& selector)
 {
     SelectWalk walk;
@@ -573,6 +593,10 @@ bool AssignThrough(VarCell& cell, std::string_view name, const std::vector<Value
     if (cell.iterator != -1) {
         sink.ReportHere(msg::ModifyIterator(name));
         return false;
+    }
+    if (selectors.empty()) {
+        cell.value = value;
+        return true;
     }
     StoreWalk walk(name, selectors, value, sink);
     return walk.Store(cell.value, 0);

@@ -21,6 +21,9 @@ Value ReadVariable(const VarCell& cell);
 // Read selection of `v` by one selector list. Unselectable values give
 // "inválido".
 Value Select(const Value& v, const Value& selector);
+// What Select gives for a selector list holding only `key`, an integer or a
+// string, without making the list.
+Value SelectOne(const Value& v, const Value& key);
 
 // Name followed by the display form of each selector before `up_to`; the
 // messages about a target use it ("X[1]", "D[nome]").

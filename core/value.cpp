@@ -179,14 +179,6 @@ DictObj& Value::Dict() const
     return *static_cast<DictObj*>(m_obj);
 }
 
-void Value::Clear()
-{
-    Release();
-    m_kind = ValueKind::Invalid;
-    m_a = 0;
-    m_b = 0;
-}
-
 // ---- Integer text ----------------------------------------------------------
 
 bool IsIntegerText(std::string_view text, int32_t* out)

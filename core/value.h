@@ -108,8 +108,15 @@ public:
     DictObj& Dict() const; // Kind Dictionary
     Obj* object() const { return m_obj; }
 
-    // Back to "inválido", releasing what was held.
-    void Clear();
+    // Back to "inválido", releasing what was held. Inline: every
+    // evaluation step starts from a cleared value.
+    void Clear()
+    {
+        Release();
+        m_kind = ValueKind::Invalid;
+        m_a = 0;
+        m_b = 0;
+    }
 
 private:
     friend class ListObj;
