@@ -4,6 +4,7 @@
 // own limits, not by the native stack), and exits with the run's outcome.
 #include "app/console_host.h"
 #include "app/orvan_pho.h"
+#include "app/stdio_streams.h"
 #include "commands/sound/sound_state.h"
 #include "commands/standard.h"
 #include "console/config.h"
@@ -24,7 +25,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <iostream>
 #include <memory>
 #include <pthread.h>
 #include <string>
@@ -151,16 +151,16 @@ void* RunInterpreter(void* arg)
 // The words of the language, one a line after what they are here: a command
 // this build runs ("comando"), one it lacks ("indisponivel"), or a built-in
 // function ("funcao"). The manual's test reads them from the program itself.
-int ListWords()
+int ListWords(std::ostream& out)
 {
     using namespace palavrino;
     const interp::CommandSet& set = commands::StandardCommands();
     for (const interp::CommandRow& row : set.Rows())
-        std::cout << (set.IsAvailable(row.word) ? "comando " : "indisponivel ") << row.word << '\n';
+        out << (set.IsAvailable(row.word) ? "comando " : "indisponivel ") << row.word << '\n';
     for (const core::BuiltinRow& row : core::BuiltinTable())
-        std::cout << "funcao " << row.name << '\n';
-    std::cout.flush();
-    return std::cout ? 0 : 1;
+        out << "funcao " << row.name << '\n';
+    out.flush();
+    return out ? 0 : 1;
 }
 
 } // namespace
@@ -168,21 +168,28 @@ int ListWords()
 int main(int argc, char** argv)
 {
     // "--palavras": the words of the language and what they are in this build.
-    if (argc > 1 && std::string_view(argv[1]) == "--palavras")
-        return ListWords();
+    if (argc > 1 && std::string_view(argv[1]) == "--palavras") {
+        palavrino::app::StdioStreams io;
+        return ListWords(io.out);
+    }
     // "--orvan-pho texto...": the Orvan voice's phoneme lines, no sound.
-    if (argc > 1 && std::string_view(argv[1]) == "--orvan-pho")
+    if (argc > 1 && std::string_view(argv[1]) == "--orvan-pho") {
+        palavrino::app::StdioStreams io;
         return palavrino::app::RunOrvanPho(
-            std::vector<std::string>(argv + 2, argv + argc), std::cin, std::cout, std::cerr);
+            std::vector<std::string>(argv + 2, argv + argc), io.in, io.out, io.err);
+    }
     // "--orvan-wav arquivo texto...": the same text said into a WAV file.
-    if (argc > 2 && std::string_view(argv[1]) == "--orvan-wav")
+    if (argc > 2 && std::string_view(argv[1]) == "--orvan-wav") {
+        palavrino::app::StdioStreams io;
         return palavrino::app::RunOrvanWav(
-            argv[2], std::vector<std::string>(argv + 3, argv + argc), std::cin, std::cerr);
+            argv[2], std::vector<std::string>(argv + 3, argv + argc), io.in, io.err);
+    }
     // "--midi-ports": the devices MIDI ABRE can open, by number.
     if (argc > 1 && std::string_view(argv[1]) == "--midi-ports") {
+        palavrino::app::StdioStreams io;
         for (const std::string& line : palavrino::interp::MidiDeviceLines())
-            std::cout << palavrino::encoding::Cp1252ToUtf8(line) << '\n';
-        return std::cout.flush() ? 0 : 1;
+            io.out << palavrino::encoding::Cp1252ToUtf8(line) << '\n';
+        return io.out.flush() ? 0 : 1;
     }
     palavrino::platform::InstallInterruptHandler();
     palavrino::platform::IgnoreFileLimitAndPipeSignals();

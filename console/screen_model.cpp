@@ -593,15 +593,17 @@ bool ScreenModel::ToggleScreenRecording()
     std::filesystem::path temp = path;
     temp += ".gravando";
     std::error_code error;
+    if (!m_transcript)
+        m_transcript = std::make_unique<std::ofstream>();
     if (std::filesystem::exists(path, error)) {
         if (!std::filesystem::copy_file(path, temp, std::filesystem::copy_options::overwrite_existing, error))
             return false;
-        m_transcript.open(temp, std::ios::out | std::ios::app | std::ios::binary);
+        m_transcript->open(temp, std::ios::out | std::ios::app | std::ios::binary);
     } else {
-        m_transcript.open(temp, std::ios::out | std::ios::trunc | std::ios::binary);
+        m_transcript->open(temp, std::ios::out | std::ios::trunc | std::ios::binary);
     }
-    if (!m_transcript) {
-        m_transcript.clear();
+    if (!*m_transcript) {
+        m_transcript->clear();
         std::filesystem::remove(temp, error);
         return false;
     }
@@ -615,11 +617,11 @@ bool ScreenModel::ToggleScreenRecording()
 
 bool ScreenModel::FinishTranscript()
 {
-    m_transcript.flush();
-    bool ok = static_cast<bool>(m_transcript);
-    m_transcript.close();
-    ok = ok && !m_transcript.fail();
-    m_transcript.clear();
+    m_transcript->flush();
+    bool ok = static_cast<bool>(*m_transcript);
+    m_transcript->close();
+    ok = ok && !m_transcript->fail();
+    m_transcript->clear();
     std::error_code error;
     if (ok) {
         std::filesystem::rename(m_transcript_temp, m_transcript_path, error);
@@ -634,8 +636,8 @@ void ScreenModel::WriteTranscript(std::string_view text)
 {
     if (!m_recording)
         return;
-    m_transcript << encoding::Cp1252ToUtf8(text);
-    m_transcript.flush();
+    *m_transcript << encoding::Cp1252ToUtf8(text);
+    m_transcript->flush();
 }
 
 void ScreenModel::RecordText(std::string_view text)

@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -307,7 +308,9 @@ private:
     std::optional<BackgroundPicture> m_background;
 
     bool m_recording { false };
-    std::ofstream m_transcript;
+    // Made at the first recording: a file stream sets up the C++ locale
+    // machinery, which a script that never records should not wait for.
+    std::unique_ptr<std::ofstream> m_transcript;
     std::filesystem::path m_transcript_temp;
     std::filesystem::path m_transcript_path; // empty until the first recording
     std::filesystem::path m_transcript_dir { "." };

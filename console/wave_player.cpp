@@ -296,7 +296,9 @@ WaveStatus WavePlayer::PlayBlock(
     if (!WaitForBuffer(status))
         return status;
 
-    auto& buffer = m_buffers[m_next_buffer];
+    if (!m_buffers)
+        m_buffers = std::make_unique<std::array<std::array<std::uint8_t, BUFFER_BYTES>, BUFFER_COUNT>>();
+    auto& buffer = (*m_buffers)[m_next_buffer];
     m_next_buffer = (m_next_buffer + 1) % BUFFER_COUNT;
     std::size_t length = std::min(block.size(), BUFFER_BYTES);
     std::copy_n(block.begin(), length, buffer.begin());

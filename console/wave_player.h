@@ -14,6 +14,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -101,7 +102,9 @@ private:
     PlaybackControl& m_control;
     bool m_compress { false };
     bool m_fast { false };
-    std::array<std::array<std::uint8_t, BUFFER_BYTES>, BUFFER_COUNT> m_buffers {};
+    // 128 KB, made at the first sound played: a script that never speaks
+    // does not pay for zeroing them at start-up.
+    std::unique_ptr<std::array<std::array<std::uint8_t, BUFFER_BYTES>, BUFFER_COUNT>> m_buffers;
     std::size_t m_next_buffer { 0 };
 };
 

@@ -490,8 +490,8 @@ int WordSynth::VoiceStart(const std::filesystem::path& letters_dir, const std::f
     const std::string name(voice_name);
     if (!LoadIndex(voice_dir / (name + ".IND")))
         return VOICE_FILES_MISSING;
-    m_samples.open(voice_dir / (name + ".DIF"), std::ios::binary);
-    if (!m_samples) {
+    m_samples = std::make_unique<std::ifstream>(voice_dir / (name + ".DIF"), std::ios::binary);
+    if (!*m_samples) {
         VoiceEnd();
         return VOICE_FILES_MISSING;
     }
@@ -514,9 +514,7 @@ void WordSynth::VoiceEnd()
         list.clear();
     m_exceptions.clear();
     m_index.clear();
-    if (m_samples.is_open())
-        m_samples.close();
-    m_samples.clear();
+    m_samples.reset();
     m_buffer.clear();
 }
 
@@ -829,11 +827,13 @@ void WordSynth::PlayPiece(std::string piece, int mode, double factor)
                 length
                     = std::max(length - m_settings.cut_samples, std::min(m_settings.floor_samples, length));
             const auto count = static_cast<std::size_t>(std::max(0L, std::lround(length * factor)));
-            std::vector<std::uint8_t> samples(count);
-            m_samples.clear();
-            m_samples.seekg(static_cast<std::streamoff>(it->offset));
-            m_samples.read(reinterpret_cast<char*>(samples.data()), static_cast<std::streamsize>(count));
-            samples.resize(static_cast<std::size_t>(std::max<std::streamsize>(0, m_samples.gcount())));
+            std::vector<std::uint8_t> samples(m_samples ? count : 0);
+            if (m_samples) {
+                m_samples->clear();
+                m_samples->seekg(static_cast<std::streamoff>(it->offset));
+                m_samples->read(reinterpret_cast<char*>(samples.data()), static_cast<std::streamsize>(count));
+                samples.resize(static_cast<std::size_t>(std::max<std::streamsize>(0, m_samples->gcount())));
+            }
             AppendSamples(samples);
             return;
         }

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <span>
 #include <string>
@@ -109,7 +110,9 @@ private:
     std::array<std::vector<Rule>, 64> m_rules;
     std::vector<std::pair<std::string, std::string>> m_exceptions; // sorted by word
     std::vector<Diphone> m_index; // sorted by name
-    std::ifstream m_samples;
+    // Opened with the voice: a file stream sets up the C++ locale machinery,
+    // which a script that never speaks should not wait for.
+    std::unique_ptr<std::ifstream> m_samples;
     std::vector<std::uint8_t> m_buffer;
     std::minstd_rand m_noise;
 

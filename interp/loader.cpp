@@ -8,10 +8,9 @@
 #include "interp/runtime.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <optional>
-#include <sstream>
 
 namespace palavrino::interp {
 
@@ -179,6 +178,25 @@ namespace {
         s.current_line = 1;
     }
 
+    // The whole file, or nothing when it cannot be opened or read. C's
+    // stdio rather than a file stream: a stream sets up the C++ locale
+    // machinery, about a millisecond that every script would wait for.
+    std::optional<std::string> ReadWholeFile(const std::string& path)
+    {
+        std::FILE* file = std::fopen(path.c_str(), "rb");
+        if (!file)
+            return std::nullopt;
+        std::string text;
+        char chunk[1 << 16];
+        for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;)
+            text.append(chunk, got);
+        const bool failed = std::ferror(file) != 0;
+        std::fclose(file);
+        if (failed)
+            return std::nullopt;
+        return text;
+    }
+
     // Names inside are Windows-1252; the file system spells them in UTF-8.
     std::string FullPathOf(const std::string& name)
     {
@@ -215,16 +233,12 @@ int32_t Runtime::LoadScriptFile(const std::string& name)
     if (std::filesystem::is_directory(kind) || std::filesystem::is_character_file(kind)
         || std::filesystem::is_block_file(kind))
         return -1;
-    std::ifstream in(full, std::ios::binary);
-    if (!in)
-        return -1;
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    if (in.bad())
+    std::optional<std::string> text = ReadWholeFile(full);
+    if (!text)
         return -1;
     bool cmd_script = core::UpperText(name.size() >= 4 ? name.substr(name.size() - 4) : name) == ".CMD";
     ScriptRec& s = SlotAt(free_slot);
-    FillSlot(s, DecodeScriptLines(buffer.str()), cmd_script);
+    FillSlot(s, DecodeScriptLines(*text), cmd_script);
     s.full_path = full;
     s.file_name = encoding::DecodeTextLine(std::filesystem::path(full).filename().string());
     return free_slot;

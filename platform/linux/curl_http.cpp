@@ -90,8 +90,15 @@ namespace {
         const auto& tls = *static_cast<const TlsSettings*>(user);
         if (tls.extra_ca_file.empty())
             return CURLE_OK;
+        // libssl is already in the process (libcurl brought it): this only
+        // finds its function, so the program never links libssl itself.
+        static const auto load_verify = []() {
+            decltype(&::SSL_CTX_load_verify_locations) fn = nullptr;
+            void* library = OpenLibrary("libssl.so.3");
+            return library && BindFunction(library, "SSL_CTX_load_verify_locations", fn) ? fn : nullptr;
+        }();
         auto* ctx = static_cast<SSL_CTX*>(ssl_ctx);
-        return SSL_CTX_load_verify_locations(ctx, tls.extra_ca_file.c_str(), nullptr) == 1
+        return load_verify && load_verify(ctx, tls.extra_ca_file.c_str(), nullptr) == 1
             ? CURLE_OK
             : CURLE_SSL_CACERT_BADFILE;
     }

@@ -3,6 +3,7 @@
 
 #include "encoding/encoding.h"
 #include "platform/interrupt.h"
+#include "platform/linux/backend_modules.h"
 #include "platform/linux/ncurses_terminal.h"
 
 #include <cerrno>
@@ -228,9 +229,14 @@ bool StreamTerminal::InputEnded()
 std::unique_ptr<Terminal> OpenStdioTerminal()
 {
     // A person at a terminal gets the full-screen console; pipes, files and
-    // terminals that cannot be driven get the text stream.
-    if (auto terminal = NcursesTerminal::Open(STDIN_FILENO, STDOUT_FILENO))
-        return terminal;
+    // terminals that cannot be driven get the text stream. The full-screen
+    // front end's module is loaded only for a terminal, so a script whose
+    // output is a pipe or a file never maps the terminal library.
+    if (::isatty(STDIN_FILENO) && ::isatty(STDOUT_FILENO)) {
+        if (const auto* full_screen = LoadModuleTable<TerminalModuleRec>("terminal"))
+            if (auto terminal = full_screen->open_full_screen(STDIN_FILENO, STDOUT_FILENO))
+                return terminal;
+    }
     return std::make_unique<StreamTerminal>(STDIN_FILENO, STDOUT_FILENO);
 }
 

@@ -19,6 +19,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -59,6 +60,7 @@ struct Streams {
     int out { -1 };
     rlim_t file_limit { RLIM_INFINITY };
     int parent_only { -1 }; // a descriptor the program must not hold
+    std::vector<std::string> args { "teste.pro" };
 };
 
 // Starts the program on teste.pro with the given descriptors as its
@@ -79,7 +81,11 @@ pid_t Start(const Scratch& s, const Streams& streams)
         rlimit limit { streams.file_limit, streams.file_limit };
         if (streams.file_limit != RLIM_INFINITY)
             setrlimit(RLIMIT_FSIZE, &limit);
-        execl(PALAVRINO_EXE, PALAVRINO_EXE, "teste.pro", static_cast<char*>(nullptr));
+        std::vector<char*> argv { const_cast<char*>(PALAVRINO_EXE) };
+        for (const std::string& arg : streams.args)
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        execv(PALAVRINO_EXE, argv.data());
         _exit(127);
     }
     return pid;
@@ -143,6 +149,40 @@ TEST(StandardStreams, AFullOutputEndsTheRunWithAFailure)
                         "da padr\xC3\xA3o"),
         std::string::npos)
         << s.Read("fala.log");
+}
+
+TEST(CommandLineTools, ReadAndWriteTheStandardStreams)
+{
+    Scratch s;
+    std::ofstream(s.Dir() / "texto.txt") << "ola\n";
+    // The voice's phoneme lines: a text read from standard input, its
+    // phonemes written to standard output.
+    {
+        const int in = OpenOrDie((s.Dir() / "texto.txt").string(), O_RDONLY);
+        const int out = OpenOrDie((s.Dir() / "fonemas.txt").string(), O_WRONLY | O_CREAT | O_TRUNC);
+        const pid_t pid = Start(s, Streams { in, out, RLIM_INFINITY, -1, { "--orvan-pho" } });
+        close(in);
+        close(out);
+        EXPECT_EQ(Ending(pid), "exit 0");
+        EXPECT_EQ(s.Read("fonemas.txt").rfind("; texto: ola\n", 0), 0u) << s.Read("fonemas.txt");
+    }
+    // The words of the language, whole, and a failure when they cannot be
+    // written.
+    {
+        const int in = OpenOrDie("/dev/null", O_RDONLY);
+        const int out = OpenOrDie((s.Dir() / "palavras.txt").string(), O_WRONLY | O_CREAT | O_TRUNC);
+        const pid_t pid = Start(s, Streams { in, out, RLIM_INFINITY, -1, { "--palavras" } });
+        close(out);
+        EXPECT_EQ(Ending(pid), "exit 0");
+        const std::string words = s.Read("palavras.txt");
+        EXPECT_NE(words.find("comando ESCREVE\n"), std::string::npos);
+        EXPECT_EQ(words.substr(words.rfind('\n', words.size() - 2) + 1, 7), "funcao ");
+        const int full = OpenOrDie("/dev/full", O_WRONLY);
+        const pid_t failing = Start(s, Streams { in, full, RLIM_INFINITY, -1, { "--palavras" } });
+        close(in);
+        close(full);
+        EXPECT_EQ(Ending(failing), "exit 1");
+    }
 }
 
 TEST(StandardStreams, AClosedPipeEndsTheRunQuietlyWithAFailure)
