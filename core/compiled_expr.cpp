@@ -576,19 +576,31 @@ namespace {
             int limit = MAX_CALL_ARGS;
             if (e)
                 limit = std::min(e->kind == SymbolKind::Native ? e->value1 : e->value2, MAX_CALL_ARGS);
-            std::array<Value, MAX_CALL_ARGS> args;
+            // Most calls pass a few arguments: their frame is made small.
+            const int given = static_cast<int>(node.items.size());
+            if (std::max(given, limit) <= SMALL_CALL)
+                CallWith<SMALL_CALL>(node, e, limit, result);
+            else
+                CallWith<MAX_CALL_ARGS>(node, e, limit, result);
+        }
+
+        static constexpr int SMALL_CALL = 4;
+
+        template <int N> void CallWith(const Node& node, SymtbEntry* e, int limit, Value& result)
+        {
+            std::array<Value, N> args;
             int given = 0;
             for (int32_t chain : node.items) {
                 Value arg;
                 Expression(chain, arg);
-                if (given < MAX_CALL_ARGS)
+                if (given < N)
                     args[static_cast<size_t>(given)]
                         = arg.is(ValueKind::Invalid) ? Value::Undefined() : std::move(arg);
                 ++given;
             }
             if (given > limit)
                 m.ReportErrorHere(msg::TooManyArguments(node.text, limit));
-            int argc = std::min(std::max(given, limit), MAX_CALL_ARGS);
+            int argc = std::min(std::max(given, limit), N);
             for (int i = given; i < argc; ++i)
                 args[static_cast<size_t>(i)] = Value::Undefined();
             m.CallFunction(node.text, e, result, argc, args.data());
