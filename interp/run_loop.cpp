@@ -31,21 +31,6 @@ bool Runtime::RunLine(int32_t slot, int32_t line)
     }
     CodeRec& rec = s.lines[static_cast<size_t>(line)];
     CheckRunningSlot(slot, rec);
-    if (line > 0 && !s.trace && lexer.use_cache) {
-        if (!rec.code_tried && rec.tokens.state == core::LineTokens::State::Cached) {
-            rec.code_tried = true;
-            rec.code = CompileLine(*this, line);
-        }
-        bool ok = false;
-        if (rec.code) {
-            s.next_line = rec.next;
-            if (RunCompiledLine(*this, *rec.code, line, ok)) {
-                core::CheckStackDiscipline(*this);
-                s.failed = !ok;
-                return ok;
-            }
-        }
-    }
     lexer.StartLine(line, rec.text.data(), static_cast<size_t>(rec.length), line > 0 ? &rec.tokens : nullptr);
     if (line > 0)
         s.next_line = rec.next;
@@ -110,6 +95,31 @@ bool Runtime::RunLine(int32_t slot, int32_t line)
     return ok;
 }
 
+// The compiled form of a line of the current slot, made on the line's first
+// run after its tokens are cached. False when the line has none, or it does
+// not apply now: nothing has been done then, and RunLine runs the line.
+bool Runtime::RunCompiled(ScriptRec& s, int32_t line, bool& ok)
+{
+    if (line <= 0 || line > s.last_line || s.trace || !lexer.use_cache)
+        return false;
+    CodeRec& rec = s.lines[static_cast<size_t>(line)];
+    if (!rec.code) {
+        if (rec.code_tried || rec.tokens.state != core::LineTokens::State::Cached)
+            return false;
+        rec.code_tried = true;
+        rec.code = CompileLine(*this, line);
+        if (!rec.code)
+            return false;
+    }
+    CheckRunningSlot(current_slot, rec);
+    s.next_line = rec.next;
+    if (!RunCompiledLine(*this, *rec.code, line, ok))
+        return false;
+    core::CheckStackDiscipline(*this);
+    s.failed = !ok;
+    return true;
+}
+
 bool Runtime::InterruptRequested()
 {
     return io.TakeInterrupt();
@@ -140,7 +150,9 @@ bool Runtime::RunLines(SymtbEntry* returning_from)
             ThrowInterrupt(s.current_line);
         polled = true;
         const int32_t line = s.current_line;
-        const bool ok = RunLine(current_slot, line);
+        bool ok = false;
+        if (!RunCompiled(s, line, ok))
+            ok = RunLine(current_slot, line);
         // A break that came while the line waited (LE, a key, a pause) ends
         // the run here, even when that line was the script's last.
         if (InterruptRequested())

@@ -174,6 +174,7 @@ public:
 private:
     void EnterCommands();
     bool RunLines(SymtbEntry* returning_from);
+    bool RunCompiled(ScriptRec& s, int32_t line, bool& ok);
     // Debug builds: the invariants of the slot a line is about to run in.
     void CheckRunningSlot(int32_t slot, const CodeRec& rec) const;
     std::deque<SymtbEntry> m_special_entries;
