@@ -74,6 +74,10 @@ struct CompiledExpr {
     // of the kind it was compiled for.
     uint64_t checked_version { ~uint64_t { 0 } };
     CachedToken* tokens { nullptr };
+    // Set when the whole expression is one operator between two plain
+    // operands (integers and variables without subscripts), the commonest
+    // shape of all, which is then evaluated without climbing.
+    bool plain_binary { false };
 };
 
 void CompiledExprDeleter::operator()(CompiledExpr* x) const
@@ -461,7 +465,6 @@ namespace {
             return node.entry;
         }
 
-    private:
         void Primary(Node& node, Value& v)
         {
             v.Clear();
@@ -552,6 +555,7 @@ namespace {
             v = Select(v, list);
         }
 
+    private:
         Value Selector(const SelectorRec& sel)
         {
             Value out = Value::NewList();
@@ -680,6 +684,13 @@ CompiledExprPtr CompileExpression(Machine& m, CachedToken* begin, CachedToken* e
             x->names.push_back(static_cast<int32_t>(i));
     }
     x->checked_version = m.symbols.Version();
+    const Chain& top = x->chains[static_cast<size_t>(x->top)];
+    auto plain = [&](int32_t i) {
+        const Node& node = x->nodes[static_cast<size_t>(i)];
+        return (node.kind == NodeKind::Integer || node.kind == NodeKind::Variable) && node.selectors.empty();
+    };
+    x->plain_binary
+        = top.ops.size() == 1 && !top.ops[0].word && plain(top.operands[0]) && plain(top.operands[1]);
     return x;
 }
 
@@ -695,6 +706,16 @@ CachedToken* EvaluateCompiled(Machine& m, CompiledExpr& x, Value& v, int n)
         return nullptr;
     Evaluator eval(m, x);
     const Chain& top = x.chains[static_cast<size_t>(x.top)];
+    if (x.plain_binary) {
+        // What climbing does for it: the left operand, the right one, the
+        // operator (compiling made sure the operator is taken). Plain
+        // operands call nothing, so the nesting bound cannot move.
+        eval.Primary(x.nodes[static_cast<size_t>(top.operands[0])], v);
+        Value w;
+        eval.Primary(x.nodes[static_cast<size_t>(top.operands[1])], w);
+        ApplyOperator(top.ops[0].op, v, std::move(w), m);
+        return x.tokens + top.end_token;
+    }
     v.Clear();
     const uint32_t overflows = m.expr_nesting_overflows;
     size_t k = 0;
