@@ -486,38 +486,26 @@ namespace {
         core::TargetRec t;
         rt.current_command = st.command;
         switch (st.shape) {
-        case Shape::Assign: {
-            switch (Target(code, st.target, true, t, failed_at)) {
-            case TargetRun::Ordinary:
+        case Shape::Assign:
+        case Shape::Arith: {
+            const bool assign = st.shape == Shape::Assign;
+            TargetRun run = Target(code, st.target, assign, t, failed_at);
+            if (run == TargetRun::Ordinary)
                 return false;
-            case TargetRun::Failed:
+            if (run == TargetRun::Failed) {
                 ok = false;
                 return true;
-            case TargetRun::Ok:
-                break;
             }
+            // SOMA and the others read their target before the operand.
+            Value current = assign ? Value() : core::ReadTarget(rt, t);
             Value v;
             CachedToken* stop = Evaluate(code, st.expr, 1, v);
-            ok = AssignValue(rt, t, v);
-            if (ok)
-                LineShouldEnd(stop);
-            return true;
-        }
-        case Shape::Arith: {
-            switch (Target(code, st.target, false, t, failed_at)) {
-            case TargetRun::Ordinary:
-                return false;
-            case TargetRun::Failed:
-                ok = false;
-                return true;
-            case TargetRun::Ok:
-                break;
+            if (assign) {
+                ok = AssignValue(rt, t, v);
+            } else {
+                core::ConvertExpressionValue(v, ValueKind::Integer);
+                ok = ApplyArithmetic(rt, st.word, t, current, v);
             }
-            Value current = core::ReadTarget(rt, t);
-            Value operand;
-            CachedToken* stop = Evaluate(code, st.expr, 1, operand);
-            core::ConvertExpressionValue(operand, ValueKind::Integer);
-            ok = ApplyArithmetic(rt, st.word, t, current, operand);
             if (ok)
                 LineShouldEnd(stop);
             return true;
