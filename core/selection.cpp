@@ -9,6 +9,7 @@
 #include "messages/core.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace palavrino::core {
 
@@ -600,6 +601,39 @@ bool AssignThrough(VarCell& cell, std::string_view name, const std::vector<Value
     }
     StoreWalk walk(name, selectors, value, sink);
     return walk.Store(cell.value, 0);
+}
+
+bool AssignOne(VarCell& cell, std::string_view name, const Value& key, const Value& value, ErrorSink& sink)
+{
+    if (cell.iterator == -1) {
+        Value& c = cell.value;
+        if (c.is(ValueKind::Dictionary) && (key.is(ValueKind::String) || key.is(ValueKind::Integer))) {
+            // Held: the value may be this very dictionary.
+            Value container = c;
+            char digits[12];
+            std::string_view text;
+            if (key.is(ValueKind::String)) {
+                text = key.Text();
+            } else {
+                auto end = std::to_chars(digits, digits + sizeof digits, key.AsInt()).ptr;
+                text = std::string_view(digits, static_cast<size_t>(end - digits));
+            }
+            *container.Dict().Find(text, true) = value;
+            return true;
+        }
+        if (c.is(ValueKind::List) && key.is(ValueKind::Integer)) {
+            ListObj& l = c.List();
+            const int32_t i = key.AsInt();
+            if (i >= 0 && i < l.Count() && !l.IsHole(i)) {
+                Value container = c;
+                l.MutableAt(i) = value;
+                return true;
+            }
+        }
+    }
+    std::vector<Value> selectors(1, Value::NewList());
+    selectors[0].List().Append(key);
+    return AssignThrough(cell, name, selectors, value, sink);
 }
 
 } // namespace palavrino::core

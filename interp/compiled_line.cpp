@@ -10,6 +10,7 @@
 #include "core/selection.h"
 #include "interp/cmd_control.h"
 #include "interp/cmd_data.h"
+#include "interp/command_helpers.h"
 #include "interp/runtime.h"
 #include "messages/core.h"
 #include "messages/interp.h"
@@ -423,8 +424,10 @@ namespace {
 
         // ParseTarget over a compiled target. `failed_at` is where the
         // handler's cursor stands after a failure.
+        // With `one_key`, a target of one single-item subscript leaves its
+        // item there instead of in t.selectors, when the item has a value.
         TargetRun Target(const LineCode& code, TargetCode& tc, bool allow_function, core::TargetRec& t,
-            CachedToken*& failed_at)
+            CachedToken*& failed_at, Value* one_key = nullptr)
         {
             uint64_t version = rt.symbols.Version();
             if (tc.version != version) {
@@ -448,8 +451,24 @@ namespace {
             t.entry = e;
             t.selectors.clear();
             const uint32_t overflows = rt.expr_nesting_overflows;
-            for (const SelectorCode& sel : tc.selectors)
-                t.selectors.push_back(Selector(code, sel));
+            if (one_key && tc.selectors.size() == 1 && !tc.selectors[0].dot
+                && tc.selectors[0].items.size() == 1) {
+                {
+                    core::NestingGuard guard(rt);
+                    if (guard.ok())
+                        Evaluate(code, tc.selectors[0].items[0], 0, *one_key);
+                }
+                if (!one_key->is(ValueKind::Invalid) && rt.expr_nesting_overflows == overflows)
+                    return TargetRun::Ok;
+                // What Selector makes of it: an empty list for "inválido".
+                t.selectors.push_back(Value::NewList());
+                if (!one_key->is(ValueKind::Invalid))
+                    t.selectors.back().List().Append(std::move(*one_key));
+                one_key->Clear();
+            } else {
+                for (const SelectorCode& sel : tc.selectors)
+                    t.selectors.push_back(Selector(code, sel));
+            }
             if (rt.expr_nesting_overflows != overflows) {
                 t.entry = nullptr;
                 t.selectors.clear();
@@ -489,7 +508,8 @@ namespace {
         case Shape::Assign:
         case Shape::Arith: {
             const bool assign = st.shape == Shape::Assign;
-            TargetRun run = Target(code, st.target, assign, t, failed_at);
+            Value key;
+            TargetRun run = Target(code, st.target, assign, t, failed_at, assign ? &key : nullptr);
             if (run == TargetRun::Ordinary)
                 return false;
             if (run == TargetRun::Failed) {
@@ -500,6 +520,17 @@ namespace {
             Value current = assign ? Value() : core::ReadTarget(rt, t);
             Value v;
             CachedToken* stop = Evaluate(code, st.expr, 1, v);
+            if (!key.is(ValueKind::Invalid)) {
+                if (!v.is(ValueKind::Invalid) && t.entry->kind == SymbolKind::Variable) {
+                    ok = core::AssignOne(rt.VariableCell(*t.entry), t.entry->name, key, v, rt)
+                        || FailQuietly(rt);
+                    if (ok)
+                        LineShouldEnd(stop);
+                    return true;
+                }
+                t.selectors.push_back(Value::NewList());
+                t.selectors.back().List().Append(std::move(key));
+            }
             if (assign) {
                 ok = AssignValue(rt, t, v);
             } else {

@@ -150,3 +150,62 @@ TEST(CompiledLines, ALineThatFailsLaterFailsTheSameWay)
         "FIM REPETE",
     });
 }
+
+// A store through one subscript goes straight into a dictionary or list
+// cell when it can; every other case, and every failure, is the general
+// store's.
+TEST(CompiledLines, StoresThroughOneSubscriptActAsWhenRead)
+{
+    auto o = ExpectSameRun({
+        "d = {}",
+        "l = [10, 20, 30]",
+        "s = \"abc\"",
+        "REPETE i 4",
+        "  d[\"k\" + i] = i",
+        "  d[i] = i * 3",
+        "  d[i - 1] = d",
+        "  l[i] = i * 2",
+        "  s[1] = \"z\" + i",
+        "  l[0] = l[i]",
+        "  d[\"l\"] = l[99]",
+        "FIM REPETE",
+        "REPETE i 4", // no cycle is left behind
+        "  d[i - 1] = 0",
+        "FIM REPETE",
+        "x = TAMANHO(d) + \" \" + s + \" \" + d[\"k2\"] + \" \" + d[4] + \" \" + l[4] + \" \" + l[0]",
+    });
+    EXPECT_EQ(o.x, "10 z4321bc 2 12 8 8");
+    // Failures on a later pass: an integer, an iterator, a string position
+    // past the end, and a value that is not one.
+    ExpectSameRun({
+        "x = [1]",
+        "REPETE i 4",
+        "  SE i = 3 ENTAO x = 5",
+        "  x[0] = i",
+        "FIM REPETE",
+    });
+    ExpectSameRun({
+        "l = [1, 2]",
+        "PARA v EM l",
+        "  REPETE i 3",
+        "    x = i",
+        "  FIM REPETE",
+        "  v[0] = 1",
+        "FIM PARA",
+    });
+    ExpectSameRun({
+        "x = \"abc\"",
+        "REPETE i 5",
+        "  x[i] = \"z\"",
+        "FIM REPETE",
+    });
+    o = ExpectSameRun({
+        "x = {}",
+        "REPETE i 4",
+        "  SE i > 2 ENTAO x[i] = )",
+        "  x[i] = i",
+        "FIM REPETE",
+    });
+    EXPECT_TRUE(Said(o, "Express\xE3o inv\xE1lida; a vari\xE1vel \"X[3]\" n\xE3o foi modificada"))
+        << o.spoken.size();
+}
