@@ -675,6 +675,10 @@ Value SplitBy(std::string_view s, std::string_view sep)
         list.Append(Value::String(std::string(s)));
         return result;
     }
+    size_t pieces = 1;
+    for (size_t at = s.find(sep); at != std::string_view::npos; at = s.find(sep, at + sep.size()))
+        ++pieces;
+    list.Reserve(pieces);
     size_t start = 0;
     for (size_t at = s.find(sep); at != std::string_view::npos; at = s.find(sep, start)) {
         list.Append(Value::String(std::string(s.substr(start, at - start))));
