@@ -78,6 +78,7 @@ struct CompiledExpr {
     // operands (integers and variables without subscripts), the commonest
     // shape of all, which is then evaluated without climbing.
     bool plain_binary { false };
+    bool plain_single { false }; // one plain operand and no operator
 };
 
 void CompiledExprDeleter::operator()(CompiledExpr* x) const
@@ -691,6 +692,7 @@ CompiledExprPtr CompileExpression(Machine& m, CachedToken* begin, CachedToken* e
     };
     x->plain_binary
         = top.ops.size() == 1 && !top.ops[0].word && plain(top.operands[0]) && plain(top.operands[1]);
+    x->plain_single = top.ops.empty() && plain(top.operands[0]);
     return x;
 }
 
@@ -714,6 +716,10 @@ CachedToken* EvaluateCompiled(Machine& m, CompiledExpr& x, Value& v, int n)
         Value w;
         eval.Primary(x.nodes[static_cast<size_t>(top.operands[1])], w);
         ApplyOperator(top.ops[0].op, v, std::move(w), m);
+        return x.tokens + top.end_token;
+    }
+    if (x.plain_single) {
+        eval.Primary(x.nodes[static_cast<size_t>(top.operands[0])], v);
         return x.tokens + top.end_token;
     }
     v.Clear();
