@@ -7,6 +7,8 @@
 #include "encoding/encoding.h"
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 namespace palavrino::devices {
@@ -54,6 +56,7 @@ TextFile::~TextFile()
 {
     if (m_file)
         std::fclose(m_file);
+    std::free(m_line_buffer);
 }
 
 int TextFile::Close()
@@ -74,29 +77,29 @@ int TextFile::ReadRawLine(std::string& raw, bool& ended_by_lf)
         return EBADF;
     if (m_hit_end)
         return IO_END_OF_FILE;
-    for (;;) {
-        // A file is read by one thread only: the unlocked read spares a lock
-        // per character.
-        int c = getc_unlocked(m_file);
-        if (c == EOF) {
-            if (std::ferror(m_file)) {
-                int code = LastError(EIO);
-                std::clearerr(m_file);
-                return code;
-            }
-            m_hit_end = true;
-            break;
+    // getline finds the line end inside stdio's buffer; CTRL+Z, which ends
+    // the file, is looked for in what it gives.
+    const ssize_t got = ::getline(&m_line_buffer, &m_line_capacity, m_file);
+    if (got < 0) {
+        if (std::ferror(m_file)) {
+            int code = LastError(EIO);
+            std::clearerr(m_file);
+            return code;
         }
-        if (c == CTRL_Z) {
-            m_hit_end = true;
-            break;
-        }
-        if (c == '\n') {
-            ended_by_lf = true;
-            break;
-        }
-        raw += static_cast<char>(c);
+        m_hit_end = true;
+        return IO_END_OF_FILE;
     }
+    std::string_view got_text(m_line_buffer, static_cast<size_t>(got));
+    if (size_t z = got_text.find(static_cast<char>(CTRL_Z)); z != std::string_view::npos) {
+        got_text = got_text.substr(0, z);
+        m_hit_end = true;
+    } else if (!got_text.empty() && got_text.back() == '\n') {
+        got_text.remove_suffix(1);
+        ended_by_lf = true;
+    } else {
+        m_hit_end = true;
+    }
+    raw.assign(got_text);
     if (raw.empty() && !ended_by_lf)
         return IO_END_OF_FILE;
     if (!raw.empty() && raw.back() == '\r')

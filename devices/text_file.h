@@ -95,6 +95,9 @@ private:
     size_t m_pending_pos { 0 };
     // The end of the data was met (the file's end or a Ctrl+Z).
     bool m_hit_end { false };
+    // getline's buffer, kept from line to line.
+    char* m_line_buffer { nullptr };
+    size_t m_line_capacity { 0 };
 };
 
 // Every line of a text file, read as LE reads them: 0, or the error code

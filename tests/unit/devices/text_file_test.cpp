@@ -52,6 +52,8 @@ TEST(TextFile, LinesReadAcrossLineEndsEncodingsAndCtrlZ)
         { "a\xE7\xE3o\n", "a\xE7\xE3o|" },
         { "\xC3\xA9\n\xE9\n", "\xE9|\xE9|" },
         { "\xE4\xB8\xAD\n", "?|" },
+        { std::string("a\0b\nc", 5), std::string("a\0b|c|", 6) },
+        { std::string(70000, 'x') + "\ny", std::string(70000, 'x') + "|y|" },
     };
     TempDir dir;
     for (const Case& c : cases) {
