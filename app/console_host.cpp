@@ -145,19 +145,18 @@ bool ConsoleHost::TakeInterrupt()
 {
     if (OutputLost())
         throw core::ScriptAbort(std::string(msg::MSG_OUTPUT_WRITE_ERROR));
-    LookForBreakKey();
+    // Checked between script lines: the clock is read every so many lines
+    // and the terminal every few tenths of a second, so a busy loop stays
+    // fast and still stops at once.
+    constexpr unsigned LINES_PER_CLOCK_READ = 256;
+    if (++m_lines_since_look >= LINES_PER_CLOCK_READ)
+        LookForBreakKey();
     return platform::TakeInterruptRequest();
 }
 
 void ConsoleHost::LookForBreakKey()
 {
-    // Checked between script lines: the clock is read every so many lines
-    // and the terminal every few tenths of a second, so a busy loop stays
-    // fast and still stops at once.
-    constexpr unsigned LINES_PER_CLOCK_READ = 256;
     constexpr auto LOOK_INTERVAL = std::chrono::milliseconds(50);
-    if (++m_lines_since_look < LINES_PER_CLOCK_READ)
-        return;
     m_lines_since_look = 0;
     const auto now = std::chrono::steady_clock::now();
     if (now - m_last_look < LOOK_INTERVAL || !m_console.Frontend().IsLive())
