@@ -492,6 +492,9 @@ namespace {
             return code;
         }
 
+        bool Store(LineCode& code, Statement& st, bool& ok);
+        bool LoopHead(LineCode& code, Statement& st, bool& ok);
+        bool LoopEnd(Statement& st, bool& ok);
         bool OneLineIf(LineCode& code, Statement& st, bool& ok);
         bool FunctionHead(Statement& st, bool& ok);
 
@@ -501,46 +504,11 @@ namespace {
 
     bool LineRunner::Run(LineCode& code, Statement& st, bool& ok)
     {
-        CachedToken* failed_at = nullptr;
-        core::TargetRec t;
         rt.current_command = st.command;
         switch (st.shape) {
         case Shape::Assign:
-        case Shape::Arith: {
-            const bool assign = st.shape == Shape::Assign;
-            Value key;
-            TargetRun run = Target(code, st.target, assign, t, failed_at, assign ? &key : nullptr);
-            if (run == TargetRun::Ordinary)
-                return false;
-            if (run == TargetRun::Failed) {
-                ok = false;
-                return true;
-            }
-            // SOMA and the others read their target before the operand.
-            Value current = assign ? Value() : core::ReadTarget(rt, t);
-            Value v;
-            CachedToken* stop = Evaluate(code, st.expr, 1, v);
-            if (!key.is(ValueKind::Invalid)) {
-                if (!v.is(ValueKind::Invalid) && t.entry->kind == SymbolKind::Variable) {
-                    ok = core::AssignOne(rt.VariableCell(*t.entry), t.entry->name, key, v, rt)
-                        || FailQuietly(rt);
-                    if (ok)
-                        LineShouldEnd(stop);
-                    return true;
-                }
-                t.selectors.push_back(Value::NewList());
-                t.selectors.back().List().Append(std::move(key));
-            }
-            if (assign) {
-                ok = AssignValue(rt, t, v);
-            } else {
-                core::ConvertExpressionValue(v, ValueKind::Integer);
-                ok = ApplyArithmetic(rt, st.word, t, current, v);
-            }
-            if (ok)
-                LineShouldEnd(stop);
-            return true;
-        }
+        case Shape::Arith:
+            return Store(code, st, ok);
         case Shape::If:
         case Shape::While: {
             const int32_t jump = rt.Slot().lines[static_cast<size_t>(line_number)].jump;
@@ -564,52 +532,11 @@ namespace {
         case Shape::OneLineIf:
             return OneLineIf(code, st, ok);
         case Shape::Repeat:
-        case Shape::For: {
-            TargetRun run = Target(code, st.target, false, t, failed_at);
-            if (run == TargetRun::Ordinary)
-                return false;
-            if (run == TargetRun::Failed) {
-                ok = false;
-                LineShouldEnd(failed_at);
-                return true;
-            }
-            Value operand;
-            CachedToken* stop = Evaluate(code, st.expr, st.level, operand);
-            if (st.shape == Shape::Repeat) {
-                core::ConvertExpressionValue(operand, ValueKind::Integer);
-                ok = StartRepete(rt, line_number, t, operand);
-            } else {
-                bool downwards = operand.is(ValueKind::Range) && operand.RangeSecond() < operand.RangeFirst();
-                ok = StartPara(rt, line_number, t, std::move(operand), downwards);
-            }
-            if (ok)
-                LineShouldEnd(stop, st.trailing);
-            return true;
-        }
+        case Shape::For:
+            return LoopHead(code, st, ok);
         case Shape::EndRepeat:
-        case Shape::EndFor: {
-            const int32_t head = rt.Slot().lines[static_cast<size_t>(line_number)].jump;
-            LineCode* head_code = Head(head, st.shape == Shape::EndRepeat ? Shape::Repeat : Shape::For);
-            if (!head_code)
-                return false;
-            TargetRun run = Target(*head_code, head_code->st.target, false, t, failed_at);
-            if (run == TargetRun::Ordinary)
-                return false;
-            if (run == TargetRun::Failed) {
-                ok = false;
-                LineShouldEnd(failed_at);
-                return true;
-            }
-            if (st.shape == Shape::EndFor) {
-                ok = StepPara(rt, head, t);
-                return true;
-            }
-            Value limit;
-            Evaluate(*head_code, head_code->st.expr, 1, limit);
-            core::ConvertExpressionValue(limit, ValueKind::Integer);
-            ok = StepRepete(rt, head, t, limit);
-            return true;
-        }
+        case Shape::EndFor:
+            return LoopEnd(st, ok);
         case Shape::Return: {
             Value result = Value::Undefined();
             CachedToken* stop = code.eol;
@@ -627,6 +554,100 @@ namespace {
             return FunctionHead(st, ok);
         }
         return false;
+    }
+
+    // An assignment, or SOMA and the others.
+    bool LineRunner::Store(LineCode& code, Statement& st, bool& ok)
+    {
+        CachedToken* failed_at = nullptr;
+        core::TargetRec t;
+        const bool assign = st.shape == Shape::Assign;
+        Value key;
+        TargetRun run = Target(code, st.target, assign, t, failed_at, assign ? &key : nullptr);
+        if (run == TargetRun::Ordinary)
+            return false;
+        if (run == TargetRun::Failed) {
+            ok = false;
+            return true;
+        }
+        // SOMA and the others read their target before the operand.
+        Value current = assign ? Value() : core::ReadTarget(rt, t);
+        Value v;
+        CachedToken* stop = Evaluate(code, st.expr, 1, v);
+        if (!key.is(ValueKind::Invalid)) {
+            if (!v.is(ValueKind::Invalid) && t.entry->kind == SymbolKind::Variable) {
+                ok = core::AssignOne(rt.VariableCell(*t.entry), t.entry->name, key, v, rt) || FailQuietly(rt);
+                if (ok)
+                    LineShouldEnd(stop);
+                return true;
+            }
+            t.selectors.push_back(Value::NewList());
+            t.selectors.back().List().Append(std::move(key));
+        }
+        if (assign) {
+            ok = AssignValue(rt, t, v);
+        } else {
+            core::ConvertExpressionValue(v, ValueKind::Integer);
+            ok = ApplyArithmetic(rt, st.word, t, current, v);
+        }
+        if (ok)
+            LineShouldEnd(stop);
+        return true;
+    }
+
+    // REPETE and PARA EM.
+    bool LineRunner::LoopHead(LineCode& code, Statement& st, bool& ok)
+    {
+        CachedToken* failed_at = nullptr;
+        core::TargetRec t;
+        TargetRun run = Target(code, st.target, false, t, failed_at);
+        if (run == TargetRun::Ordinary)
+            return false;
+        if (run == TargetRun::Failed) {
+            ok = false;
+            LineShouldEnd(failed_at);
+            return true;
+        }
+        Value operand;
+        CachedToken* stop = Evaluate(code, st.expr, st.level, operand);
+        if (st.shape == Shape::Repeat) {
+            core::ConvertExpressionValue(operand, ValueKind::Integer);
+            ok = StartRepete(rt, line_number, t, operand);
+        } else {
+            bool downwards = operand.is(ValueKind::Range) && operand.RangeSecond() < operand.RangeFirst();
+            ok = StartPara(rt, line_number, t, std::move(operand), downwards);
+        }
+        if (ok)
+            LineShouldEnd(stop, st.trailing);
+        return true;
+    }
+
+    // FIM REPETE and FIM PARA, through their head line's code.
+    bool LineRunner::LoopEnd(Statement& st, bool& ok)
+    {
+        const int32_t head = rt.Slot().lines[static_cast<size_t>(line_number)].jump;
+        LineCode* head_code = Head(head, st.shape == Shape::EndRepeat ? Shape::Repeat : Shape::For);
+        if (!head_code)
+            return false;
+        CachedToken* failed_at = nullptr;
+        core::TargetRec t;
+        TargetRun run = Target(*head_code, head_code->st.target, false, t, failed_at);
+        if (run == TargetRun::Ordinary)
+            return false;
+        if (run == TargetRun::Failed) {
+            ok = false;
+            LineShouldEnd(failed_at);
+            return true;
+        }
+        if (st.shape == Shape::EndFor) {
+            ok = StepPara(rt, head, t);
+            return true;
+        }
+        Value limit;
+        Evaluate(*head_code, head_code->st.expr, 1, limit);
+        core::ConvertExpressionValue(limit, ValueKind::Integer);
+        ok = StepRepete(rt, head, t, limit);
+        return true;
     }
 
     bool LineRunner::OneLineIf(LineCode& code, Statement& st, bool& ok)
