@@ -71,20 +71,18 @@ bool Machine::DefineLabel(int32_t script, SymtbEntry* owner, std::string_view na
     return false;
 }
 
-VarCell& Machine::VariableCell(SymtbEntry& entry)
+// VariableCell's rarer cases: a global's first use, or a local whose index
+// is outside the frame.
+VarCell& Machine::NewVariableCell(SymtbEntry& entry)
 {
     if (entry.owner) {
-        int32_t index = frame_base + entry.value1;
         // A parameter or local is only found while its function runs, so the
         // index is inside the frame; the check guards against a damaged
         // frame rather than trusting it.
-        if (index >= 1 && index <= stack_top)
-            return stack[index].var;
         m_scratch_cell = VarCell {};
         return m_scratch_cell;
     }
-    if (!entry.cell)
-        entry.cell = std::make_unique<VarCell>();
+    entry.cell = std::make_unique<VarCell>();
     return *entry.cell;
 }
 

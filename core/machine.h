@@ -193,7 +193,17 @@ public:
     bool DefineLabel(int32_t script, SymtbEntry* owner, std::string_view name, int32_t line);
     // The cell of a variable entry: in the stack frame for parameters and
     // locals, allocated on first use for globals.
-    VarCell& VariableCell(SymtbEntry& entry);
+    VarCell& VariableCell(SymtbEntry& entry)
+    {
+        if (entry.owner) {
+            const int32_t index = frame_base + entry.value1;
+            if (index >= 1 && index <= stack_top)
+                return stack[index].var;
+        } else if (entry.cell) {
+            return *entry.cell;
+        }
+        return NewVariableCell(entry);
+    }
 
     // ---- The execution stack ----
     bool PushExec();
@@ -237,6 +247,7 @@ public:
     }
 
 private:
+    VarCell& NewVariableCell(SymtbEntry& entry);
     VarCell m_scratch_cell;
 };
 

@@ -519,10 +519,8 @@ namespace {
 
 } // namespace
 
-Value ReadVariable(const VarCell& cell)
+Value ReadIterator(const VarCell& cell)
 {
-    if (cell.iterator < 0)
-        return cell.value;
     const int32_t i = cell.iterator;
     const Value& over = cell.value;
     switch (over.kind()) {

@@ -15,8 +15,13 @@
 
 namespace palavrino::core {
 
+// The current element of a running PARA iterator.
+Value ReadIterator(const VarCell& cell);
 // The value of a variable, honouring a running PARA iterator.
-Value ReadVariable(const VarCell& cell);
+inline Value ReadVariable(const VarCell& cell)
+{
+    return cell.iterator < 0 ? cell.value : ReadIterator(cell);
+}
 
 // Read selection of `v` by one selector list. Unselectable values give
 // "inválido".
