@@ -86,7 +86,7 @@ bool Machine::CallFunction(std::string_view name, SymtbEntry* entry, Value& resu
     ret.saved_frame_base = caller_frame;
     ret.saved_line = call_line;
     frame_base = stack_top;
-    const TokenRec saved_token = lexer.tok;
+    TokenRec saved_token = lexer.tok;
 
     if (entry->script >= 0 && entry->script < 128)
         current_slot = entry->script;
@@ -110,7 +110,7 @@ bool Machine::CallFunction(std::string_view name, SymtbEntry* entry, Value& resu
             SetCurrentLine(r.saved_line);
             RestoreNextLine(r.saved_line);
             result = std::move(r.var.value);
-            lexer.tok = saved_token;
+            lexer.tok = std::move(saved_token);
             PopTo(stack_top - 1);
             while (stack_top > t0) {
                 if (stack[stack_top].kind != ExecKind::Argument)
@@ -129,7 +129,7 @@ bool Machine::CallFunction(std::string_view name, SymtbEntry* entry, Value& resu
     frame_base = caller_frame;
     SetCurrentLine(call_line);
     RestoreNextLine(call_line);
-    lexer.tok = saved_token;
+    lexer.tok = std::move(saved_token);
     result = Value::Undefined();
     CheckStackDiscipline(*this);
     CheckTokenCursor(lexer.tok);

@@ -107,7 +107,15 @@ void Machine::UnwindPendingCalls()
 void Machine::PopTo(int32_t top)
 {
     while (stack_top > top) {
-        stack[stack_top] = ExecRec {};
+        // As ExecRec {}, without a temporary to move from.
+        ExecRec& r = stack[stack_top];
+        r.kind = ExecKind::Return;
+        r.slot = 0;
+        r.function = nullptr;
+        r.var.iterator = -1;
+        r.var.value.Clear();
+        r.saved_frame_base = 0;
+        r.saved_line = 0;
         --stack_top;
     }
 }
