@@ -298,16 +298,21 @@ namespace {
                 node.kind = NodeKind::Variable;
                 return true;
             }
-            if (!At(TokenKind::LeftParen))
+            const bool native = e->kind == SymbolKind::Native;
+            const bool parens = At(TokenKind::LeftParen);
+            if (!parens && (!native || (e->value2 & NATIVE_NEEDS_PARENS) != 0))
                 return false;
             Deeper deeper(*this);
             node.kind = NodeKind::Call;
             node.compiled_entry = e;
-            int32_t limit = std::min(e->kind == SymbolKind::Native ? e->value1 : e->value2, MAX_CALL_ARGS);
-            bool hash_allowed = e->kind == SymbolKind::Native && (e->value2 & NATIVE_HASH_ALLOWED) != 0;
-            ++p;
+            int32_t limit = std::min(native ? e->value1 : e->value2, MAX_CALL_ARGS);
+            bool hash_allowed = native && (e->value2 & NATIVE_HASH_ALLOWED) != 0;
+            if (parens)
+                ++p;
             if (hash_allowed && At(TokenKind::Hash))
                 ++p;
+            if (!parens)
+                return BareArguments(node, limit);
             for (;;) {
                 if (At(TokenKind::RightParen)) {
                     ++p;
@@ -323,6 +328,24 @@ namespace {
                     return false;
             }
             return static_cast<int32_t>(node.items.size()) <= limit;
+        }
+
+        // A native called without parentheses reads as many arguments as it
+        // takes, each a whole expression; one with fewer before the line's
+        // end or a ")" is left to the parser.
+        bool BareArguments(Node& node, int32_t limit)
+        {
+            while (static_cast<int32_t>(node.items.size()) < limit) {
+                if (At(TokenKind::EndOfLine) || At(TokenKind::RightParen))
+                    return false;
+                int32_t arg = 0;
+                if (!ChainAt(1, false, arg))
+                    return false;
+                node.items.push_back(arg);
+                if (At(TokenKind::Comma))
+                    ++p;
+            }
+            return true;
         }
 
         bool ListItems(Node& node)

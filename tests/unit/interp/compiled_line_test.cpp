@@ -209,3 +209,31 @@ TEST(CompiledLines, StoresThroughOneSubscriptActAsWhenRead)
     EXPECT_TRUE(Said(o, "Express\xE3o inv\xE1lida; a vari\xE1vel \"X[3]\" n\xE3o foi modificada"))
         << o.spoken.size();
 }
+
+// Natives called without parentheses take as many whole expressions as
+// they have arguments; the lines with fewer, or with E and OU inside the
+// argument, behave as when read.
+TEST(CompiledLines, BareNativeCallsReadTheirArgumentsAsWhenRead)
+{
+    auto o = ExpectSameRun({
+        "x = \"\"",
+        "s = \"um dois tres\"",
+        "REPETE i 4",
+        "  SE NAO i = 2",
+        "    x = x + \"n\"",
+        "  FIM SE",
+        "  x = x + TAMANHO s + PALAVRA s, i - 1",
+        "  y = NAO i > 2 E i < 4",
+        "  u = INDEFINIDO",
+        "  SE u = INDEFINIDO() ENTAO x = x + \"u\"",
+        "  x = x + TAMANHO s, + \"|\"",
+        "FIM REPETE",
+    });
+    EXPECT_EQ(o.x, "n0u12|0u12|n0u12|n0u12|");
+    ExpectSameRun({
+        "REPETE i 3",
+        "  SE i = 3 ENTAO x = NAO",
+        "  x = i",
+        "FIM REPETE",
+    });
+}
