@@ -485,7 +485,9 @@ namespace {
             ScriptRec& s = rt.Slot();
             if (head <= 0 || head > s.last_line)
                 return nullptr;
-            LineCode* code = s.lines[static_cast<size_t>(head)].code.get();
+            // A loop's head runs once, its FIM every pass: the head is
+            // compiled when its FIM first needs it.
+            LineCode* code = CodeOf(rt, head);
             if (!code || code->st.shape != shape || code->slot != rt.current_slot
                 || code->function != rt.current_function)
                 return nullptr;
@@ -741,6 +743,18 @@ LineCodePtr CompileLine(Runtime& rt, int32_t line)
     if (!compiler.Line(p, rec.command))
         return nullptr;
     return code;
+}
+
+LineCode* CodeOf(Runtime& rt, int32_t line)
+{
+    CodeRec& rec = rt.Slot().lines[static_cast<size_t>(line)];
+    if (!rec.code) {
+        if (rec.code_tried || rec.tokens.state != core::LineTokens::State::Cached)
+            return nullptr;
+        rec.code_tried = true;
+        rec.code = CompileLine(rt, line);
+    }
+    return rec.code.get();
 }
 
 bool RunCompiledLine(Runtime& rt, LineCode& code, int32_t line, bool& ok)

@@ -25,6 +25,9 @@ using LineCodePtr = std::unique_ptr<LineCode, LineCodeDeleter>;
 // The compiled form of a line of the current slot whose tokens are cached,
 // in the current scope; null when the line has none.
 LineCodePtr CompileLine(Runtime& rt, int32_t line);
+// The compiled form of a line of the current slot, made the first time it
+// is asked for once the line's tokens are cached; null when it has none.
+LineCode* CodeOf(Runtime& rt, int32_t line);
 
 // Runs a compiled line of the current slot as RunLine would; `ok` is the
 // line's success. False when the line must run the ordinary way: nothing

@@ -102,18 +102,13 @@ bool Runtime::RunCompiled(ScriptRec& s, int32_t line, bool& ok)
 {
     if (line <= 0 || line > s.last_line || s.trace || !lexer.use_cache)
         return false;
+    LineCode* code = CodeOf(*this, line);
+    if (!code)
+        return false;
     CodeRec& rec = s.lines[static_cast<size_t>(line)];
-    if (!rec.code) {
-        if (rec.code_tried || rec.tokens.state != core::LineTokens::State::Cached)
-            return false;
-        rec.code_tried = true;
-        rec.code = CompileLine(*this, line);
-        if (!rec.code)
-            return false;
-    }
     CheckRunningSlot(current_slot, rec);
     s.next_line = rec.next;
-    if (!RunCompiledLine(*this, *rec.code, line, ok))
+    if (!RunCompiledLine(*this, *code, line, ok))
         return false;
     core::CheckStackDiscipline(*this);
     s.failed = !ok;

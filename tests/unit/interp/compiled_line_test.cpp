@@ -19,6 +19,7 @@ struct Outcome {
     std::vector<std::string> spoken;
     std::string x;
     bool compiled_some { false };
+    std::vector<int32_t> compiled_lines;
 };
 
 Outcome RunScript(const std::vector<std::string>& lines, bool cache)
@@ -33,8 +34,13 @@ Outcome RunScript(const std::vector<std::string>& lines, bool cache)
     palavrino::core::SymtbEntry* e = rt.symbols.FindSymbol(slot, nullptr, "X");
     if (e && e->kind == SymbolKind::Variable)
         out.x = palavrino::core::ValueToText(rt.VariableCell(*e).value);
-    for (const CodeRec& rec : rt.SlotAt(slot).lines)
-        out.compiled_some = out.compiled_some || rec.code != nullptr;
+    const auto& lines_run = rt.SlotAt(slot).lines;
+    for (size_t i = 0; i < lines_run.size(); ++i) {
+        if (lines_run[i].code) {
+            out.compiled_some = true;
+            out.compiled_lines.push_back(static_cast<int32_t>(i));
+        }
+    }
     return out;
 }
 
@@ -234,6 +240,34 @@ TEST(CompiledLines, BareNativeCallsReadTheirArgumentsAsWhenRead)
         "REPETE i 3",
         "  SE i = 3 ENTAO x = NAO",
         "  x = i",
+        "FIM REPETE",
+    });
+}
+
+// A loop's head runs once and its FIM on every pass: the FIM compiles the
+// head it re-reads, whose limit or list may change under it.
+TEST(CompiledLines, AHeadThatRanOnceIsCompiledForItsFim)
+{
+    auto o = ExpectSameRun({
+        "n = 6",
+        "x = 0",
+        "REPETE i n",
+        "  SOMA x i",
+        "  SE i = 3 ENTAO n = 4",
+        "FIM REPETE",
+        "l = [1, 2, 3, 4]",
+        "PARA v EM l",
+        "  SOMA x v * 10",
+        "  SE v = 2 ENTAO l[] = 100",
+        "FIM PARA",
+    });
+    EXPECT_NE(std::find(o.compiled_lines.begin(), o.compiled_lines.end(), 3), o.compiled_lines.end());
+    EXPECT_NE(std::find(o.compiled_lines.begin(), o.compiled_lines.end(), 8), o.compiled_lines.end());
+    ExpectSameRun({
+        "n = 5",
+        "REPETE i n",
+        "  x = i",
+        "  SE i = 3 ENTAO n = \"nada\"",
         "FIM REPETE",
     });
 }
