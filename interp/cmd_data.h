@@ -35,6 +35,11 @@ class Runtime;
 
 // String commands (cmd_text.cpp).
 [[nodiscard]] bool CmdConcatena(Runtime& rt);
+// What CONCATENA does once its target and its text are read (`current` is
+// the target read as text before the operand), shared with the compiled form
+// of its lines.
+[[nodiscard]] bool AppendText(
+    Runtime& rt, core::TargetRec& t, const core::Value& current, const core::Value& tail);
 [[nodiscard]] bool CmdCopia(Runtime& rt);
 [[nodiscard]] bool CmdSubstitui(Runtime& rt);
 [[nodiscard]] bool CmdTroca(Runtime& rt);

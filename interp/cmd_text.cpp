@@ -450,6 +450,11 @@ bool CmdConcatena(Runtime& rt)
     }
     Value current = core::ReadTargetAs(rt, t, ValueKind::String);
     Value tail = ParseAs(rt, ValueKind::String);
+    return AppendText(rt, t, current, tail);
+}
+
+bool AppendText(Runtime& rt, TargetRec& t, const Value& current, const Value& tail)
+{
     if (!tail.is(ValueKind::String))
         return Fail(rt, msg::MSG_CONCATENA_STRINGS);
     // The operand may have called a function that changed the variable, so

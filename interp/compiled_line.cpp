@@ -28,6 +28,7 @@ namespace {
     enum class Shape : uint8_t {
         Assign,
         Arith,
+        Concat, // CONCATENA without LISTA
         If, // SE on its own line, and SENAO SE
         Else,
         OneLineIf,
@@ -227,6 +228,15 @@ namespace {
                 st.word = name;
                 ++p;
                 if (!Target(p, st.target, true))
+                    return false;
+                st.expr = p;
+                Expr(p, 1);
+                return true;
+            }
+            if (name == "CONCATENA") {
+                st.shape = Shape::Concat;
+                ++p;
+                if (!Target(p, st.target, true) || IsWord(p, "LISTA"))
                     return false;
                 st.expr = p;
                 Expr(p, 1);
@@ -495,6 +505,7 @@ namespace {
         }
 
         bool Store(LineCode& code, Statement& st, bool& ok);
+        bool Concat(LineCode& code, Statement& st, bool& ok);
         bool LoopHead(LineCode& code, Statement& st, bool& ok);
         bool LoopEnd(Statement& st, bool& ok);
         bool OneLineIf(LineCode& code, Statement& st, bool& ok);
@@ -511,6 +522,8 @@ namespace {
         case Shape::Assign:
         case Shape::Arith:
             return Store(code, st, ok);
+        case Shape::Concat:
+            return Concat(code, st, ok);
         case Shape::If:
         case Shape::While: {
             const int32_t jump = rt.Slot().lines[static_cast<size_t>(line_number)].jump;
@@ -592,6 +605,28 @@ namespace {
             core::ConvertExpressionValue(v, ValueKind::Integer);
             ok = ApplyArithmetic(rt, st.word, t, current, v);
         }
+        if (ok)
+            LineShouldEnd(stop);
+        return true;
+    }
+
+    // CONCATENA target text.
+    bool LineRunner::Concat(LineCode& code, Statement& st, bool& ok)
+    {
+        CachedToken* failed_at = nullptr;
+        core::TargetRec t;
+        TargetRun run = Target(code, st.target, false, t, failed_at);
+        if (run == TargetRun::Ordinary)
+            return false;
+        if (run == TargetRun::Failed) {
+            ok = false;
+            return true;
+        }
+        Value current = core::ReadTargetAs(rt, t, ValueKind::String);
+        Value tail;
+        CachedToken* stop = Evaluate(code, st.expr, 1, tail);
+        core::ConvertExpressionValue(tail, ValueKind::String);
+        ok = AppendText(rt, t, current, tail);
         if (ok)
             LineShouldEnd(stop);
         return true;

@@ -271,3 +271,54 @@ TEST(CompiledLines, AHeadThatRanOnceIsCompiledForItsFim)
         "FIM REPETE",
     });
 }
+
+// CONCATENA: plain and subscripted targets, numbers on either side, the
+// variable added to itself, an operand that changes the variable, the LISTA
+// form beside it, and failures on a later pass.
+TEST(CompiledLines, ConcatenaActsAsWhenRead)
+{
+    auto o = ExpectSameRun({
+        "FUNCAO MUDA()",
+        "  x = \"<\"",
+        "  RETORNA \"m\"",
+        "FIM FUNCAO",
+        "x = \"\"",
+        "l = [\"a\", 5]",
+        "n = 7",
+        "REPETE i 4",
+        "  CONCATENA x i",
+        "  CONCATENA l[0] \"b\"",
+        "  CONCATENA l[1] i",
+        "  CONCATENA n 1",
+        "  SE i = 2 ENTAO CONCATENA x x",
+        "  SE i = 3 ENTAO CONCATENA x MUDA()",
+        "  CONCATENA x LISTA l",
+        "FIM REPETE",
+        "CONCATENA x \"|\" + l[0] + \"|\" + l[1] + \"|\" + n",
+    });
+    EXPECT_EQ(o.x, "abbbb51234|abbbb|51234|71111");
+    ExpectSameRun({
+        "x = \"\"",
+        "REPETE i 4",
+        "  SE i = 3 ENTAO x = [1]",
+        "  CONCATENA x \"a\"",
+        "FIM REPETE",
+    });
+    ExpectSameRun({
+        "x = \"\"",
+        "y = \"a\"",
+        "REPETE i 4",
+        "  SE i = 3 ENTAO y = {}",
+        "  CONCATENA x \"b\" + y",
+        "FIM REPETE",
+    });
+    ExpectSameRun({
+        "l = [\"a\", \"b\"]",
+        "PARA v EM l",
+        "  REPETE i 3",
+        "    x = i",
+        "  FIM REPETE",
+        "  CONCATENA v \"c\"",
+        "FIM PARA",
+    });
+}
