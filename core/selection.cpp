@@ -601,27 +601,32 @@ bool AssignThrough(VarCell& cell, std::string_view name, const std::vector<Value
     return walk.Store(cell.value, 0);
 }
 
-bool AssignOne(VarCell& cell, std::string_view name, const Value& key, const Value& value, ErrorSink& sink)
+bool AssignOne(VarCell& cell, std::string_view name, const Value* key, const Value& value, ErrorSink& sink)
 {
     if (cell.iterator == -1) {
         Value& c = cell.value;
-        if (c.is(ValueKind::Dictionary) && (key.is(ValueKind::String) || key.is(ValueKind::Integer))) {
-            // Held: the value may be this very dictionary.
-            Value container = c;
+        if (!key) {
+            if (c.is(ValueKind::List)) {
+                Value container = c; // held: the value may be this very list
+                container.List().Append(value);
+                return true;
+            }
+        } else if (c.is(ValueKind::Dictionary)
+            && (key->is(ValueKind::String) || key->is(ValueKind::Integer))) {
+            Value container = c; // held: the value may be this very dictionary
             char digits[12];
             std::string_view text;
-            if (key.is(ValueKind::String)) {
-                text = key.Text();
+            if (key->is(ValueKind::String)) {
+                text = key->Text();
             } else {
-                auto end = std::to_chars(digits, digits + sizeof digits, key.AsInt()).ptr;
+                auto end = std::to_chars(digits, digits + sizeof digits, key->AsInt()).ptr;
                 text = std::string_view(digits, static_cast<size_t>(end - digits));
             }
             *container.Dict().Find(text, true) = value;
             return true;
-        }
-        if (c.is(ValueKind::List) && key.is(ValueKind::Integer)) {
+        } else if (c.is(ValueKind::List) && key->is(ValueKind::Integer)) {
             ListObj& l = c.List();
-            const int32_t i = key.AsInt();
+            const int32_t i = key->AsInt();
             if (i >= 0 && i < l.Count() && !l.IsHole(i)) {
                 Value container = c;
                 l.MutableAt(i) = value;
@@ -630,7 +635,8 @@ bool AssignOne(VarCell& cell, std::string_view name, const Value& key, const Val
         }
     }
     std::vector<Value> selectors(1, Value::NewList());
-    selectors[0].List().Append(key);
+    if (key)
+        selectors[0].List().Append(*key);
     return AssignThrough(cell, name, selectors, value, sink);
 }
 

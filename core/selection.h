@@ -39,9 +39,10 @@ std::string TargetText(std::string_view name, const std::vector<Value>& selector
 // stays stored. `name` is the variable's canonical name.
 bool AssignThrough(VarCell& cell, std::string_view name, const std::vector<Value>& selectors,
     const Value& value, ErrorSink& sink);
-// AssignThrough for a selector list holding only `key` (not "inválido"):
-// a dictionary key or an existing list cell is stored into directly,
-// anything else goes through the list.
-bool AssignOne(VarCell& cell, std::string_view name, const Value& key, const Value& value, ErrorSink& sink);
+// AssignThrough for one selector list holding only `key` (not "inválido"),
+// or nothing when `key` is null: a dictionary key, an existing list cell or
+// the end of a list is stored into directly, anything else goes through the
+// list.
+bool AssignOne(VarCell& cell, std::string_view name, const Value* key, const Value& value, ErrorSink& sink);
 
 } // namespace palavrino::core

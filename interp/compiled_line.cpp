@@ -366,6 +366,12 @@ namespace {
 
     enum class TargetRun : uint8_t { Ok, Failed, Ordinary };
 
+    // A store's one subscript: its item, or none for "[]" (append).
+    struct OneSelector {
+        Value key;
+        bool append { false };
+    };
+
     class LineRunner {
     public:
         LineRunner(Runtime& runtime, int32_t line)
@@ -434,10 +440,10 @@ namespace {
 
         // ParseTarget over a compiled target. `failed_at` is where the
         // handler's cursor stands after a failure.
-        // With `one_key`, a target of one single-item subscript leaves its
-        // item there instead of in t.selectors, when the item has a value.
+        // With `one`, a target of one subscript of at most one item leaves
+        // it there instead of in t.selectors, when the item has a value.
         TargetRun Target(const LineCode& code, TargetCode& tc, bool allow_function, core::TargetRec& t,
-            CachedToken*& failed_at, Value* one_key = nullptr)
+            CachedToken*& failed_at, OneSelector* one = nullptr)
         {
             uint64_t version = rt.symbols.Version();
             if (tc.version != version) {
@@ -461,20 +467,23 @@ namespace {
             t.entry = e;
             t.selectors.clear();
             const uint32_t overflows = rt.expr_nesting_overflows;
-            if (one_key && tc.selectors.size() == 1 && !tc.selectors[0].dot
-                && tc.selectors[0].items.size() == 1) {
+            if (one && tc.selectors.size() == 1 && !tc.selectors[0].dot
+                && tc.selectors[0].items.size() <= 1) {
+                const bool append = tc.selectors[0].items.empty();
                 {
                     core::NestingGuard guard(rt);
-                    if (guard.ok())
-                        Evaluate(code, tc.selectors[0].items[0], 0, *one_key);
+                    if (guard.ok() && !append)
+                        Evaluate(code, tc.selectors[0].items[0], 0, one->key);
                 }
-                if (!one_key->is(ValueKind::Invalid) && rt.expr_nesting_overflows == overflows)
+                if (rt.expr_nesting_overflows == overflows && (append || !one->key.is(ValueKind::Invalid))) {
+                    one->append = append;
                     return TargetRun::Ok;
+                }
                 // What Selector makes of it: an empty list for "inválido".
                 t.selectors.push_back(Value::NewList());
-                if (!one_key->is(ValueKind::Invalid))
-                    t.selectors.back().List().Append(std::move(*one_key));
-                one_key->Clear();
+                if (!one->key.is(ValueKind::Invalid))
+                    t.selectors.back().List().Append(std::move(one->key));
+                one->key.Clear();
             } else {
                 for (const SelectorCode& sel : tc.selectors)
                     t.selectors.push_back(Selector(code, sel));
@@ -577,8 +586,8 @@ namespace {
         CachedToken* failed_at = nullptr;
         core::TargetRec t;
         const bool assign = st.shape == Shape::Assign;
-        Value key;
-        TargetRun run = Target(code, st.target, assign, t, failed_at, assign ? &key : nullptr);
+        OneSelector one;
+        TargetRun run = Target(code, st.target, assign, t, failed_at, assign ? &one : nullptr);
         if (run == TargetRun::Ordinary)
             return false;
         if (run == TargetRun::Failed) {
@@ -589,15 +598,18 @@ namespace {
         Value current = assign ? Value() : core::ReadTarget(rt, t);
         Value v;
         CachedToken* stop = Evaluate(code, st.expr, 1, v);
-        if (!key.is(ValueKind::Invalid)) {
+        if (one.append || !one.key.is(ValueKind::Invalid)) {
             if (!v.is(ValueKind::Invalid) && t.entry->kind == SymbolKind::Variable) {
-                ok = core::AssignOne(rt.VariableCell(*t.entry), t.entry->name, key, v, rt) || FailQuietly(rt);
+                ok = core::AssignOne(
+                         rt.VariableCell(*t.entry), t.entry->name, one.append ? nullptr : &one.key, v, rt)
+                    || FailQuietly(rt);
                 if (ok)
                     LineShouldEnd(stop);
                 return true;
             }
             t.selectors.push_back(Value::NewList());
-            t.selectors.back().List().Append(std::move(key));
+            if (!one.append)
+                t.selectors.back().List().Append(std::move(one.key));
         }
         if (assign) {
             ok = AssignValue(rt, t, v);

@@ -181,6 +181,28 @@ TEST(CompiledLines, StoresThroughOneSubscriptActAsWhenRead)
         "x = TAMANHO(d) + \" \" + s + \" \" + d[\"k2\"] + \" \" + d[4] + \" \" + l[4] + \" \" + l[0]",
     });
     EXPECT_EQ(o.x, "10 z4321bc 2 12 8 8");
+    // "[]" adds at the end of a list or a text and leaves a dictionary be.
+    o = ExpectSameRun({
+        "l = []",
+        "s = \"\"",
+        "d = {}",
+        "REPETE i 4",
+        "  l[] = i * 2",
+        "  s[] = 64 + i",
+        "  d[] = i",
+        "  SE i = 2 ENTAO l[] = l",
+        "FIM REPETE",
+        "l[2] = 0 // no cycle is left behind",
+        "x = s + TAMANHO(l) + TAMANHO(d) + l[4]",
+    });
+    EXPECT_EQ(o.x, "ABCD508");
+    ExpectSameRun({
+        "x = []",
+        "REPETE i 4",
+        "  SE i = 3 ENTAO x = 5",
+        "  x[] = i",
+        "FIM REPETE",
+    });
     // Failures on a later pass: an integer, an iterator, a string position
     // past the end, and a value that is not one.
     ExpectSameRun({
