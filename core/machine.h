@@ -43,6 +43,34 @@ struct ExecRec {
 // which real scripts never approach, while a runaway recursion ends quickly
 // with a message instead of exhausting memory.
 constexpr int32_t EXEC_STACK_SIZE = 2048;
+// The execution stack's storage: EXEC_STACK_SIZE + 1 entries in one block
+// that never moves, since cells inside it are pointed at. An entry is
+// constructed the first time the stack reaches it, so the pages of a deep
+// stack that a script never uses are never touched (each first touch of a
+// page is a page fault, a large share of a short script's start).
+class ExecStack {
+public:
+    ExecStack();
+    ~ExecStack();
+    ExecStack(const ExecStack&) = delete;
+    ExecStack& operator=(const ExecStack&) = delete;
+
+    ExecRec& operator[](size_t i) const
+    {
+        if (i >= m_built) [[unlikely]]
+            BuildUpTo(i);
+        return m_entries[i];
+    }
+    // Destroys every entry, releasing the values they hold.
+    void clear();
+
+private:
+    void BuildUpTo(size_t i) const;
+
+    ExecRec* m_entries;
+    mutable size_t m_built { 0 };
+};
+
 // Calls take at most this many arguments.
 constexpr int MAX_CALL_ARGS = 32;
 // Nesting of brackets, parentheses, braces, unary forms and calls inside one
@@ -156,9 +184,8 @@ public:
     uint32_t expr_nesting_overflows { 0 };
     // How many user-function bodies are running, one inside the other.
     int user_call_depth { 0 };
-    // Entries 1..EXEC_STACK_SIZE; entry 0 is never used. Fixed in size so
-    // that cells inside it can be pointed at.
-    std::vector<ExecRec> stack;
+    // Entries 1..EXEC_STACK_SIZE; entry 0 is never used.
+    ExecStack stack;
     // Routines of the built-ins, by BuiltinId; the interpreter fills in those
     // that need devices before EnterBuiltins.
     std::array<NativeFn, BUILTIN_COUNT> natives;
