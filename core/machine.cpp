@@ -156,7 +156,16 @@ void Machine::ResetRunState()
 
 void Machine::TakeStartTime()
 {
-    ClockReading c = ReadClock();
+    m_start_instant = SystemInstant();
+    m_start_pending = true;
+}
+
+void Machine::SettleStartTime()
+{
+    if (!m_start_pending)
+        return;
+    m_start_pending = false;
+    const ClockReading c = LocalClockAt(m_start_instant);
     start_time = c.hour * 360000 + c.minute * 6000 + c.second * 100 + c.hundredths;
     start_weekday = c.weekday;
 }

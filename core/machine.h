@@ -141,7 +141,14 @@ struct ClockReading {
     int year, month, day, hour, minute, second, hundredths;
     int weekday; // 0 = Sunday
 };
-// The local clock.
+// A moment of the system clock, not yet read as local time.
+struct ClockInstant {
+    int64_t seconds { 0 };
+    int32_t nanoseconds { 0 };
+};
+ClockInstant SystemInstant();
+// The local clock at an instant, and now.
+ClockReading LocalClockAt(ClockInstant at);
 ClockReading SystemClock();
 
 struct BuiltinRow {
@@ -248,10 +255,13 @@ public:
     // The clock read by DATA, HORA, DIA and TEMPO; tests may replace it.
     virtual ClockReading ReadClock() const { return SystemClock(); }
     // The start of TEMPO's count: hundredths of a second since midnight and
-    // the weekday, taken when the interpreter is reset.
+    // the weekday, taken when the interpreter is reset. The instant is kept
+    // and read as local time only when TEMPO first asks (SettleStartTime):
+    // reading the time zone costs every run a file read and page faults.
     int32_t start_time { 0 };
     int32_t start_weekday { 0 };
     void TakeStartTime();
+    void SettleStartTime();
 
     // RAND's generator: a fixed seed gives repeatable runs until RANDOMIZA
     // seeds it from the clock.
@@ -265,6 +275,8 @@ public:
 
 private:
     VarCell m_scratch_cell;
+    ClockInstant m_start_instant;
+    bool m_start_pending { false };
 };
 
 // What ParseExpressionAs makes of an expression's value: an integer or a
