@@ -84,7 +84,8 @@ void* RunInterpreter(void* arg)
 {
     using namespace palavrino;
     Job* job = static_cast<Job*>(arg);
-    console::ConfigFile config = console::ConfigFile::Open(console::DefaultConfigLocations(ProgramDir()));
+    console::ConfigFile config
+        = console::ConfigFile::Open(console::DefaultConfigLocations(std::string()), ProgramDir);
     // The sound output: the sound card, "nulo", or "arquivo:" and a WAV
     // file; silence when the choice cannot be opened (no sound card).
     const std::string audio_choice = config.ReadConfig("TRADUTOR", "SAIDADEAUDIO");
