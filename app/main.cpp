@@ -24,7 +24,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <memory>
 #include <pthread.h>
 #include <string>
@@ -84,7 +88,8 @@ void* RunInterpreter(void* arg)
 {
     using namespace palavrino;
     Job* job = static_cast<Job*>(arg);
-    console::ConfigFile config = console::ConfigFile::Open(console::DefaultConfigLocations(ProgramDir()));
+    console::ConfigFile config
+        = console::ConfigFile::Open(console::DefaultConfigLocations(std::string()), ProgramDir);
     // The sound output: the sound card, "nulo", or "arquivo:" and a WAV
     // file; silence when the choice cannot be opened (no sound card).
     const std::string audio_choice = config.ReadConfig("TRADUTOR", "SAIDADEAUDIO");
@@ -148,6 +153,15 @@ void* RunInterpreter(void* arg)
     return nullptr;
 }
 
+// The interpreter thread ends the process itself: the main thread only waits
+// for it, and the thread's own end would release its large stack and wake
+// the waiting thread first, system calls every run pays for and nobody needs.
+void* RunInterpreterAndExit(void* arg)
+{
+    RunInterpreter(arg);
+    std::exit(static_cast<Job*>(arg)->status);
+}
+
 // The words of the language, one a line after what they are here: a command
 // this build runs ("comando"), one it lacks ("indisponivel"), or a built-in
 // function ("funcao"). The manual's test reads them from the program itself.
@@ -205,11 +219,18 @@ int main(int argc, char** argv)
     }
     if (argc > first)
         job.args.emplace_back(palavrino::encoding::DecodeTextLine(argv[first]));
+#ifdef __GLIBC__
+    // The interpreter thread allocates from the main heap too: an arena of
+    // its own costs a 128 MB reservation and a system call for every page
+    // its heap grows by, at every start. The few other threads (sound,
+    // speech) share that heap as well.
+    mallopt(M_ARENA_MAX, 1);
+#endif
     pthread_attr_t attr;
     pthread_attr_init(&attr);
     pthread_attr_setstacksize(&attr, INTERPRETER_STACK_BYTES);
     pthread_t thread;
-    if (pthread_create(&thread, &attr, RunInterpreter, &job) != 0) {
+    if (pthread_create(&thread, &attr, RunInterpreterAndExit, &job) != 0) {
         RunInterpreter(&job);
     } else {
         pthread_join(thread, nullptr);

@@ -111,24 +111,32 @@ std::optional<int> ParseConfigInt(std::string_view text)
     return static_cast<int>(value);
 }
 
-ConfigFile ConfigFile::Open(const ConfigLocations& locations)
+ConfigFile ConfigFile::Open(const ConfigLocations& locations, std::function<std::string()> find_program_dir)
 {
     const std::filesystem::path user_file = locations.user_dir / CONFIG_FILE_NAME;
     const std::filesystem::path system_file = locations.system_dir / CONFIG_FILE_NAME;
     ConfigFile config;
     config.m_program_dir = locations.program_dir;
-    if (FileExists(user_file)) {
+    if (config.m_program_dir.empty())
+        config.m_find_program_dir = std::move(find_program_dir);
+    const bool user_found = FileExists(user_file);
+    const bool system_found = FileExists(system_file);
+    if (user_found) {
         config.m_loaded = config.Parse(user_file);
         config.m_path = user_file;
         config.m_config_dir = WithoutTrailingSeparator(locations.user_dir.string());
-    } else if (FileExists(system_file)) {
+    } else if (system_found) {
         config.m_loaded = config.Parse(system_file);
         config.m_path = system_file;
         config.m_config_dir = WithoutTrailingSeparator(locations.system_dir.string());
     } else {
         config.m_config_dir = WithoutTrailingSeparator(locations.user_dir.string());
     }
-    if (FileExists(system_file)) {
+    if (system_found && !user_found) {
+        // The legacy fallback reads the very file just parsed.
+        if (config.m_loaded)
+            config.m_legacy_sections = config.m_sections;
+    } else if (system_found) {
         ConfigFile legacy;
         if (legacy.Parse(system_file))
             config.m_legacy_sections = std::move(legacy.m_sections);
@@ -218,14 +226,23 @@ std::string ConfigFile::ProgramDirForShorthand() const
     if (configured.empty() && m_legacy)
         configured = Lookup(m_legacy_sections, "TALIRA", "PGMTALIRA").value_or("");
     if (configured.empty() || configured.front() == '@')
-        return WithoutTrailingSeparator(m_program_dir);
+        return WithoutTrailingSeparator(ProgramDir());
     return WithoutTrailingSeparator(Expand(configured, false));
+}
+
+const std::string& ConfigFile::ProgramDir() const
+{
+    if (m_find_program_dir) {
+        m_program_dir = m_find_program_dir();
+        m_find_program_dir = nullptr;
+    }
+    return m_program_dir;
 }
 
 std::string ConfigFile::Expand(std::string_view value, bool allow_program_shorthand) const
 {
     if (value == "@")
-        return allow_program_shorthand ? WithoutTrailingSeparator(m_program_dir) : std::string(value);
+        return allow_program_shorthand ? WithoutTrailingSeparator(ProgramDir()) : std::string(value);
 
     // One pass from left to right: text that an expansion inserted is not
     // scanned again, so a directory name that happens to hold "@@\" cannot

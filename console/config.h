@@ -8,6 +8,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -51,7 +52,11 @@ public:
 
     // Searches the per-user directory, then the system-wide one. The
     // configuration directory is that of the file found, else the per-user one.
-    static ConfigFile Open(const ConfigLocations& locations);
+    // When the locations name no program directory, `find_program_dir` is
+    // asked for it the first time a "@\" shorthand needs it (finding it costs
+    // system calls that most runs never need).
+    static ConfigFile Open(
+        const ConfigLocations& locations, std::function<std::string()> find_program_dir = {});
 
     // A specific file; its directory is the configuration directory.
     static ConfigFile FromFile(const std::filesystem::path& file, std::string program_dir);
@@ -82,6 +87,7 @@ private:
     static std::optional<std::string> Lookup(
         const std::vector<Section>& sections, std::string_view section, std::string_view key);
     std::string ProgramDirForShorthand() const;
+    const std::string& ProgramDir() const;
     std::string Expand(std::string_view value, bool allow_program_shorthand) const;
 
     std::filesystem::path m_path;
@@ -89,7 +95,8 @@ private:
     std::vector<Section> m_sections;
     std::vector<Section> m_legacy_sections; // the system-wide file
     std::string m_config_dir;
-    std::string m_program_dir;
+    mutable std::string m_program_dir;
+    mutable std::function<std::string()> m_find_program_dir;
     bool m_legacy { false };
 };
 

@@ -153,8 +153,6 @@ Speech::Speech(ScreenModel& screen, Keyboard& keyboard, platform::AudioSink& aud
     std::uniform_int_distribution<int> noise(128, 187);
     for (auto& sample : m_tick_noise)
         sample = static_cast<std::uint8_t>(noise(random));
-    m_letters_dir = WithTrailingSlash(DataDir("som/letras"));
-    m_char_sounds_dir = m_letters_dir;
 }
 
 Speech::~Speech()
@@ -175,16 +173,20 @@ void Speech::SpeechInit(ConfigFile& config, std::string_view sound_dir, int spee
     ReadVoiceSettings(config, speed);
 
     m_sound_dir = WithTrailingSlash(std::string(sound_dir));
-    const std::string letters = config.ReadConfig("TRADUTOR", "DIRLETRAS");
-    m_letters_dir = WithTrailingSlash(letters.empty() ? DataDir("som/letras") : letters);
-    const std::string char_sounds = config.ReadProfile("TRADUTOR", "dirLetras");
-    m_char_sounds_dir = char_sounds.empty() ? m_letters_dir : WithTrailingSlash(char_sounds);
-    std::string voice_dir = config.ReadProfile("TRADUTOR", "DIRDIFONES");
-    if (voice_dir.empty())
-        voice_dir = DataDir("som/difones");
-
-    m_builtin_status
-        = m_word_synth.VoiceStart(ToPath(m_char_sounds_dir), ToPath(voice_dir), m_voice.voice_name);
+    // Empty directories are the defaults, found on first use.
+    m_letters_dir = WithTrailingSlash(config.ReadConfig("TRADUTOR", "DIRLETRAS"));
+    m_char_sounds_dir = WithTrailingSlash(config.ReadProfile("TRADUTOR", "dirLetras"));
+    if (m_voice.voice_name.empty()) {
+        // No diphone voice is configured: nothing to look for on disk.
+        m_word_synth.VoiceEnd();
+        m_builtin_status = VOICE_FILES_MISSING;
+    } else {
+        std::string voice_dir = config.ReadProfile("TRADUTOR", "DIRDIFONES");
+        if (voice_dir.empty())
+            voice_dir = DataDir("som/difones");
+        m_builtin_status
+            = m_word_synth.VoiceStart(ToPath(CharSoundsDir()), ToPath(voice_dir), m_voice.voice_name);
+    }
     m_word_synth.SetSettings(m_voice.joins);
     m_player.SetPlayback(m_voice.compress, m_voice.fast);
     // The log costs nothing to open, and a script that never speaks must
@@ -420,7 +422,7 @@ void Speech::SpeakChar(std::uint8_t c)
         m_synth->SpeakCharacter(c);
         return;
     }
-    const std::filesystem::path sound = ToPath(m_char_sounds_dir + "_" + std::to_string(c) + ".wav");
+    const std::filesystem::path sound = ToPath(CharSoundsDir() + "_" + std::to_string(c) + ".wav");
     if (PlayWaveFile(sound) != WaveStatus::CannotOpen)
         return;
     if (m_engine_active) {
@@ -431,7 +433,7 @@ void Speech::SpeakChar(std::uint8_t c)
         (void)m_player.WaitDone();
         return;
     }
-    (void)PlayWaveFile(ToPath(m_char_sounds_dir + "_unknown.wav"));
+    (void)PlayWaveFile(ToPath(CharSoundsDir() + "_unknown.wav"));
 }
 
 void Speech::SpeakNumberWords(std::string_view words, bool feminine)
@@ -458,7 +460,7 @@ void Speech::PlayRecordedWords(const std::vector<RecordedWord>& words)
     for (const RecordedWord& word : words) {
         if (StopRequested())
             return;
-        const std::filesystem::path file = ToPath(m_char_sounds_dir + word.file + ".wav");
+        const std::filesystem::path file = ToPath(CharSoundsDir() + word.file + ".wav");
         std::ifstream in(file, std::ios::binary);
         std::vector<std::uint8_t> image;
         if (in)
@@ -541,9 +543,21 @@ void Speech::SpeakBatteryStatus(const PowerStatus& status)
     }
 }
 
+const std::string& Speech::LettersDir() const
+{
+    if (m_letters_dir.empty())
+        m_letters_dir = WithTrailingSlash(DataDir("som/letras"));
+    return m_letters_dir;
+}
+
+const std::string& Speech::CharSoundsDir() const
+{
+    return m_char_sounds_dir.empty() ? LettersDir() : m_char_sounds_dir;
+}
+
 std::filesystem::path Speech::SoundPath(std::string_view name) const
 {
-    const std::string& dir = !name.empty() && name.front() == '_' ? m_letters_dir : m_sound_dir;
+    const std::string& dir = !name.empty() && name.front() == '_' ? LettersDir() : m_sound_dir;
     return ToPath(dir + std::string(name) + ".wav");
 }
 

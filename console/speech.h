@@ -138,8 +138,11 @@ public:
     int BuiltinVoiceStatus() const { return m_builtin_status; }
     const VoiceSettings& Voice() const { return m_voice; }
     const std::string& SoundDir() const { return m_sound_dir; }
-    const std::string& LettersDir() const { return m_letters_dir; }
-    const std::string& CharSoundsDir() const { return m_char_sounds_dir; }
+    // Both with a trailing "/". The default letters directory is looked
+    // for on disk the first time it is needed, not at start: only recorded
+    // sounds need it.
+    const std::string& LettersDir() const;
+    const std::string& CharSoundsDir() const;
 
 private:
     // PlaybackControl and SpeakTextOutput.
@@ -185,8 +188,8 @@ private:
     std::string m_engine_key; // what the running engine was started with
     VoiceSettings m_voice;
     std::string m_sound_dir; // with a trailing "/" unless empty
-    std::string m_letters_dir; // with a trailing "/"
-    std::string m_char_sounds_dir; // with a trailing "/"
+    mutable std::string m_letters_dir; // empty until LettersDir finds it
+    std::string m_char_sounds_dir; // empty: the letters directory
     std::array<std::uint8_t, 64> m_tick_noise {};
     bool m_abort { false }; // set by StopSpeech; the built-in voice checks it
     bool m_tone_on { false };

@@ -2,6 +2,8 @@
 // rotation with its limit, fast playback and speech compression.
 #include "console/wave_player.h"
 
+#include "core/rounding.h"
+
 #include <algorithm>
 #include <cmath>
 #include <fstream>
@@ -275,7 +277,7 @@ WaveStatus WavePlayer::PlayBlock(
 {
     const int recorded_rate_hz = format.sample_rate_hz;
     if (m_fast)
-        format.sample_rate_hz = static_cast<int>(std::lround(format.sample_rate_hz * 1.5));
+        format.sample_rate_hz = static_cast<int>(core::RoundToLong(format.sample_rate_hz * 1.5));
 
     std::vector<std::uint8_t> shortened;
     if (compress && format.channels == 1) {

@@ -3,6 +3,7 @@
 #include "console/word_synth.h"
 
 #include "console/wave_player.h"
+#include "core/rounding.h"
 
 #include <algorithm>
 #include <cmath>
@@ -826,7 +827,7 @@ void WordSynth::PlayPiece(std::string piece, int mode, double factor)
             if (mode < 2 && name.size() >= 3)
                 length
                     = std::max(length - m_settings.cut_samples, std::min(m_settings.floor_samples, length));
-            const auto count = static_cast<std::size_t>(std::max(0L, std::lround(length * factor)));
+            const auto count = static_cast<std::size_t>(std::max(0L, core::RoundToLong(length * factor)));
             std::vector<std::uint8_t> samples(m_samples ? count : 0);
             if (m_samples) {
                 m_samples->clear();

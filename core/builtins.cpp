@@ -315,6 +315,7 @@ namespace {
 
     bool FnTempo(Machine& m)
     {
+        m.SettleStartTime();
         ClockReading c = m.ReadClock();
         int64_t days = c.weekday - m.start_weekday;
         if (days < 0)
@@ -326,15 +327,25 @@ namespace {
 
 } // namespace
 
-ClockReading SystemClock()
+ClockInstant SystemInstant()
 {
     struct timespec ts { };
     timespec_get(&ts, TIME_UTC);
+    return { static_cast<int64_t>(ts.tv_sec), static_cast<int32_t>(ts.tv_nsec) };
+}
+
+ClockReading LocalClockAt(ClockInstant at)
+{
     std::tm tm {};
-    time_t secs = ts.tv_sec;
+    const time_t secs = static_cast<time_t>(at.seconds);
     localtime_r(&secs, &tm);
     return { tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec,
-        static_cast<int>(ts.tv_nsec / 10'000'000), tm.tm_wday };
+        at.nanoseconds / 10'000'000, tm.tm_wday };
+}
+
+ClockReading SystemClock()
+{
+    return LocalClockAt(SystemInstant());
 }
 
 std::array<NativeFn, BUILTIN_COUNT> CoreBuiltinHandlers()

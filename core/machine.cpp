@@ -3,13 +3,39 @@
 #include "core/machine.h"
 
 #include "core/char_tables.h"
+#include "core/invariants.h"
 #include "messages/core.h"
+
+#include <memory>
 
 namespace palavrino::core {
 
+ExecStack::ExecStack()
+    : m_entries(std::allocator<ExecRec>().allocate(EXEC_STACK_SIZE + 1))
+{
+}
+
+ExecStack::~ExecStack()
+{
+    clear();
+    std::allocator<ExecRec>().deallocate(m_entries, EXEC_STACK_SIZE + 1);
+}
+
+void ExecStack::BuildUpTo(size_t i) const
+{
+    PL_INVARIANT(i <= static_cast<size_t>(EXEC_STACK_SIZE));
+    for (; m_built <= i; ++m_built)
+        std::construct_at(m_entries + m_built);
+}
+
+void ExecStack::clear()
+{
+    std::destroy_n(m_entries, m_built);
+    m_built = 0;
+}
+
 Machine::Machine()
-    : stack(EXEC_STACK_SIZE + 1)
-    , natives(CoreBuiltinHandlers())
+    : natives(CoreBuiltinHandlers())
 {
 }
 
@@ -136,7 +162,16 @@ void Machine::ResetRunState()
 
 void Machine::TakeStartTime()
 {
-    ClockReading c = ReadClock();
+    m_start_instant = SystemInstant();
+    m_start_pending = true;
+}
+
+void Machine::SettleStartTime()
+{
+    if (!m_start_pending)
+        return;
+    m_start_pending = false;
+    const ClockReading c = LocalClockAt(m_start_instant);
     start_time = c.hour * 360000 + c.minute * 6000 + c.second * 100 + c.hundredths;
     start_weekday = c.weekday;
 }

@@ -43,6 +43,34 @@ struct ExecRec {
 // which real scripts never approach, while a runaway recursion ends quickly
 // with a message instead of exhausting memory.
 constexpr int32_t EXEC_STACK_SIZE = 2048;
+// The execution stack's storage: EXEC_STACK_SIZE + 1 entries in one block
+// that never moves, since cells inside it are pointed at. An entry is
+// constructed the first time the stack reaches it, so the pages of a deep
+// stack that a script never uses are never touched (each first touch of a
+// page is a page fault, a large share of a short script's start).
+class ExecStack {
+public:
+    ExecStack();
+    ~ExecStack();
+    ExecStack(const ExecStack&) = delete;
+    ExecStack& operator=(const ExecStack&) = delete;
+
+    ExecRec& operator[](size_t i) const
+    {
+        if (i >= m_built) [[unlikely]]
+            BuildUpTo(i);
+        return m_entries[i];
+    }
+    // Destroys every entry, releasing the values they hold.
+    void clear();
+
+private:
+    void BuildUpTo(size_t i) const;
+
+    ExecRec* m_entries;
+    mutable size_t m_built { 0 };
+};
+
 // Calls take at most this many arguments.
 constexpr int MAX_CALL_ARGS = 32;
 // Nesting of brackets, parentheses, braces, unary forms and calls inside one
@@ -113,7 +141,14 @@ struct ClockReading {
     int year, month, day, hour, minute, second, hundredths;
     int weekday; // 0 = Sunday
 };
-// The local clock.
+// A moment of the system clock, not yet read as local time.
+struct ClockInstant {
+    int64_t seconds { 0 };
+    int32_t nanoseconds { 0 };
+};
+ClockInstant SystemInstant();
+// The local clock at an instant, and now.
+ClockReading LocalClockAt(ClockInstant at);
 ClockReading SystemClock();
 
 struct BuiltinRow {
@@ -156,9 +191,8 @@ public:
     uint32_t expr_nesting_overflows { 0 };
     // How many user-function bodies are running, one inside the other.
     int user_call_depth { 0 };
-    // Entries 1..EXEC_STACK_SIZE; entry 0 is never used. Fixed in size so
-    // that cells inside it can be pointed at.
-    std::vector<ExecRec> stack;
+    // Entries 1..EXEC_STACK_SIZE; entry 0 is never used.
+    ExecStack stack;
     // Routines of the built-ins, by BuiltinId; the interpreter fills in those
     // that need devices before EnterBuiltins.
     std::array<NativeFn, BUILTIN_COUNT> natives;
@@ -231,10 +265,13 @@ public:
     // The clock read by DATA, HORA, DIA and TEMPO; tests may replace it.
     virtual ClockReading ReadClock() const { return SystemClock(); }
     // The start of TEMPO's count: hundredths of a second since midnight and
-    // the weekday, taken when the interpreter is reset.
+    // the weekday, taken when the interpreter is reset. The instant is kept
+    // and read as local time only when TEMPO first asks (SettleStartTime):
+    // reading the time zone costs every run a file read and page faults.
     int32_t start_time { 0 };
     int32_t start_weekday { 0 };
     void TakeStartTime();
+    void SettleStartTime();
 
     // RAND's generator: a fixed seed gives repeatable runs until RANDOMIZA
     // seeds it from the clock.
@@ -249,6 +286,8 @@ public:
 private:
     VarCell& NewVariableCell(SymtbEntry& entry);
     VarCell m_scratch_cell;
+    ClockInstant m_start_instant;
+    bool m_start_pending { false };
 };
 
 // What ParseExpressionAs makes of an expression's value: an integer or a

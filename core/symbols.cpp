@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <vector>
 
 namespace palavrino::core {
 
@@ -35,6 +36,9 @@ std::string_view SymbolKindName(SymbolKind kind)
 
 SymbolTable::SymbolTable()
 {
+    // Room for the commands and built-ins entered at start, without
+    // rehashing on the way.
+    m_names.reserve(256);
     Reset();
 }
 
@@ -51,9 +55,6 @@ int SymbolTable::BucketOf(std::string_view name)
 
 void SymbolTable::Reset()
 {
-    m_buckets.fill(nullptr);
-    m_tails.fill(nullptr);
-    m_lengths.fill(0);
     m_names.clear();
     m_entries.clear();
     m_first_defined = nullptr;
@@ -85,15 +86,6 @@ SymtbEntry& SymbolTable::EnterBuiltin(std::string_view name, SymbolKind kind)
     e.kind = kind;
     e.script = -1;
     e.in_table = true;
-    int bucket = BucketOf(name);
-    SymtbEntry*& head = m_buckets[bucket];
-    e.next_in_bucket = head;
-    if (head)
-        head->prev_in_bucket = &e;
-    else
-        m_tails[bucket] = &e;
-    head = &e;
-    ++m_lengths[bucket];
     NameChain& chain = ChainFor(e);
     e.next_same_name = chain.first;
     if (chain.first)
@@ -142,15 +134,6 @@ SymtbEntry* SymbolTable::FindOrAddSymbol(
     e.script = (!owner && !name.empty() && name[0] == '$') ? -1 : script;
     e.owner = owner;
     e.in_table = true;
-    int bucket = BucketOf(name);
-    if (SymtbEntry* last = m_tails[bucket]) {
-        last->next_in_bucket = &e;
-        e.prev_in_bucket = last;
-    } else {
-        m_buckets[bucket] = &e;
-    }
-    m_tails[bucket] = &e;
-    ++m_lengths[bucket];
     NameChain& chain = ChainFor(e);
     e.prev_same_name = chain.last;
     if (chain.last)
@@ -187,16 +170,6 @@ int32_t SymbolTable::FindLabel(int32_t script, SymtbEntry* owner, std::string_vi
 
 void SymbolTable::Unlink(SymtbEntry& e)
 {
-    int bucket = BucketOf(e.name);
-    if (e.prev_in_bucket)
-        e.prev_in_bucket->next_in_bucket = e.next_in_bucket;
-    else
-        m_buckets[bucket] = e.next_in_bucket;
-    if (e.next_in_bucket)
-        e.next_in_bucket->prev_in_bucket = e.prev_in_bucket;
-    else
-        m_tails[bucket] = e.prev_in_bucket;
-    --m_lengths[bucket];
     NameChain& chain = m_names.find(e.name)->second;
     if (e.prev_same_name)
         e.prev_same_name->next_same_name = e.next_same_name;
@@ -206,7 +179,6 @@ void SymbolTable::Unlink(SymtbEntry& e)
         e.next_same_name->prev_same_name = e.prev_same_name;
     else
         chain.last = e.prev_same_name;
-    e.next_in_bucket = e.prev_in_bucket = nullptr;
     e.next_same_name = e.prev_same_name = nullptr;
 }
 
@@ -239,7 +211,14 @@ void SymbolTable::RemoveScriptSymbols(int32_t script)
 
 int SymbolTable::LongestChain() const
 {
-    return *std::max_element(m_lengths.begin(), m_lengths.end());
+    // Counted here rather than kept up to date: a bucket array filled at
+    // start-up touches pages every short script would pay for, and only the
+    // counters listing asks.
+    std::vector<int> lengths(BUCKETS, 0);
+    for (const SymtbEntry& e : m_entries)
+        if (e.in_table)
+            ++lengths[static_cast<size_t>(BucketOf(e.name))];
+    return *std::max_element(lengths.begin(), lengths.end());
 }
 
 } // namespace palavrino::core

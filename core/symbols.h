@@ -2,12 +2,13 @@
 // built-in functions, and every label, variable, parameter, local, user
 // function and module reference of every loaded script.
 //
-// Built-in entries carry script -1 (visible everywhere) and sit at the heads
-// of their buckets. Script names carry the slot that defined them and are
-// appended at the tails; they are also chained in definition order for the
-// symbol listing and for removing a slot's names. Entries are never freed
-// while the table lives: lines and stack frames may still point at them
-// after their slot has been unloaded.
+// Built-in entries carry script -1 (visible everywhere) and come first among
+// the entries of their name. Script names carry the slot that defined them
+// and come after; they are also chained in definition order for the symbol
+// listing and for removing a slot's names. Lookups go straight to the chain
+// of one name; the buckets only give the table's longest chain, counted when
+// asked for. Entries are never freed while the table lives: lines and stack
+// frames may still point at them after their slot has been unloaded.
 #pragma once
 
 #include "core/value.h"
@@ -67,8 +68,6 @@ struct SymtbEntry {
     int32_t script { -1 };
     SymtbEntry* owner { nullptr };
     SymtbEntry* next_defined { nullptr };
-    SymtbEntry* next_in_bucket { nullptr };
-    SymtbEntry* prev_in_bucket { nullptr };
     // The entries of one name, in the order they stand in their bucket: a
     // lookup walks only these instead of the whole bucket.
     SymtbEntry* next_same_name { nullptr };
@@ -116,6 +115,7 @@ public:
 
     SymtbEntry* FirstDefined() const { return m_first_defined; }
     static SymtbEntry* NextDefined(const SymtbEntry* e) { return e->next_defined; }
+    // The most entries any one bucket holds.
     int LongestChain() const;
     // Grows whenever an entry joins or leaves the table, so that a cached
     // lookup result can tell whether it may still hold.
@@ -134,11 +134,6 @@ private:
     NameChain& ChainFor(const SymtbEntry& e);
     void Unlink(SymtbEntry& e);
 
-    std::array<SymtbEntry*, BUCKETS> m_buckets {};
-    // The last entry of each bucket, so that appending takes constant time,
-    // and each bucket's length, for LongestChain.
-    std::array<SymtbEntry*, BUCKETS> m_tails {};
-    std::array<int32_t, BUCKETS> m_lengths {};
     // Keys view the name of the first entry made with that name; entries
     // live as long as the table, so the view stays valid.
     std::unordered_map<std::string_view, NameChain> m_names;

@@ -186,10 +186,23 @@ namespace {
         std::FILE* file = std::fopen(path.c_str(), "rb");
         if (!file)
             return std::nullopt;
+        // Read straight into the text, unbuffered: a stream buffer (and the
+        // status call that sizes it) or a large chunk on the stack would
+        // cost page faults at every start.
+        std::setvbuf(file, nullptr, _IONBF, 0);
+        constexpr std::size_t FIRST_READ = 4096;
         std::string text;
-        char chunk[1 << 16];
-        for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;)
-            text.append(chunk, got);
+        for (;;) {
+            const std::size_t have = text.size();
+            const std::size_t want = std::max(FIRST_READ, have);
+            text.resize(have + want);
+            const std::size_t got = std::fread(text.data() + have, 1, want, file);
+            text.resize(have + got);
+            // A short read is the end (or an error, told below): asking
+            // again would only cost another system call.
+            if (got < want)
+                break;
+        }
         const bool failed = std::ferror(file) != 0;
         std::fclose(file);
         if (failed)

@@ -15,6 +15,24 @@ namespace palavrino::voice {
 
 namespace {
 
+    // Halves away from zero, as std::lround, which would bring in the maths
+    // library for this alone (loading it costs every start). The values are
+    // pitches and durations, far inside the range where a double's
+    // fraction is exact.
+    long RoundToLong(double x)
+    {
+        constexpr double LIMIT = 4503599627370496.0; // 2^52: whole numbers from here
+        if (!(x > -LIMIT && x < LIMIT))
+            return x > 0 ? static_cast<long>(LIMIT) : -static_cast<long>(LIMIT);
+        long whole = static_cast<long>(x);
+        const double rest = x - static_cast<double>(whole);
+        if (rest >= 0.5)
+            ++whole;
+        else if (rest <= -0.5)
+            --whole;
+        return whole;
+    }
+
     constexpr std::string_view DURATION_SECTION = "[DURA\xC7\xC3O]";
     constexpr std::string_view KEYWORD_SECTION = "[CHAVES]";
     constexpr std::string_view PATTERN_SECTION = "[PROS\xD3"
@@ -356,7 +374,7 @@ std::string Prosody::PitchPoint(int position_percent, char digit, double pitch_r
     const int percent = m_pitch_percent[static_cast<std::size_t>(digit - '0')];
     if (percent == 0)
         return {};
-    const long hz = std::lround(percent * pitch_ratio * m_base_hz) / PERCENT;
+    const long hz = RoundToLong(percent * pitch_ratio * m_base_hz) / PERCENT;
     return " " + std::to_string(position_percent) + " " + std::to_string(hz);
 }
 
@@ -408,7 +426,7 @@ std::vector<std::string> Prosody::BuildLines(
                 base_ms = base_ms * MEDIUM_WORD_PERCENT / PERCENT;
         }
         base_ms = std::clamp(base_ms, 0, MAX_DURATION_MS);
-        const long duration_ms = std::lround(base_ms * factor * duration_ratio) / PERCENT;
+        const long duration_ms = RoundToLong(base_ms * factor * duration_ratio) / PERCENT;
         std::string points;
         const bool ends = i + 1 == phonetised.size() || phonetised[i + 1].empty();
         if (pitch_step == 0) {

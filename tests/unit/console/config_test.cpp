@@ -149,6 +149,46 @@ namespace {
         EXPECT_EQ(config.ReadProfile("A", "K"), ""); // direct reads have no fallback
     }
 
+    // With the system file alone, the legacy fallback reads that same file.
+    TEST(ConfigFile, LegacyFallbackWithOnlyTheSystemFile)
+    {
+        fakes::TempDir dir;
+        ConfigLocations locations { dir.Path() / "user", dir.Path() / "etc", "/prog" };
+        dir.Write("etc/Talira.ini", "[A]\nK=system\nE=\n");
+        ConfigFile config = ConfigFile::Open(locations);
+        config.SetLegacy(true);
+        EXPECT_EQ(config.ReadConfig("A", "K"), "system");
+        EXPECT_EQ(config.ReadConfig("A", "E"), "");
+        EXPECT_EQ(config.ReadConfig("B", "K"), "");
+    }
+
+    // The program's own directory is asked for once, and only when a "@\"
+    // shorthand needs it; a directory given in the locations wins.
+    TEST(ConfigFile, ProgramDirectoryIsFoundOnlyWhenAShorthandNeedsIt)
+    {
+        fakes::TempDir dir;
+        dir.Write("user/Talira.ini", "[X]\nPLAIN=/a/b\nCFG=@@\\c\nPGM=@\\m\nALONE=@\n");
+        int asked = 0;
+        auto finder = [&asked] {
+            ++asked;
+            return std::string("/opt/pl/");
+        };
+        ConfigLocations locations { dir.Path() / "user", dir.Path() / "etc", "" };
+        const ConfigFile config = ConfigFile::Open(locations, finder);
+        EXPECT_EQ(config.ReadConfig("X", "PLAIN"), "/a/b");
+        EXPECT_EQ(config.ReadConfig("X", "CFG"), (dir.Path() / "user" / "c").string());
+        EXPECT_EQ(asked, 0);
+        EXPECT_EQ(config.ReadConfig("X", "PGM"), "/opt/pl/m");
+        EXPECT_EQ(config.ReadConfig("X", "ALONE"), "/opt/pl");
+        EXPECT_EQ(config.ReadConfig("X", "PGM"), "/opt/pl/m");
+        EXPECT_EQ(asked, 1);
+
+        locations.program_dir = "/given";
+        const ConfigFile given = ConfigFile::Open(locations, finder);
+        EXPECT_EQ(given.ReadConfig("X", "PGM"), "/given/m");
+        EXPECT_EQ(asked, 1);
+    }
+
     TEST(ConfigFile, EnvironmentLocations)
     {
         const char* saved = std::getenv("XDG_CONFIG_HOME");

@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <optional>
 #include <thread>
 
 namespace palavrino::console {
@@ -335,6 +336,64 @@ namespace {
         EXPECT_EQ(said, std::vector<std::string> { "char b" });
         ASSERT_EQ(rig.audio.Blocks().size(), 1u);
         EXPECT_EQ(rig.audio.Blocks()[0].samples[0], 'a');
+    }
+
+    // The data directory of the environment, pointed at a test folder for
+    // the life of the object.
+    class DataHomeAt {
+    public:
+        explicit DataHomeAt(const std::filesystem::path& dir)
+        {
+            if (const char* saved = std::getenv("XDG_DATA_HOME"))
+                m_saved = saved;
+            ::setenv("XDG_DATA_HOME", dir.c_str(), 1);
+        }
+        ~DataHomeAt()
+        {
+            if (m_saved)
+                ::setenv("XDG_DATA_HOME", m_saved->c_str(), 1);
+            else
+                ::unsetenv("XDG_DATA_HOME");
+        }
+        DataHomeAt(const DataHomeAt&) = delete;
+        DataHomeAt& operator=(const DataHomeAt&) = delete;
+
+    private:
+        std::optional<std::string> m_saved;
+    };
+
+    // Without DIRLETRAS the letters come from the environment's data
+    // directory, looked for when a sound first needs it: here the folder
+    // only appears after speech has started, as after an installation
+    // while the program runs.
+    TEST(Speech, DefaultLettersDirectoryIsFoundWhenFirstNeeded)
+    {
+        fakes::TempDir dir;
+        const DataHomeAt data_home(dir.Path() / "dados");
+        SpeechRig rig;
+        rig.config = ConfigFile::FromFile(dir.Write("Talira.ini", "[TRADUTOR]\nVELOCIDADE=3\n"), "/prog");
+        rig.speech.SpeechInit(rig.config, "");
+        dir.Write("dados/talira/som/letras/_97.wav", WaveFile("a", 11025, 8));
+        dir.Write("dados/talira/som/letras/_DEL.wav", WaveFile("xy", 11025, 8));
+
+        const std::string letters = (dir.Path() / "dados" / "talira" / "som" / "letras").string() + "/";
+        EXPECT_EQ(rig.speech.LettersDir(), letters);
+        EXPECT_EQ(rig.speech.CharSoundsDir(), letters);
+        EXPECT_TRUE(rig.speech.SoundExists("_DEL"));
+        EXPECT_EQ(rig.speech.PlaySound("_DEL"), WaveStatus::Played);
+        rig.audio.Clear();
+        rig.speech.SpeakChar('a');
+        ASSERT_FALSE(rig.audio.Blocks().empty());
+        EXPECT_EQ(rig.audio.Blocks()[0].samples[0], 'a');
+
+        // A restart (a speed change) drops what was found and an explicit
+        // directory wins from then on.
+        rig.config = ConfigFile::FromFile(
+            dir.Write("Talira.ini", "[TRADUTOR]\nDIRLETRAS=" + (dir.Path() / "outras").string() + "\n"),
+            "/prog");
+        rig.speech.SpeechInit(rig.config, "", 4);
+        EXPECT_EQ(rig.speech.LettersDir(), (dir.Path() / "outras").string() + "/");
+        EXPECT_FALSE(rig.speech.SoundExists("_DEL"));
     }
 
     TEST(Speech, TheEditorSpeaksLiveTypingOnly)

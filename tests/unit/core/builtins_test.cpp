@@ -4,8 +4,13 @@
 #include "test_machine.h"
 
 #include <array>
+#include <cstdlib>
+#include <ctime>
 #include <gtest/gtest.h>
 #include <map>
+#include <optional>
+#include <string>
+#include <vector>
 
 using namespace palavrino::core;
 using palavrino::testing::TestMachine;
@@ -67,6 +72,72 @@ TEST(ClockBuiltins, DateTimeAndWeekdayArePaddedAndNamed)
         EXPECT_EQ(m.Show("HORA()"), c.hora);
         EXPECT_EQ(m.Show("DIA"), c.dia);
     }
+}
+
+// The time zone for the life of the object.
+class ZoneIs {
+public:
+    explicit ZoneIs(const char* zone)
+    {
+        if (const char* saved = std::getenv("TZ"))
+            m_saved = saved;
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+    }
+    ~ZoneIs()
+    {
+        if (m_saved)
+            ::setenv("TZ", m_saved->c_str(), 1);
+        else
+            ::unsetenv("TZ");
+        ::tzset();
+    }
+    ZoneIs(const ZoneIs&) = delete;
+    ZoneIs& operator=(const ZoneIs&) = delete;
+
+private:
+    std::optional<std::string> m_saved;
+};
+
+TEST(ClockBuiltins, AnInstantIsReadInTheLocalZone)
+{
+    struct ZoneCase {
+        const char* zone;
+        ClockInstant at;
+        ClockReading local;
+    };
+    const ZoneCase cases[] = {
+        { "UTC0", { 0, 990'000'000 }, { 1970, 1, 1, 0, 0, 0, 99, 4 } },
+        { "<-03>3", { 0, 5'000'000 }, { 1969, 12, 31, 21, 0, 0, 0, 3 } },
+        // 2024-03-10 23:59:59.5 UTC, a Sunday; an hour later in +01.
+        { "<+01>-1", { 1710115199, 500'000'000 }, { 2024, 3, 11, 0, 59, 59, 50, 1 } },
+    };
+    for (const ZoneCase& c : cases) {
+        SCOPED_TRACE(c.zone);
+        const ZoneIs zone(c.zone);
+        const ClockReading r = LocalClockAt(c.at);
+        EXPECT_EQ(
+            std::vector<int>({ r.year, r.month, r.day, r.hour, r.minute, r.second, r.hundredths, r.weekday }),
+            std::vector<int>({ c.local.year, c.local.month, c.local.day, c.local.hour, c.local.minute,
+                c.local.second, c.local.hundredths, c.local.weekday }));
+    }
+}
+
+// The start is read as local time only when TEMPO asks; it must still be
+// read then, or TEMPO would count from whatever was there before.
+TEST(ClockBuiltins, TempoCountsFromTheStartTakenAtReset)
+{
+    const ZoneIs zone("UTC0");
+    TestMachine m;
+    m.start_weekday = (SystemClock().weekday + 3) % 7;
+    m.start_time = -50'000'000;
+    m.TakeStartTime();
+    const Value shown = m.Eval("INTEIRO(TEMPO)");
+    ASSERT_TRUE(shown.is(ValueKind::Integer));
+    EXPECT_GE(shown.AsInt(), 0);
+    EXPECT_LT(shown.AsInt(), 360000); // within the hour, not days away
+    EXPECT_GE(m.start_time, 0);
+    EXPECT_LT(m.start_time, 24 * 360000);
 }
 
 TEST(ClockBuiltins, TempoCountsHundredthsAcrossMidnightAndTheWeek)

@@ -314,6 +314,29 @@ TEST(Expressions, CallStackLimitAndItsMessage)
     m.stack_top = 0;
 }
 
+// The stack's entries are made as the stack first reaches them; those
+// below never move, since variables of running functions point into them.
+TEST(Expressions, ExecutionStackEntriesAreMadeEmptyAndStayPut)
+{
+    TestMachine m;
+    ASSERT_TRUE(m.PushExec());
+    m.Top().var.value = Value::Int(5);
+    const VarCell* first = &m.Top().var;
+    const ExecRec& far = m.stack[EXEC_STACK_SIZE];
+    EXPECT_EQ(far.kind, ExecKind::Return);
+    EXPECT_EQ(far.var.iterator, -1);
+    EXPECT_TRUE(far.var.value.is(ValueKind::Invalid));
+    EXPECT_EQ(&m.stack[1].var, first);
+    EXPECT_EQ(m.stack[1].var.value.AsInt(), 5);
+    while (m.stack_top < EXEC_STACK_SIZE)
+        ASSERT_TRUE(m.PushExec());
+    EXPECT_EQ(&m.stack[1].var, first);
+    EXPECT_FALSE(m.PushExec());
+    EXPECT_EQ(m.errors.at(0), "7: Estouro na pilha de execu\xE7\xE3o");
+    m.PopTo(0);
+    EXPECT_TRUE(m.stack[1].var.value.is(ValueKind::Invalid));
+}
+
 TEST(Expressions, DeepNestingIsAnErrorNotACrash)
 {
     for (const char* open : { "(", "[", "{", "-", "|" }) {

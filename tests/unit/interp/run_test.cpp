@@ -3,6 +3,7 @@
 #include "commands/standard.h"
 #include "core/machine.h"
 #include "interp/runtime.h"
+#include "tests/fakes/temp_dir.h"
 #include "tests/support/memory_host_io.h"
 
 #include <gtest/gtest.h>
@@ -233,4 +234,35 @@ TEST(Nesting, AnExpressionCutShortAssignsNothingAndFails)
     ASSERT_TRUE(r.rt.RunInteractiveLine("y = [1, 2]"));
     EXPECT_FALSE(r.rt.RunInteractiveLine("y[" + repeat("(", depth) + "0" + repeat(")", depth) + "] = 5"));
     EXPECT_EQ(r.Global("Y"), "[1, 2]");
+}
+
+// Script files are read whole in growing pieces: sizes on and around the
+// first piece's edge, and files many pieces long, must all arrive intact.
+TEST(RunLoop, ScriptFilesOfEverySizeAreReadWhole)
+{
+    for (const std::size_t size : { 20u, 4095u, 4096u, 4097u, 8192u, 8193u, 100000u }) {
+        SCOPED_TRACE(size);
+        const std::string first = "x = 0\n";
+        const std::string line = "x = x + 1\n";
+        const std::string last = "ultimo = 7\n";
+        std::string text = first;
+        int lines = 0;
+        while (text.size() + line.size() + last.size() <= size) {
+            text += line;
+            ++lines;
+        }
+        text.append(size - text.size() - last.size(), ' '); // leading blanks of the last line
+        text += last;
+        ASSERT_EQ(text.size(), size);
+        palavrino::fakes::TempDir dir;
+        const std::string path = dir.Write("tamanho.pro", text).string();
+        ScriptRun r;
+        const int32_t slot = r.rt.LoadScriptFile(path);
+        ASSERT_GT(slot, 0);
+        EXPECT_EQ(r.rt.LoadScriptFile(path), slot); // the same file, the same slot
+        ASSERT_TRUE(r.rt.CompileSlot(slot));
+        ASSERT_TRUE(r.rt.RunSlot(slot, 1));
+        EXPECT_EQ(r.Global("X"), std::to_string(lines));
+        EXPECT_EQ(r.Global("ULTIMO"), "7");
+    }
 }
