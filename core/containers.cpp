@@ -125,12 +125,6 @@ namespace {
         return capacity;
     }
 
-    uint32_t KeyHash(std::string_view key)
-    {
-        const uint64_t h = HashText(key);
-        return static_cast<uint32_t>(h ^ (h >> 32));
-    }
-
 } // namespace
 
 DictObj::Probe DictObj::Locate(std::string_view key) const
@@ -146,7 +140,7 @@ DictObj::Probe DictObj::Locate(std::string_view key) const
         }
         return probe;
     }
-    probe.hash = KeyHash(key);
+    probe.hash = HashText32(key);
     const size_t mask = m_index.size() - 1;
     for (size_t i = probe.hash & mask;; i = (i + 1) & mask) {
         const IndexSlot& slot = m_index[i];
@@ -164,7 +158,7 @@ size_t DictObj::SlotOf(size_t raw) const
     if (m_index.empty())
         return 0;
     const size_t mask = m_index.size() - 1;
-    for (size_t i = KeyHash(m_entries[raw].key) & mask;; i = (i + 1) & mask) {
+    for (size_t i = HashText32(m_entries[raw].key) & mask;; i = (i + 1) & mask) {
         if (m_index[i].raw == static_cast<int32_t>(raw))
             return i;
     }
@@ -290,7 +284,7 @@ void DictObj::BuildIndex() const
     m_index.assign(IndexCapacityFor(m_entries.size()), IndexSlot {});
     for (size_t i = 0; i < m_entries.size(); ++i) {
         if (m_dead.empty() || !m_dead[i])
-            PlaceSlot(KeyHash(m_entries[i].key), static_cast<int32_t>(i));
+            PlaceSlot(HashText32(m_entries[i].key), static_cast<int32_t>(i));
     }
 }
 

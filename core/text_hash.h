@@ -78,4 +78,11 @@ inline uint64_t HashText(std::string_view text)
     return Fold(MIX_B ^ n, Fold(a ^ MIX_A, b ^ seed));
 }
 
+// The same folded to 32 bits, for tables whose positions are 32-bit.
+inline uint32_t HashText32(std::string_view text)
+{
+    const uint64_t h = HashText(text);
+    return static_cast<uint32_t>(h ^ (h >> 32));
+}
+
 } // namespace palavrino::core
