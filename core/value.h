@@ -332,9 +332,10 @@ private:
     // Where key is: its raw position in m_entries (-1 when absent; dead
     // entries are never found) and, with an index, its slot or the free slot
     // that ends its probe sequence.
+    // 16 bytes, so that it comes back in two registers.
     struct Probe {
-        int32_t raw { -1 };
         size_t slot { 0 };
+        int32_t raw { -1 };
         uint32_t hash { 0 };
     };
     Probe Locate(std::string_view key) const;
