@@ -2,6 +2,7 @@
 // on them. Every change of a list's cell count or a dictionary's entry count
 // goes through ListObj/DictObj so the heap counters stay right. Equality of
 // containers lives with the other walks over nested values, in value.cpp.
+#include "core/text_hash.h"
 #include "core/value.h"
 
 #include <algorithm>
@@ -113,63 +114,106 @@ DictObj::~DictObj()
     --stats.objects;
 }
 
-int32_t DictObj::RawIndexOf(std::string_view key) const
+namespace {
+
+    // Slots for n live entries: a power of two, at most half of it in use.
+    size_t IndexCapacityFor(size_t n)
+    {
+        size_t capacity = 16;
+        while (capacity < 2 * n)
+            capacity *= 2;
+        return capacity;
+    }
+
+} // namespace
+
+DictObj::Probe DictObj::Locate(std::string_view key) const
 {
-    if (!m_index.empty()) {
-        auto it = m_index.find(key);
-        return it == m_index.end() ? -1 : it->second;
+    Probe probe;
+    if (m_index.empty()) {
+        // Without an index there are no dead entries.
+        for (size_t i = 0; i < m_entries.size(); ++i) {
+            if (m_entries[i].key == key) {
+                probe.raw = static_cast<int32_t>(i);
+                break;
+            }
+        }
+        return probe;
     }
-    // Without an index there are no dead entries.
-    for (size_t i = 0; i < m_entries.size(); ++i) {
-        if (m_entries[i].key == key)
-            return static_cast<int32_t>(i);
+    probe.hash = HashText32(key);
+    const size_t mask = m_index.size() - 1;
+    for (size_t i = probe.hash & mask;; i = (i + 1) & mask) {
+        const IndexSlot& slot = m_index[i];
+        if (slot.raw < 0
+            || (slot.hash == probe.hash && m_entries[static_cast<size_t>(slot.raw)].key == key)) {
+            probe.raw = slot.raw;
+            probe.slot = i;
+            return probe;
+        }
     }
-    return -1;
+}
+
+size_t DictObj::SlotOf(size_t raw) const
+{
+    if (m_index.empty())
+        return 0;
+    const size_t mask = m_index.size() - 1;
+    for (size_t i = HashText32(m_entries[raw].key) & mask;; i = (i + 1) & mask) {
+        if (m_index[i].raw == static_cast<int32_t>(raw))
+            return i;
+    }
 }
 
 int32_t DictObj::IndexOf(std::string_view key) const
 {
     Compact();
-    return RawIndexOf(key);
+    return Locate(key).raw;
 }
 
 const Value* DictObj::Find(std::string_view key) const
 {
-    int32_t raw = RawIndexOf(key);
+    const int32_t raw = Locate(key).raw;
     return raw < 0 ? nullptr : &m_entries[static_cast<size_t>(raw)].value;
 }
 
 Value* DictObj::Find(std::string_view key, bool create)
 {
-    int32_t raw = RawIndexOf(key);
-    if (raw >= 0)
-        return &m_entries[static_cast<size_t>(raw)].value;
+    const Probe probe = Locate(key);
+    if (probe.raw >= 0)
+        return &m_entries[static_cast<size_t>(probe.raw)].value;
     if (!create)
         return nullptr;
     m_entries.push_back(DictEntry { std::string(key), Value() });
     if (!m_dead.empty())
         m_dead.push_back(false);
     ++ActiveHeapStats().dict_nodes;
-    if (!m_index.empty())
-        m_index.emplace(m_entries.back().key, static_cast<int32_t>(m_entries.size() - 1));
-    else if (Count() > DICT_INDEX_MIN)
-        Reindex();
+    const auto raw = static_cast<int32_t>(m_entries.size() - 1);
+    if (!m_index.empty()) {
+        if (2 * static_cast<size_t>(Count()) > m_index.size()) {
+            RebuildIndex(m_index.size() * 2, {});
+            PlaceSlot(probe.hash, raw);
+        } else {
+            m_index[probe.slot] = IndexSlot { probe.hash, raw };
+        }
+    } else if (Count() > DICT_INDEX_MIN) {
+        BuildIndex();
+    }
     return &m_entries.back().value;
 }
 
 Value DictObj::Remove(std::string_view key)
 {
-    int32_t raw = RawIndexOf(key);
-    if (raw < 0)
+    const Probe probe = Locate(key);
+    if (probe.raw < 0)
         return Value();
-    return RemoveRaw(static_cast<size_t>(raw));
+    return RemoveRaw(static_cast<size_t>(probe.raw), probe.slot);
 }
 
 Value DictObj::TakeAt(int32_t index)
 {
     if (index != Count() - 1) {
         Compact();
-        return RemoveRaw(static_cast<size_t>(index));
+        return RemoveRaw(static_cast<size_t>(index), SlotOf(static_cast<size_t>(index)));
     }
     // The last live entry is the last raw one once trailing dead ones go.
     while (m_dead_count > 0 && m_dead.back()) {
@@ -177,10 +221,10 @@ Value DictObj::TakeAt(int32_t index)
         m_dead.pop_back();
         --m_dead_count;
     }
-    return RemoveRaw(m_entries.size() - 1);
+    return RemoveRaw(m_entries.size() - 1, SlotOf(m_entries.size() - 1));
 }
 
-Value DictObj::RemoveRaw(size_t raw)
+Value DictObj::RemoveRaw(size_t raw, size_t slot)
 {
     Value v = std::move(m_entries[raw].value);
     --ActiveHeapStats().dict_nodes;
@@ -188,7 +232,7 @@ Value DictObj::RemoveRaw(size_t raw)
         m_entries.erase(m_entries.begin() + static_cast<std::ptrdiff_t>(raw));
         return v;
     }
-    m_index.erase(m_entries[raw].key);
+    FreeSlot(slot);
     if (raw + 1 == m_entries.size()) {
         m_entries.pop_back();
         if (!m_dead.empty())
@@ -205,20 +249,26 @@ Value DictObj::RemoveRaw(size_t raw)
     // Half the threshold, so a dictionary hovering at it does not rebuild
     // its index on every insertion and removal.
     if (Count() <= DICT_INDEX_MIN / 2)
-        m_index.clear();
+        std::vector<IndexSlot>().swap(m_index);
     if (m_index.empty() || m_dead_count > Count())
         Compact();
     return v;
 }
 
-// Moves the live entries down over the dead ones, keeping their order.
+// Moves the live entries down over the dead ones, keeping their order, and
+// moves the index slots with them (the index shrinks if it had grown large).
 void DictObj::Squeeze() const
 {
+    std::vector<int32_t> moved;
+    if (!m_index.empty())
+        moved.assign(m_entries.size(), -1);
     size_t live = 0;
     for (size_t i = 0; i < m_entries.size(); ++i) {
         if (!m_dead[i]) {
             if (live != i)
                 m_entries[live] = std::move(m_entries[i]);
+            if (!moved.empty())
+                moved[i] = static_cast<int32_t>(live);
             ++live;
         }
     }
@@ -226,17 +276,51 @@ void DictObj::Squeeze() const
     m_dead.clear();
     m_dead_count = 0;
     if (!m_index.empty())
-        Reindex();
+        RebuildIndex(IndexCapacityFor(live), moved);
 }
 
-void DictObj::Reindex() const
+void DictObj::BuildIndex() const
 {
-    m_index.clear();
-    m_index.reserve(m_entries.size() * 2);
+    m_index.assign(IndexCapacityFor(m_entries.size()), IndexSlot {});
     for (size_t i = 0; i < m_entries.size(); ++i) {
         if (m_dead.empty() || !m_dead[i])
-            m_index.emplace(m_entries[i].key, static_cast<int32_t>(i));
+            PlaceSlot(HashText32(m_entries[i].key), static_cast<int32_t>(i));
     }
+}
+
+void DictObj::RebuildIndex(size_t capacity, const std::vector<int32_t>& moved) const
+{
+    std::vector<IndexSlot> old(capacity);
+    old.swap(m_index);
+    for (const IndexSlot& slot : old) {
+        if (slot.raw >= 0)
+            PlaceSlot(slot.hash, moved.empty() ? slot.raw : moved[static_cast<size_t>(slot.raw)]);
+    }
+}
+
+void DictObj::PlaceSlot(uint32_t hash, int32_t raw) const
+{
+    const size_t mask = m_index.size() - 1;
+    size_t i = hash & mask;
+    while (m_index[i].raw >= 0)
+        i = (i + 1) & mask;
+    m_index[i] = IndexSlot { hash, raw };
+}
+
+// Empties a slot without leaving a tombstone: each later slot of the same run
+// moves back into the hole when the hole lies on its probe path (between its
+// home slot and where it sits), so every key stays reachable from its home.
+void DictObj::FreeSlot(size_t hole)
+{
+    const size_t mask = m_index.size() - 1;
+    for (size_t next = (hole + 1) & mask; m_index[next].raw >= 0; next = (next + 1) & mask) {
+        const size_t home = m_index[next].hash & mask;
+        if (((next - home) & mask) >= ((next - hole) & mask)) {
+            m_index[hole] = m_index[next];
+            hole = next;
+        }
+    }
+    m_index[hole] = IndexSlot {};
 }
 
 // ---- Dictionary operations -------------------------------------------------

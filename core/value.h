@@ -24,10 +24,8 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -285,11 +283,22 @@ struct DictEntry {
 // O(1); dead entries are squeezed out the next time positions are asked for
 // (Entries, MutableEntries, IndexOf, TakeAt) or once they outnumber the live
 // ones. Find and Remove work without squeezing.
+//
+// The index is an open-addressing table with linear probing, a power of two
+// in size and at most half full. Each slot holds an entry's raw position in
+// m_entries and its key's 32-bit hash: probing compares hashes before bytes,
+// and growing or squeezing moves slots without hashing any text again. Keys
+// are stored once, in the entries. Removal shifts the slots that follow back
+// into the hole (no tombstones), so lookups never slow down with churn.
 class DictObj final : public Obj {
 public:
     DictObj();
     ~DictObj() override;
 
+    // Up to this many entries there is no index: the table would add at
+    // least 128 bytes to every small record, and a linear scan (size, then
+    // bytes) costs at most about 5 ns more per lookup than hashing at this
+    // size (the dictionary micro-benchmark, keys of equal length).
     static constexpr int32_t DICT_INDEX_MIN = 8;
 
     int32_t Count() const { return static_cast<int32_t>(m_entries.size()) - m_dead_count; }
@@ -318,27 +327,41 @@ public:
     Value Remove(std::string_view key);
 
 private:
-    struct KeyHash {
-        using is_transparent = void;
-        size_t operator()(std::string_view key) const noexcept { return std::hash<std::string_view> {}(key); }
+    struct IndexSlot {
+        uint32_t hash { 0 };
+        int32_t raw { -1 }; // -1: a free slot
     };
-    // The raw position of key in m_entries, or -1; dead entries are never found.
-    int32_t RawIndexOf(std::string_view key) const;
-    Value RemoveRaw(size_t raw);
+    // Where key is: its raw position in m_entries (-1 when absent; dead
+    // entries are never found) and, with an index, its slot or the free slot
+    // that ends its probe sequence.
+    // 16 bytes, so that it comes back in two registers.
+    struct Probe {
+        size_t slot { 0 };
+        int32_t raw { -1 };
+        uint32_t hash { 0 };
+    };
+    Probe Locate(std::string_view key) const;
+    size_t SlotOf(size_t raw) const; // the slot of a live entry (0 without an index)
+    Value RemoveRaw(size_t raw, size_t slot);
     void Compact() const
     {
         if (m_dead_count != 0)
             Squeeze();
     }
     void Squeeze() const;
-    void Reindex() const;
+    void BuildIndex() const;
+    // Rebuilds the index at `capacity` slots from the old slots; `moved`, when
+    // not empty, maps each old raw position to its new one.
+    void RebuildIndex(size_t capacity, const std::vector<int32_t>& moved) const;
+    void PlaceSlot(uint32_t hash, int32_t raw) const;
+    void FreeSlot(size_t slot);
 
     // Squeezing out dead entries changes no observable content, hence mutable.
     mutable std::vector<DictEntry> m_entries;
     mutable std::vector<bool> m_dead; // empty while no entry is dead
     mutable int32_t m_dead_count { 0 };
-    // Key -> raw position in m_entries; empty while the dictionary is small.
-    mutable std::unordered_map<std::string, int32_t, KeyHash, std::equal_to<>> m_index;
+    // The hash index; empty while the dictionary is small.
+    mutable std::vector<IndexSlot> m_index;
 };
 
 // The storage of one variable. An iterator index of -1 is an ordinary
