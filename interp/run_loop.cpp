@@ -102,10 +102,10 @@ bool Runtime::RunCompiled(ScriptRec& s, int32_t line, bool& ok)
 {
     if (line <= 0 || line > s.last_line || s.trace || !lexer.use_cache)
         return false;
-    LineCode* code = CodeOf(*this, line);
+    CodeRec& rec = s.lines[static_cast<size_t>(line)];
+    LineCode* code = rec.code ? rec.code.get() : CodeOf(*this, line);
     if (!code)
         return false;
-    CodeRec& rec = s.lines[static_cast<size_t>(line)];
     CheckRunningSlot(current_slot, rec);
     s.next_line = rec.next;
     if (!RunCompiledLine(*this, *code, line, ok))
