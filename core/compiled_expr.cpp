@@ -75,7 +75,7 @@ struct CompiledExpr {
     uint64_t checked_version { ~uint64_t { 0 } };
     CachedToken* tokens { nullptr };
     // Set when the whole expression is one operator between two plain
-    // operands (integers and variables without subscripts), the commonest
+    // operands (integers, strings and variables without subscripts), the commonest
     // shape of all, which is then evaluated without climbing.
     bool plain_binary { false };
     bool plain_single { false }; // one plain operand and no operator
@@ -711,7 +711,9 @@ CompiledExprPtr CompileExpression(Machine& m, CachedToken* begin, CachedToken* e
     const Chain& top = x->chains[static_cast<size_t>(x->top)];
     auto plain = [&](int32_t i) {
         const Node& node = x->nodes[static_cast<size_t>(i)];
-        return (node.kind == NodeKind::Integer || node.kind == NodeKind::Variable) && node.selectors.empty();
+        return (node.kind == NodeKind::Integer || node.kind == NodeKind::String
+                   || node.kind == NodeKind::Variable)
+            && node.selectors.empty();
     };
     x->plain_binary
         = top.ops.size() == 1 && !top.ops[0].word && plain(top.operands[0]) && plain(top.operands[1]);
