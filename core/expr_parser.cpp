@@ -584,7 +584,7 @@ Value ReadTargetAs(Machine& m, const TargetRec& t, ValueKind kind)
     return v;
 }
 
-bool AssignTarget(Machine& m, TargetRec& t, const Value& v)
+bool AssignTargetThrough(Machine& m, TargetRec& t, const Value& v)
 {
     if (!t.entry || t.entry->kind != SymbolKind::Variable)
         return false;

@@ -323,6 +323,19 @@ inline bool TargetIsPlain(const TargetRec& t)
 }
 Value ReadTarget(Machine& m, const TargetRec& t);
 Value ReadTargetAs(Machine& m, const TargetRec& t, ValueKind kind);
-bool AssignTarget(Machine& m, TargetRec& t, const Value& v);
+// Stores through the target's selectors; false once a failure is reported.
+bool AssignTargetThrough(Machine& m, TargetRec& t, const Value& v);
+// AssignTargetThrough, with a plain variable's store (the commonest) inline.
+inline bool AssignTarget(Machine& m, TargetRec& t, const Value& v)
+{
+    if (t.entry && t.entry->kind == SymbolKind::Variable && t.selectors.empty()) {
+        VarCell& cell = m.VariableCell(*t.entry);
+        if (cell.iterator == -1) {
+            cell.value = v;
+            return true;
+        }
+    }
+    return AssignTargetThrough(m, t, v);
+}
 
 } // namespace palavrino::core
