@@ -514,7 +514,6 @@ namespace {
         }
 
         bool Store(LineCode& code, Statement& st, bool& ok);
-        bool Concat(LineCode& code, Statement& st, bool& ok);
         bool LoopHead(LineCode& code, Statement& st, bool& ok);
         bool LoopEnd(Statement& st, bool& ok);
         bool OneLineIf(LineCode& code, Statement& st, bool& ok);
@@ -530,9 +529,8 @@ namespace {
         switch (st.shape) {
         case Shape::Assign:
         case Shape::Arith:
-            return Store(code, st, ok);
         case Shape::Concat:
-            return Concat(code, st, ok);
+            return Store(code, st, ok);
         case Shape::If:
         case Shape::While: {
             const int32_t jump = rt.Slot().lines[static_cast<size_t>(line_number)].jump;
@@ -580,7 +578,7 @@ namespace {
         return false;
     }
 
-    // An assignment, or SOMA and the others.
+    // An assignment, SOMA and the others, or CONCATENA.
     bool LineRunner::Store(LineCode& code, Statement& st, bool& ok)
     {
         CachedToken* failed_at = nullptr;
@@ -594,8 +592,11 @@ namespace {
             ok = false;
             return true;
         }
-        // SOMA and the others read their target before the operand.
+        // SOMA, CONCATENA and the others read their target before the operand.
+        const bool concat = st.shape == Shape::Concat;
         Value current = assign ? Value() : core::ReadTarget(rt, t);
+        if (concat)
+            core::ConvertExpressionValue(current, ValueKind::String);
         Value v;
         CachedToken* stop = Evaluate(code, st.expr, 1, v);
         if (one.append || !one.key.is(ValueKind::Invalid)) {
@@ -613,32 +614,13 @@ namespace {
         }
         if (assign) {
             ok = AssignValue(rt, t, v);
+        } else if (concat) {
+            core::ConvertExpressionValue(v, ValueKind::String);
+            ok = AppendText(rt, t, current, v);
         } else {
             core::ConvertExpressionValue(v, ValueKind::Integer);
             ok = ApplyArithmetic(rt, st.word, t, current, v);
         }
-        if (ok)
-            LineShouldEnd(stop);
-        return true;
-    }
-
-    // CONCATENA target text.
-    bool LineRunner::Concat(LineCode& code, Statement& st, bool& ok)
-    {
-        CachedToken* failed_at = nullptr;
-        core::TargetRec t;
-        TargetRun run = Target(code, st.target, false, t, failed_at);
-        if (run == TargetRun::Ordinary)
-            return false;
-        if (run == TargetRun::Failed) {
-            ok = false;
-            return true;
-        }
-        Value current = core::ReadTargetAs(rt, t, ValueKind::String);
-        Value tail;
-        CachedToken* stop = Evaluate(code, st.expr, 1, tail);
-        core::ConvertExpressionValue(tail, ValueKind::String);
-        ok = AppendText(rt, t, current, tail);
         if (ok)
             LineShouldEnd(stop);
         return true;
