@@ -457,7 +457,12 @@ namespace {
                 ++k;
                 Value w;
                 Level(c, k, w, level + 1);
-                ApplyOperator(op, v, std::move(w), m);
+                int32_t r = 0;
+                if (v.is(ValueKind::Integer) && w.is(ValueKind::Integer)
+                    && IntegerResult(op, v.AsInt(), w.AsInt(), r))
+                    v = Value::Int(r);
+                else
+                    ApplyOperator(op, v, std::move(w), m);
                 cap = CapAfter(level);
             }
         }
@@ -487,6 +492,27 @@ namespace {
                 node.version = version;
             }
             return node.entry;
+        }
+
+        // A plain operand's integer, read without making a value: an
+        // integer, or a variable that holds one. False for anything else,
+        // having reported nothing: Primary then reads it.
+        bool IntegerOperand(Node& node, int32_t& out)
+        {
+            if (node.kind == NodeKind::Integer) {
+                out = node.int_value;
+                return true;
+            }
+            if (node.kind != NodeKind::Variable)
+                return false;
+            SymtbEntry* e = Resolve(node);
+            if (!e || e->kind != SymbolKind::Variable)
+                return false;
+            const VarCell& cell = m.VariableCell(*e);
+            if (cell.iterator >= 0 || !cell.value.is(ValueKind::Integer))
+                return false;
+            out = cell.value.AsInt();
+            return true;
         }
 
         void Primary(Node& node, Value& v)
@@ -737,9 +763,19 @@ CachedToken* EvaluateCompiled(Machine& m, CompiledExpr& x, Value& v, int n)
         // What climbing does for it: the left operand, the right one, the
         // operator (compiling made sure the operator is taken). Plain
         // operands call nothing, so the nesting bound cannot move.
-        eval.Primary(x.nodes[static_cast<size_t>(top.operands[0])], v);
+        Node& left = x.nodes[static_cast<size_t>(top.operands[0])];
+        Node& right = x.nodes[static_cast<size_t>(top.operands[1])];
+        int32_t a = 0;
+        int32_t b = 0;
+        int32_t r = 0;
+        if (eval.IntegerOperand(left, a) && eval.IntegerOperand(right, b)
+            && IntegerResult(top.ops[0].op, a, b, r)) {
+            v = Value::Int(r);
+            return x.tokens + top.end_token;
+        }
+        eval.Primary(left, v);
         Value w;
-        eval.Primary(x.nodes[static_cast<size_t>(top.operands[1])], w);
+        eval.Primary(right, w);
         ApplyOperator(top.ops[0].op, v, std::move(w), m);
         return x.tokens + top.end_token;
     }

@@ -255,30 +255,12 @@ namespace {
     // for operators that are not arithmetic or comparisons.
     bool IntegerOperator(OpCode op, Value& left, int32_t x, int32_t y, ErrorSink& sink)
     {
+        int32_t r = 0;
+        if (IntegerResult(op, x, y, r)) {
+            left = Value::Int(r);
+            return true;
+        }
         switch (op) {
-        case OpCode::Equal:
-            left = Value::Int(x == y ? 1 : 0);
-            return true;
-        case OpCode::NotEqual:
-            left = Value::Int(x != y ? 1 : 0);
-            return true;
-        case OpCode::Greater:
-            left = Value::Int(x > y ? 1 : 0);
-            return true;
-        case OpCode::GreaterEqual:
-            left = Value::Int(x >= y ? 1 : 0);
-            return true;
-        case OpCode::Less:
-            left = Value::Int(x < y ? 1 : 0);
-            return true;
-        case OpCode::LessEqual:
-            left = Value::Int(x <= y ? 1 : 0);
-            return true;
-        case OpCode::Add:
-            left = Value::Int(AddInt(x, y));
-            return true;
-        case OpCode::Subtract:
-        case OpCode::Multiply:
         case OpCode::Divide:
         case OpCode::Modulo:
         case OpCode::Power:

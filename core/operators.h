@@ -3,6 +3,7 @@
 // both operands and leaves its result in the left one.
 #pragma once
 
+#include "core/int_math.h"
 #include "core/report.h"
 #include "core/tokens.h"
 #include "core/value.h"
@@ -12,6 +13,55 @@ namespace palavrino::core {
 // left := left op right, for op 1-18. An undefined pairing gives "inválido".
 // Division by zero and power overflow are reported through `sink`.
 void ApplyOperator(OpCode op, Value& left, Value right, ErrorSink& sink);
+
+// What ApplyOperator makes of two integers when nothing is to be reported:
+// the comparisons, "+", "-", "*", and "/" and "%" by a divisor other than
+// 0. False for any other operator or pair (ApplyOperator then decides).
+// Inline, so that an evaluator can take integers without making values.
+inline bool IntegerResult(OpCode op, int32_t x, int32_t y, int32_t& r)
+{
+    switch (op) {
+    case OpCode::Equal:
+        r = x == y ? 1 : 0;
+        return true;
+    case OpCode::NotEqual:
+        r = x != y ? 1 : 0;
+        return true;
+    case OpCode::Greater:
+        r = x > y ? 1 : 0;
+        return true;
+    case OpCode::GreaterEqual:
+        r = x >= y ? 1 : 0;
+        return true;
+    case OpCode::Less:
+        r = x < y ? 1 : 0;
+        return true;
+    case OpCode::LessEqual:
+        r = x <= y ? 1 : 0;
+        return true;
+    case OpCode::Add:
+        r = AddInt(x, y);
+        return true;
+    case OpCode::Subtract:
+        r = SubInt(x, y);
+        return true;
+    case OpCode::Multiply:
+        r = MulInt(x, y);
+        return true;
+    case OpCode::Divide:
+        if (y == 0)
+            return false;
+        r = DivInt(x, y);
+        return true;
+    case OpCode::Modulo:
+        if (y == 0)
+            return false;
+        r = ModInt(x, y);
+        return true;
+    default:
+        return false;
+    }
+}
 
 // Unary forms written before a primary: Subtract negates (integer, reversed
 // string, reversed deep copy of a list); Greater, Less, Add and Multiply
