@@ -87,31 +87,14 @@ namespace {
         return true;
     }
 
-    enum class ArithOp : uint8_t {
-        Add = 0,
-        Subtract = 1,
-        Multiply = 2,
-        Divide = 3,
-    };
-
     int32_t ApplyArith(Runtime& rt, ArithOp op, int32_t a, int32_t b)
     {
-        switch (op) {
-        case ArithOp::Add:
-            return core::AddInt(a, b);
-        case ArithOp::Subtract:
-            return core::SubInt(a, b);
-        case ArithOp::Multiply:
-            return core::MulInt(a, b);
-        case ArithOp::Divide:
-            if (b == 0) {
-                // Reported, but the script goes on: the divisor counts as 1.
-                rt.ReportErrorHere(msg::MSG_DIVISION_BY_ZERO_AVOIDED);
-                b = 1;
-            }
-            return core::DivInt(a, b);
+        if (op == ArithOp::Divide && b == 0) {
+            // Reported, but the script goes on: the divisor counts as 1.
+            rt.ReportErrorHere(msg::MSG_DIVISION_BY_ZERO_AVOIDED);
+            b = 1;
         }
-        return a;
+        return ArithOnIntegers(op, a, b);
     }
 
     bool ArithmeticStep(Runtime& rt, ArithOp op, std::string_view word, TargetRec& t, const Value& current,
@@ -355,12 +338,8 @@ bool AssignValue(Runtime& rt, TargetRec& t, const Value& v)
 }
 
 bool ApplyArithmetic(
-    Runtime& rt, std::string_view word, TargetRec& t, const Value& current, const Value& operand)
+    Runtime& rt, ArithOp op, std::string_view word, TargetRec& t, const Value& current, const Value& operand)
 {
-    ArithOp op = word == "SOMA" ? ArithOp::Add
-        : word == "SUBTRAI"     ? ArithOp::Subtract
-        : word == "MULTIPLICA"  ? ArithOp::Multiply
-                                : ArithOp::Divide;
     return ArithmeticStep(rt, op, word, t, current, operand);
 }
 

@@ -4,8 +4,10 @@
 // reads its target and operands from the current line.
 #pragma once
 
+#include "core/int_math.h"
 #include "core/machine.h"
 
+#include <cstdint>
 #include <string_view>
 
 namespace palavrino::interp {
@@ -26,11 +28,36 @@ class Runtime;
 [[nodiscard]] bool CmdProcura(Runtime& rt);
 [[nodiscard]] bool CmdOrdena(Runtime& rt);
 
-// What the assignment and SOMA, SUBTRAI, MULTIPLICA and DIVIDE (named by
-// `word`) do once their target and operands are read, shared with the
+// SOMA, SUBTRAI, MULTIPLICA and DIVIDE.
+enum class ArithOp : uint8_t {
+    Add = 0,
+    Subtract = 1,
+    Multiply = 2,
+    Divide = 3,
+};
+
+// SOMA and the others on two integers, wrapping as "+" does; a DIVIDE by 0
+// is the caller's to report.
+inline int32_t ArithOnIntegers(ArithOp op, int32_t a, int32_t b)
+{
+    switch (op) {
+    case ArithOp::Add:
+        return core::AddInt(a, b);
+    case ArithOp::Subtract:
+        return core::SubInt(a, b);
+    case ArithOp::Multiply:
+        return core::MulInt(a, b);
+    case ArithOp::Divide:
+        return core::DivInt(a, b);
+    }
+    return a;
+}
+
+// What the assignment and SOMA, SUBTRAI, MULTIPLICA and DIVIDE (`op`, named
+// by `word`) do once their target and operands are read, shared with the
 // compiled form of their lines (compiled_line.cpp).
 [[nodiscard]] bool AssignValue(Runtime& rt, core::TargetRec& t, const core::Value& v);
-[[nodiscard]] bool ApplyArithmetic(Runtime& rt, std::string_view word, core::TargetRec& t,
+[[nodiscard]] bool ApplyArithmetic(Runtime& rt, ArithOp op, std::string_view word, core::TargetRec& t,
     const core::Value& current, const core::Value& operand);
 
 // String commands (cmd_text.cpp).

@@ -74,6 +74,7 @@ namespace {
         int level { 1 }; // 0: read as a range may be
         const char* trailing { nullptr }; // a word the handler skips after the expression
         std::string word; // SOMA, SUBTRAI...
+        ArithOp arith { ArithOp::Add };
         // OneLineIf: the command after the condition (null: none), its
         // compiled form (null: run by the handler), and whether it was
         // taken for an assignment.
@@ -226,6 +227,10 @@ namespace {
             if (name == "SOMA" || name == "SUBTRAI" || name == "MULTIPLICA" || name == "DIVIDE") {
                 st.shape = Shape::Arith;
                 st.word = name;
+                st.arith = name == "SOMA"  ? ArithOp::Add
+                    : name == "SUBTRAI"    ? ArithOp::Subtract
+                    : name == "MULTIPLICA" ? ArithOp::Multiply
+                                           : ArithOp::Divide;
                 ++p;
                 if (!Target(p, st.target, true))
                     return false;
@@ -514,6 +519,7 @@ namespace {
         }
 
         bool Store(LineCode& code, Statement& st, bool& ok);
+        bool ArithOnVariable(LineCode& code, Statement& st, bool& ok);
         bool LoopHead(LineCode& code, Statement& st, bool& ok);
         bool LoopEnd(Statement& st, bool& ok);
         bool OneLineIf(LineCode& code, Statement& st, bool& ok);
@@ -578,9 +584,41 @@ namespace {
         return false;
     }
 
+    // SOMA and the others on a variable without subscripts that already
+    // holds an integer and is known under this symbol table: what Target
+    // and ReadTarget would find, read straight from the cell. False (with
+    // nothing done) for any other case.
+    bool LineRunner::ArithOnVariable(LineCode& code, Statement& st, bool& ok)
+    {
+        TargetCode& tc = st.target;
+        SymtbEntry* e = tc.entry;
+        if (!tc.selectors.empty() || tc.version != rt.symbols.Version() || !e
+            || e->kind != SymbolKind::Variable)
+            return false;
+        const core::VarCell& cell = rt.VariableCell(*e);
+        if (cell.iterator >= 0 || !cell.value.is(ValueKind::Integer))
+            return false;
+        const int32_t base = cell.value.AsInt();
+        Value v;
+        CachedToken* stop = Evaluate(code, st.expr, 1, v);
+        core::TargetRec t;
+        t.entry = e;
+        core::ConvertExpressionValue(v, ValueKind::Integer);
+        if (v.is(ValueKind::Integer) && !(st.arith == ArithOp::Divide && v.AsInt() == 0))
+            ok = core::AssignTarget(rt, t, Value::Int(ArithOnIntegers(st.arith, base, v.AsInt())))
+                || FailQuietly(rt);
+        else
+            ok = ApplyArithmetic(rt, st.arith, st.word, t, Value::Int(base), v);
+        if (ok)
+            LineShouldEnd(stop);
+        return true;
+    }
+
     // An assignment, SOMA and the others, or CONCATENA.
     bool LineRunner::Store(LineCode& code, Statement& st, bool& ok)
     {
+        if (st.shape == Shape::Arith && ArithOnVariable(code, st, ok))
+            return true;
         CachedToken* failed_at = nullptr;
         core::TargetRec t;
         const bool assign = st.shape == Shape::Assign;
@@ -619,7 +657,7 @@ namespace {
             ok = AppendText(rt, t, current, v);
         } else {
             core::ConvertExpressionValue(v, ValueKind::Integer);
-            ok = ApplyArithmetic(rt, st.word, t, current, v);
+            ok = ApplyArithmetic(rt, st.arith, st.word, t, current, v);
         }
         if (ok)
             LineShouldEnd(stop);

@@ -344,3 +344,53 @@ TEST(CompiledLines, ConcatenaActsAsWhenRead)
         "FIM PARA",
     });
 }
+
+// SOMA and the others, and operators between two integers, taken without
+// making values: wrapping at the 32-bit bounds, division by zero (reported,
+// and the script goes on), a variable that stops holding an integer part
+// of the way, text that reads as a number, and an operand that changes the
+// target while it is read.
+TEST(CompiledLines, IntegerArithmeticActsAsWhenRead)
+{
+    auto o = ExpectSameRun({
+        "FUNCAO MEXE()",
+        "  a = \"q7\"",
+        "  RETORNA 2",
+        "FIM FUNCAO",
+        "a = 2147483640",
+        "b = 10",
+        "x = \"\"",
+        "REPETE i 6",
+        "  SOMA a 3",
+        "  MULTIPLICA b 1000",
+        "  DIVIDE b i - 3",
+        "  SUBTRAI b -5",
+        "  SE i = 4 ENTAO a = \"t9\"",
+        "  SE i = 5 ENTAO SOMA a MEXE()",
+        "  c = b / (i - 3) + (b % (i - 2))",
+        "  d = i * 7 - 40 >= b",
+        "  CONCATENA x a + \",\" + b + \",\" + c + \",\" + d + \";\"",
+        "FIM REPETE",
+    });
+    EXPECT_EQ(o.x,
+        "2147483643,-4995,2497,1;2147483646,4995005,-4995005,0;-2147483647,700037709,700037709,0;"
+        "t9,-41960243,-41960244,1;t4,494714985,247357492,0;t7,264581991,88194000,0;");
+    EXPECT_TRUE(Said(o, "Divis\xE3o por zero evitada"));
+    EXPECT_TRUE(Said(o, "Divis\xE3o por ZERO evitada"));
+    ExpectSameRun({
+        "x = 1",
+        "REPETE i 6",
+        "  SE i = 4 ENTAO x = [1]",
+        "  SOMA x 1",
+        "FIM REPETE",
+    });
+    ExpectSameRun({
+        "x = 1",
+        "y = 2",
+        "REPETE i 6",
+        "  SE i = 4 ENTAO y = \"z\"",
+        "  SOMA x y",
+        "  x = x < y",
+        "FIM REPETE",
+    });
+}
