@@ -79,6 +79,7 @@ struct CompiledExpr {
     // shape of all, which is then evaluated without climbing.
     bool plain_binary { false };
     bool plain_single { false }; // one plain operand and no operator
+    bool single_integer { false }; // plain_single, an integer
 };
 
 void CompiledExprDeleter::operator()(CompiledExpr* x) const
@@ -744,25 +745,21 @@ CompiledExprPtr CompileExpression(Machine& m, CachedToken* begin, CachedToken* e
     x->plain_binary
         = top.ops.size() == 1 && !top.ops[0].word && plain(top.operands[0]) && plain(top.operands[1]);
     x->plain_single = top.ops.empty() && plain(top.operands[0]);
+    x->single_integer
+        = x->plain_single && x->nodes[static_cast<size_t>(top.operands[0])].kind == NodeKind::Integer;
     return x;
 }
 
-CachedToken* EvaluateCompiled(Machine& m, CompiledExpr& x, Value& v, int n)
-{
-    if (x.slot != m.current_slot || x.owner != m.current_function || m.check_only)
-        return nullptr;
-    // Within the bound, no level of this expression can pass it: the
-    // parser's reaction to passing it is left to the parser.
-    if (m.expr_nesting + x.depth > MAX_EXPR_NESTING)
-        return nullptr;
-    if (x.checked_version != m.symbols.Version() && !NamesStillHold(m, x))
-        return nullptr;
-    Evaluator eval(m, x);
-    const Chain& top = x.chains[static_cast<size_t>(x.top)];
-    if (x.plain_binary) {
-        // What climbing does for it: the left operand, the right one, the
-        // operator (compiling made sure the operator is taken). Plain
-        // operands call nothing, so the nesting bound cannot move.
+namespace {
+
+    // One operator between two plain operands: what climbing does for it,
+    // the left operand, the right one, then the operator (compiling made
+    // sure the operator is taken). Plain operands call nothing, so the
+    // nesting bound cannot move.
+    [[gnu::noinline]] CachedToken* EvaluatePlainBinary(Machine& m, CompiledExpr& x, Value& v)
+    {
+        Evaluator eval(m, x);
+        const Chain& top = x.chains[static_cast<size_t>(x.top)];
         Node& left = x.nodes[static_cast<size_t>(top.operands[0])];
         Node& right = x.nodes[static_cast<size_t>(top.operands[1])];
         int32_t a = 0;
@@ -779,17 +776,46 @@ CachedToken* EvaluateCompiled(Machine& m, CompiledExpr& x, Value& v, int n)
         ApplyOperator(top.ops[0].op, v, std::move(w), m);
         return x.tokens + top.end_token;
     }
-    if (x.plain_single) {
-        eval.Primary(x.nodes[static_cast<size_t>(top.operands[0])], v);
+
+    [[gnu::noinline]] CachedToken* EvaluateClimbing(Machine& m, CompiledExpr& x, Value& v, int n)
+    {
+        Evaluator eval(m, x);
+        const Chain& top = x.chains[static_cast<size_t>(x.top)];
+        if (x.plain_single) {
+            eval.Primary(x.nodes[static_cast<size_t>(top.operands[0])], v);
+            return x.tokens + top.end_token;
+        }
+        v.Clear();
+        const uint32_t overflows = m.expr_nesting_overflows;
+        size_t k = 0;
+        eval.Level(top, k, v, n);
+        if (m.expr_nesting_overflows != overflows)
+            v.Clear();
+        return x.tokens + (k < top.ops.size() ? top.ops[k].token : top.end_token);
+    }
+
+} // namespace
+
+// The checks and the commonest shapes are kept small here; the work is
+// done out of line, so that this entry saves few registers.
+CachedToken* EvaluateCompiled(Machine& m, CompiledExpr& x, Value& v, int n)
+{
+    if (x.slot != m.current_slot || x.owner != m.current_function || m.check_only)
+        return nullptr;
+    // Within the bound, no level of this expression can pass it: the
+    // parser's reaction to passing it is left to the parser.
+    if (m.expr_nesting + x.depth > MAX_EXPR_NESTING)
+        return nullptr;
+    if (x.checked_version != m.symbols.Version() && !NamesStillHold(m, x))
+        return nullptr;
+    if (x.single_integer) {
+        const Chain& top = x.chains[static_cast<size_t>(x.top)];
+        v = Value::Int(x.nodes[static_cast<size_t>(top.operands[0])].int_value);
         return x.tokens + top.end_token;
     }
-    v.Clear();
-    const uint32_t overflows = m.expr_nesting_overflows;
-    size_t k = 0;
-    eval.Level(top, k, v, n);
-    if (m.expr_nesting_overflows != overflows)
-        v.Clear();
-    return x.tokens + (k < top.ops.size() ? top.ops[k].token : top.end_token);
+    if (x.plain_binary)
+        return EvaluatePlainBinary(m, x, v);
+    return EvaluateClimbing(m, x, v, n);
 }
 
 CompiledExpr* CompiledAt(Machine& m, CachedToken* begin, CachedToken* end, CachedToken* first, int n)
