@@ -72,7 +72,7 @@ namespace {
         TargetCode target;
         CachedToken* expr { nullptr }; // the expression's first token
         int level { 1 }; // 0: read as a range may be
-        const char* trailing { nullptr }; // a word the handler skips after the expression
+        std::string_view trailing; // a word the handler skips after the expression
         std::string word; // SOMA, SUBTRAI...
         ArithOp arith { ArithOp::Add };
         // OneLineIf: the command after the condition (null: none), its
@@ -416,9 +416,9 @@ namespace {
         }
 
         // What the run loop says of a line not read to its end.
-        void LineShouldEnd(CachedToken* stop, const char* trailing = nullptr)
+        void LineShouldEnd(CachedToken* stop, std::string_view trailing = {})
         {
-            if (trailing && IsWord(stop, trailing))
+            if (!trailing.empty() && IsWord(stop, trailing))
                 ++stop;
             if (stop->kind != TokenKind::EndOfLine)
                 rt.ReportErrorHere(msg::LineShouldEnd(stop->raw));
@@ -518,38 +518,33 @@ namespace {
             return code;
         }
 
-        bool Store(LineCode& code, Statement& st, bool& ok);
-        bool ArithOnVariable(LineCode& code, Statement& st, bool& ok);
-        bool LoopHead(LineCode& code, Statement& st, bool& ok);
-        bool LoopEnd(Statement& st, bool& ok);
-        bool OneLineIf(LineCode& code, Statement& st, bool& ok);
-        bool FunctionHead(Statement& st, bool& ok);
+        [[gnu::noinline]] bool Store(LineCode& code, Statement& st, bool& ok);
+        [[gnu::noinline]] bool ArithOnVariable(LineCode& code, Statement& st, bool& ok);
+        [[gnu::noinline]] bool Condition(LineCode& code, Statement& st, bool& ok);
+        [[gnu::noinline]] bool Return(LineCode& code, Statement& st, bool& ok);
+        [[gnu::noinline]] bool LoopHead(LineCode& code, Statement& st, bool& ok);
+        [[gnu::noinline]] bool LoopEnd(Statement& st, bool& ok);
+        [[gnu::noinline]] bool OneLineIf(LineCode& code, Statement& st, bool& ok);
+        [[gnu::noinline]] bool FunctionHead(Statement& st, bool& ok);
 
         Runtime& rt;
         int32_t line_number;
     };
 
+    // Each shape runs out of line, so that the dispatch itself saves few
+    // registers.
     bool LineRunner::Run(LineCode& code, Statement& st, bool& ok)
     {
         rt.current_command = st.command;
         switch (st.shape) {
         case Shape::Assign:
-        case Shape::Arith:
         case Shape::Concat:
             return Store(code, st, ok);
+        case Shape::Arith:
+            return ArithOnVariable(code, st, ok) || Store(code, st, ok);
         case Shape::If:
-        case Shape::While: {
-            const int32_t jump = rt.Slot().lines[static_cast<size_t>(line_number)].jump;
-            Value v;
-            CachedToken* stop = Evaluate(code, st.expr, 1, v);
-            if (st.shape == Shape::If)
-                BranchUnless(rt, jump, Runtime::Truth(v));
-            else
-                LoopWhile(rt, line_number, Runtime::Truth(v));
-            ok = true;
-            LineShouldEnd(stop, st.trailing);
-            return true;
-        }
+        case Shape::While:
+            return Condition(code, st, ok);
         case Shape::Else:
         case Shape::EndIf:
             ok = true;
@@ -565,16 +560,8 @@ namespace {
         case Shape::EndRepeat:
         case Shape::EndFor:
             return LoopEnd(st, ok);
-        case Shape::Return: {
-            Value result = Value::Undefined();
-            CachedToken* stop = code.eol;
-            if (st.expr)
-                stop = Evaluate(code, st.expr, 1, result);
-            ok = ReturnValue(rt, std::move(result));
-            if (ok)
-                LineShouldEnd(stop);
-            return true;
-        }
+        case Shape::Return:
+            return Return(code, st, ok);
         case Shape::Jump:
             ok = st.jump(rt);
             return true;
@@ -582,6 +569,33 @@ namespace {
             return FunctionHead(st, ok);
         }
         return false;
+    }
+
+    // SE, SENAO SE and ENQUANTO.
+    bool LineRunner::Condition(LineCode& code, Statement& st, bool& ok)
+    {
+        const int32_t jump = rt.Slot().lines[static_cast<size_t>(line_number)].jump;
+        Value v;
+        CachedToken* stop = Evaluate(code, st.expr, 1, v);
+        if (st.shape == Shape::If)
+            BranchUnless(rt, jump, Runtime::Truth(v));
+        else
+            LoopWhile(rt, line_number, Runtime::Truth(v));
+        ok = true;
+        LineShouldEnd(stop, st.trailing);
+        return true;
+    }
+
+    bool LineRunner::Return(LineCode& code, Statement& st, bool& ok)
+    {
+        Value result = Value::Undefined();
+        CachedToken* stop = code.eol;
+        if (st.expr)
+            stop = Evaluate(code, st.expr, 1, result);
+        ok = ReturnValue(rt, std::move(result));
+        if (ok)
+            LineShouldEnd(stop);
+        return true;
     }
 
     // SOMA and the others on a variable without subscripts that already
@@ -601,10 +615,21 @@ namespace {
         const int32_t base = cell.value.AsInt();
         Value v;
         CachedToken* stop = Evaluate(code, st.expr, 1, v);
+        core::ConvertExpressionValue(v, ValueKind::Integer);
+        const bool integer = v.is(ValueKind::Integer) && !(st.arith == ArithOp::Divide && v.AsInt() == 0);
+        if (integer && e->kind == SymbolKind::Variable) {
+            // AssignTarget's store into a plain variable, as the handler makes it.
+            core::VarCell& target = rt.VariableCell(*e);
+            if (target.iterator == -1) {
+                target.value = Value::Int(ArithOnIntegers(st.arith, base, v.AsInt()));
+                ok = true;
+                LineShouldEnd(stop);
+                return true;
+            }
+        }
         core::TargetRec t;
         t.entry = e;
-        core::ConvertExpressionValue(v, ValueKind::Integer);
-        if (v.is(ValueKind::Integer) && !(st.arith == ArithOp::Divide && v.AsInt() == 0))
+        if (integer)
             ok = core::AssignTarget(rt, t, Value::Int(ArithOnIntegers(st.arith, base, v.AsInt())))
                 || FailQuietly(rt);
         else
@@ -617,8 +642,6 @@ namespace {
     // An assignment, SOMA and the others, or CONCATENA.
     bool LineRunner::Store(LineCode& code, Statement& st, bool& ok)
     {
-        if (st.shape == Shape::Arith && ArithOnVariable(code, st, ok))
-            return true;
         CachedToken* failed_at = nullptr;
         core::TargetRec t;
         const bool assign = st.shape == Shape::Assign;
