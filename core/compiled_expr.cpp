@@ -796,6 +796,21 @@ namespace {
 
 } // namespace
 
+bool EvaluateIntegers(Machine& m, CompiledExpr& x, int32_t& r)
+{
+    if (!x.plain_binary || x.slot != m.current_slot || x.owner != m.current_function || m.check_only)
+        return false;
+    if (x.checked_version != m.symbols.Version() && !NamesStillHold(m, x))
+        return false;
+    Evaluator eval(m, x);
+    const Chain& top = x.chains[static_cast<size_t>(x.top)];
+    int32_t a = 0;
+    int32_t b = 0;
+    return eval.IntegerOperand(x.nodes[static_cast<size_t>(top.operands[0])], a)
+        && eval.IntegerOperand(x.nodes[static_cast<size_t>(top.operands[1])], b)
+        && IntegerResult(top.ops[0].op, a, b, r);
+}
+
 // The checks and the commonest shapes are kept small here; the work is
 // done out of line, so that this entry saves few registers.
 CachedToken* EvaluateCompiled(Machine& m, CompiledExpr& x, Value& v, int n)

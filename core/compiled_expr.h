@@ -41,6 +41,13 @@ int NestingDepth(const CompiledExpr& x);
 // when the compiled form does not apply in the current scope or state.
 CachedToken* EvaluateCompiled(Machine& m, CompiledExpr& x, Value& v, int n);
 
+// The value of `x` when it is one operator between two plain operands that
+// hold integers and the operator needs nothing reported (a comparison,
+// "+", "-", "*", or "/" and "%" by a divisor other than 0): what
+// EvaluateCompiled would give, without making a value. False, having done
+// nothing, for anything else.
+bool EvaluateIntegers(Machine& m, CompiledExpr& x, int32_t& r);
+
 // The whole step for the parser's entry points: when the cursor stands on a
 // cached token at run time, evaluates the expression there (compiling it on
 // first use) and moves the cursor where the parser would have left it.

@@ -522,6 +522,7 @@ namespace {
         [[gnu::noinline]] bool ArithOnVariable(LineCode& code, Statement& st, bool& ok);
         [[gnu::noinline]] bool Condition(LineCode& code, Statement& st, bool& ok);
         [[gnu::noinline]] bool Return(LineCode& code, Statement& st, bool& ok);
+        [[gnu::noinline]] bool EndWhile(bool& ok);
         [[gnu::noinline]] bool LoopHead(LineCode& code, Statement& st, bool& ok);
         [[gnu::noinline]] bool LoopEnd(Statement& st, bool& ok);
         [[gnu::noinline]] bool OneLineIf(LineCode& code, Statement& st, bool& ok);
@@ -550,8 +551,7 @@ namespace {
             ok = true;
             return true;
         case Shape::EndWhile:
-            ok = EndOfWhile(rt);
-            return true;
+            return EndWhile(ok);
         case Shape::OneLineIf:
             return OneLineIf(code, st, ok);
         case Shape::Repeat:
@@ -583,6 +583,36 @@ namespace {
             LoopWhile(rt, line_number, Runtime::Truth(v));
         ok = true;
         LineShouldEnd(stop, st.trailing);
+        return true;
+    }
+
+    // FIM ENQUANTO goes back to its head. When the head is compiled and its
+    // condition is two integers compared, which can neither fail, call nor
+    // report, and nothing follows the condition but FACA, the head's test is
+    // made here: the loop goes on where running the head line next would
+    // have taken it, without a second trip through the run loop.
+    bool LineRunner::EndWhile(bool& ok)
+    {
+        ok = EndOfWhile(rt);
+        if (!ok)
+            return true;
+        ScriptRec& s = rt.Slot();
+        const int32_t head = s.next_line;
+        LineCode* head_code = Head(head, Shape::While);
+        if (!head_code)
+            return true;
+        const Statement& st = head_code->st;
+        core::CompiledExpr* x = st.expr->compiled[1].get();
+        CachedToken* end = x ? core::FixedEnd(*x) : nullptr;
+        if (!end)
+            return true;
+        if (IsWord(end, st.trailing))
+            ++end;
+        int32_t truth = 0;
+        if (end->kind != TokenKind::EndOfLine || !core::EvaluateIntegers(rt, *x, truth))
+            return true;
+        s.next_line = s.lines[static_cast<size_t>(head)].next;
+        LoopWhile(rt, head, truth != 0);
         return true;
     }
 

@@ -394,3 +394,52 @@ TEST(CompiledLines, IntegerArithmeticActsAsWhenRead)
         "FIM REPETE",
     });
 }
+
+// FIM ENQUANTO makes its head's test itself when the condition compares two
+// integers: the loop must end, go on, and fail exactly where running the
+// head line would, including when the variable stops being an integer or
+// is destroyed, when the head carries FACA or something the line should not
+// have, and around QUEBRA and CONTINUA.
+TEST(CompiledLines, WhileLoopsTestTheirHeadAsWhenRead)
+{
+    auto o = ExpectSameRun({
+        "x = \"\"",
+        "n = 0",
+        "ENQUANTO n < 12 FACA",
+        "  SOMA n 1",
+        "  SE n = 3 ENTAO CONTINUA",
+        "  k = 0",
+        "  ENQUANTO k <= n",
+        "    SOMA k 4",
+        "    SE k > 9 ENTAO QUEBRA",
+        "  FIM ENQUANTO",
+        "  CONCATENA x n + \":\" + k + \" \"",
+        "  SE n = 8 ENTAO n = \"8\"",
+        "FIM ENQUANTO",
+    });
+    EXPECT_EQ(o.x, "1:4 2:4 4:8 5:8 6:8 7:8 8:12 9:12 10:12 11:12 12:12 ");
+    ExpectSameRun({
+        "n = 0",
+        "ENQUANTO n < 9",
+        "  SOMA n 1",
+        "  SE n = 5 ENTAO DESTROI n",
+        "FIM ENQUANTO",
+    });
+    ExpectSameRun({
+        "n = 0",
+        "x = 0",
+        "ENQUANTO n < 6 x",
+        "  SOMA n 1",
+        "  SOMA x 1",
+        "FIM ENQUANTO",
+    });
+    ExpectSameRun({
+        "n = 0",
+        "x = 0",
+        "ENQUANTO n < 6",
+        "  SOMA n 1",
+        "  SE n = 4 ENTAO n = [1]",
+        "  SOMA x 1",
+        "FIM ENQUANTO",
+    });
+}
