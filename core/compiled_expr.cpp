@@ -771,9 +771,17 @@ namespace {
             return x.tokens + top.end_token;
         }
         eval.Primary(left, v);
+        const OpCode op = top.ops[0].op;
+        if (right.kind == NodeKind::String && IsComparison(op) && v.is(ValueKind::String)) {
+            // A text compared with a literal: ApplyOperator's answer for
+            // the pair, without making the literal's value.
+            IntegerResult(op, CompareTexts(v.Text(), right.text), 0, r);
+            v = Value::Int(r);
+            return x.tokens + top.end_token;
+        }
         Value w;
         eval.Primary(right, w);
-        ApplyOperator(top.ops[0].op, v, std::move(w), m);
+        ApplyOperator(op, v, std::move(w), m);
         return x.tokens + top.end_token;
     }
 

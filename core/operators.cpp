@@ -57,6 +57,8 @@ namespace {
     // texts with the integer written in decimal.
     int CompareScalars(const Value& a, const Value& b)
     {
+        if (a.is(ValueKind::String) && b.is(ValueKind::String))
+            return CompareTexts(a.Text(), b.Text());
         int32_t x = 0;
         int32_t y = 0;
         if (AsNumber(a, &x) && AsNumber(b, &y))
@@ -272,6 +274,15 @@ namespace {
     }
 
 } // namespace
+
+int CompareTexts(std::string_view a, std::string_view b)
+{
+    int32_t x = 0;
+    int32_t y = 0;
+    if (IsIntegerText(a, &x) && IsIntegerText(b, &y))
+        return x < y ? -1 : (x > y ? 1 : 0);
+    return CompareBytes(a, b);
+}
 
 void ApplyOperator(OpCode op, Value& left, Value right, ErrorSink& sink)
 {

@@ -8,11 +8,23 @@
 #include "core/tokens.h"
 #include "core/value.h"
 
+#include <string_view>
+
 namespace palavrino::core {
 
 // left := left op right, for op 1-18. An undefined pairing gives "inválido".
 // Division by zero and power overflow are reported through `sink`.
 void ApplyOperator(OpCode op, Value& left, Value right, ErrorSink& sink);
+
+// How the comparisons order two texts: as numbers when both are integer
+// texts, otherwise byte by byte (-1, 0 or 1).
+int CompareTexts(std::string_view a, std::string_view b);
+
+constexpr bool IsComparison(OpCode op)
+{
+    return op == OpCode::Equal || op == OpCode::NotEqual || op == OpCode::Greater
+        || op == OpCode::GreaterEqual || op == OpCode::Less || op == OpCode::LessEqual;
+}
 
 // What ApplyOperator makes of two integers when nothing is to be reported:
 // the comparisons, "+", "-", "*", and "/" and "%" by a divisor other than

@@ -443,3 +443,21 @@ TEST(CompiledLines, WhileLoopsTestTheirHeadAsWhenRead)
         "FIM ENQUANTO",
     });
 }
+
+// A text compared with a string literal is compared without making the
+// literal's value: integer texts still compare as numbers, others byte by
+// byte, and anything but a text on the left takes the general way.
+TEST(CompiledLines, ComparisonsWithALiteralActAsWhenRead)
+{
+    auto o = ExpectSameRun({
+        "x = \"\"",
+        "PARA v EM [\"007\", \"7\", \"10\", \"9\", \"\", \"abc\", \"ab\", 7, \"\xE9\"]",
+        "  CONCATENA x \"|\" + (v = \"7\") + \",\" + (v <> \"\") + \",\" + (v > \"9\") + \",\""
+        " + (v >= \"ab\") + \",\" + (v < \"abc\") + \",\" + (v <= \"\")",
+        "  SE v = \"abc\" ENTAO CONCATENA x \"!\"",
+        "FIM PARA",
+    });
+    EXPECT_EQ(o.x,
+        "|1,1,0,0,1,0|1,1,0,0,1,0|0,1,1,0,1,0|0,1,0,0,1,0|0,0,0,0,1,1|0,1,1,1,0,0!|0,1,1,1,1,0"
+        "|1,1,0,0,1,0|0,1,1,1,0,0");
+}
