@@ -80,6 +80,12 @@ struct CompiledExpr {
     bool plain_binary { false };
     bool plain_single { false }; // one plain operand and no operator
     bool single_integer { false }; // plain_single, an integer
+    // Set when the expression is plain and its operands are integers or
+    // variables (no string): `int_nodes` are its one or two operands and
+    // `int_op` the operator between two. EvaluateIntegers reads only these.
+    bool integer_form { false };
+    std::array<int32_t, 2> int_nodes { -1, -1 };
+    OpCode int_op { OpCode::None };
 };
 
 void CompiledExprDeleter::operator()(CompiledExpr* x) const
@@ -747,6 +753,15 @@ CompiledExprPtr CompileExpression(Machine& m, CachedToken* begin, CachedToken* e
     x->plain_single = top.ops.empty() && plain(top.operands[0]);
     x->single_integer
         = x->plain_single && x->nodes[static_cast<size_t>(top.operands[0])].kind == NodeKind::Integer;
+    auto numeric = [&](int32_t i) { return x->nodes[static_cast<size_t>(i)].kind != NodeKind::String; };
+    if (x->plain_binary && numeric(top.operands[0]) && numeric(top.operands[1])) {
+        x->integer_form = true;
+        x->int_nodes = { top.operands[0], top.operands[1] };
+        x->int_op = top.ops[0].op;
+    } else if (x->plain_single && numeric(top.operands[0])) {
+        x->integer_form = true;
+        x->int_nodes = { top.operands[0], -1 };
+    }
     return x;
 }
 
@@ -804,19 +819,46 @@ namespace {
 
 } // namespace
 
+namespace {
+
+    // An operand of an expression in integer form, once its names are known
+    // to hold: an integer, or a variable holding one.
+    bool IntegerOperandOf(Machine& m, const Node& node, int32_t& out)
+    {
+        if (node.kind == NodeKind::Integer) {
+            out = node.int_value;
+            return true;
+        }
+        SymtbEntry* e = node.entry;
+        if (!e || e->kind != SymbolKind::Variable)
+            return false;
+        const VarCell& cell = m.VariableCell(*e);
+        if (cell.iterator >= 0 || !cell.value.is(ValueKind::Integer))
+            return false;
+        out = cell.value.AsInt();
+        return true;
+    }
+
+} // namespace
+
 bool EvaluateIntegers(Machine& m, CompiledExpr& x, int32_t& r)
 {
-    if (!x.plain_binary || x.slot != m.current_slot || x.owner != m.current_function || m.check_only)
+    if (!x.integer_form || x.slot != m.current_slot || x.owner != m.current_function || m.check_only
+        || m.expr_nesting + x.depth > MAX_EXPR_NESTING)
         return false;
+    // Every name's entry is the one it resolves to now once this holds.
     if (x.checked_version != m.symbols.Version() && !NamesStillHold(m, x))
         return false;
-    Evaluator eval(m, x);
-    const Chain& top = x.chains[static_cast<size_t>(x.top)];
     int32_t a = 0;
+    if (!IntegerOperandOf(m, x.nodes[static_cast<size_t>(x.int_nodes[0])], a))
+        return false;
+    if (x.int_nodes[1] < 0) {
+        r = a;
+        return true;
+    }
     int32_t b = 0;
-    return eval.IntegerOperand(x.nodes[static_cast<size_t>(top.operands[0])], a)
-        && eval.IntegerOperand(x.nodes[static_cast<size_t>(top.operands[1])], b)
-        && IntegerResult(top.ops[0].op, a, b, r);
+    return IntegerOperandOf(m, x.nodes[static_cast<size_t>(x.int_nodes[1])], b)
+        && IntegerResult(x.int_op, a, b, r);
 }
 
 // The checks and the commonest shapes are kept small here; the work is

@@ -41,11 +41,11 @@ int NestingDepth(const CompiledExpr& x);
 // when the compiled form does not apply in the current scope or state.
 CachedToken* EvaluateCompiled(Machine& m, CompiledExpr& x, Value& v, int n);
 
-// The value of `x` when it is one operator between two plain operands that
-// hold integers and the operator needs nothing reported (a comparison,
-// "+", "-", "*", or "/" and "%" by a divisor other than 0): what
-// EvaluateCompiled would give, without making a value. False, having done
-// nothing, for anything else.
+// The value of `x` when it is one plain operand holding an integer, or one
+// operator between two such operands that needs nothing reported (a
+// comparison, "+", "-", "*", or "/" and "%" by a divisor other than 0):
+// what EvaluateCompiled would give, without making a value. False, having
+// done nothing but make a variable's cell, for anything else.
 bool EvaluateIntegers(Machine& m, CompiledExpr& x, int32_t& r);
 
 // The whole step for the parser's entry points: when the cursor stands on a

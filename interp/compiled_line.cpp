@@ -85,6 +85,10 @@ namespace {
         uint64_t body_version { ~uint64_t { 0 } };
         bool (*jump)(Runtime&) { nullptr };
         std::vector<ParamCode> params;
+        // The expression, when it may be taken as integers
+        // (core::EvaluateIntegers) and nothing can be left after it on the
+        // line but `trailing`: then there is nothing to complain of either.
+        core::CompiledExpr* integers { nullptr };
     };
 
     bool IsWord(const CachedToken* t, std::string_view word)
@@ -193,6 +197,17 @@ namespace {
 
         bool AtEnd(const CachedToken* p) const { return p->kind == TokenKind::EndOfLine; }
 
+        // The expression at `t` (level 1) when nothing but `trailing` can
+        // follow it on the line.
+        core::CompiledExpr* EndsTheLine(CachedToken* t, std::string_view trailing = {})
+        {
+            core::CompiledExpr* x = Expr(t, 1);
+            CachedToken* end = x ? core::FixedEnd(*x) : nullptr;
+            if (end && !trailing.empty() && IsWord(end, trailing))
+                ++end;
+            return end && AtEnd(end) ? x : nullptr;
+        }
+
         bool Statement(CachedToken* p, SymtbEntry* command, interp::Statement& st)
         {
             if (p->kind != TokenKind::Word || !command)
@@ -235,7 +250,7 @@ namespace {
                 if (!Target(p, st.target, true))
                     return false;
                 st.expr = p;
-                Expr(p, 1);
+                st.integers = EndsTheLine(p);
                 return true;
             }
             if (name == "CONCATENA") {
@@ -251,7 +266,7 @@ namespace {
                 st.shape = name == "SE" ? Shape::If : Shape::While;
                 st.trailing = name == "SE" ? "ENTAO" : "FACA";
                 st.expr = p + 1;
-                Expr(p + 1, 1);
+                st.integers = EndsTheLine(p + 1, st.trailing);
                 return true;
             }
             if (name == "SEN\xC3O" || name == "SENAO") {
@@ -265,7 +280,7 @@ namespace {
                 st.shape = Shape::If;
                 st.trailing = "ENTAO";
                 st.expr = p + 1;
-                Expr(p + 1, 1);
+                st.integers = EndsTheLine(p + 1, st.trailing);
                 return true;
             }
             if (name == "FIM")
@@ -323,6 +338,7 @@ namespace {
             CachedToken* body = x ? core::FixedEnd(*x) : nullptr;
             if (!body)
                 return false;
+            st.integers = x; // where the command starts is fixed
             if (IsWord(body, "ENTAO"))
                 ++body;
             if (AtEnd(body))
@@ -575,12 +591,17 @@ namespace {
     bool LineRunner::Condition(LineCode& code, Statement& st, bool& ok)
     {
         const int32_t jump = rt.Slot().lines[static_cast<size_t>(line_number)].jump;
+        int32_t integer = 0;
+        const bool integers = st.integers && core::EvaluateIntegers(rt, *st.integers, integer);
         Value v;
-        CachedToken* stop = Evaluate(code, st.expr, 1, v);
+        CachedToken* stop = code.eol;
+        if (!integers)
+            stop = Evaluate(code, st.expr, 1, v);
+        const bool truth = integers ? integer != 0 : Runtime::Truth(v);
         if (st.shape == Shape::If)
-            BranchUnless(rt, jump, Runtime::Truth(v));
+            BranchUnless(rt, jump, truth);
         else
-            LoopWhile(rt, line_number, Runtime::Truth(v));
+            LoopWhile(rt, line_number, truth);
         ok = true;
         LineShouldEnd(stop, st.trailing);
         return true;
@@ -598,20 +619,15 @@ namespace {
             return true;
         ScriptRec& s = rt.Slot();
         const int32_t head = s.next_line;
-        LineCode* head_code = Head(head, Shape::While);
-        if (!head_code)
+        const CodeRec& head_rec = s.lines[static_cast<size_t>(head)];
+        LineCode* head_code = head_rec.code ? head_rec.code.get() : Head(head, Shape::While);
+        if (!head_code || head_code->st.shape != Shape::While || !head_code->st.integers
+            || head_code->slot != rt.current_slot || head_code->function != rt.current_function)
             return true;
-        const Statement& st = head_code->st;
-        core::CompiledExpr* x = st.expr->compiled[1].get();
-        CachedToken* end = x ? core::FixedEnd(*x) : nullptr;
-        if (!end)
-            return true;
-        if (IsWord(end, st.trailing))
-            ++end;
         int32_t truth = 0;
-        if (end->kind != TokenKind::EndOfLine || !core::EvaluateIntegers(rt, *x, truth))
+        if (!core::EvaluateIntegers(rt, *head_code->st.integers, truth))
             return true;
-        s.next_line = s.lines[static_cast<size_t>(head)].next;
+        s.next_line = head_rec.next;
         LoopWhile(rt, head, truth != 0);
         return true;
     }
@@ -643,6 +659,15 @@ namespace {
         if (cell.iterator >= 0 || !cell.value.is(ValueKind::Integer))
             return false;
         const int32_t base = cell.value.AsInt();
+        int32_t operand = 0;
+        if (st.integers && core::EvaluateIntegers(rt, *st.integers, operand)
+            && !(st.arith == ArithOp::Divide && operand == 0)) {
+            // Reading integers made nothing and called nothing: the cell is
+            // still the target's, and nothing is left on the line.
+            rt.VariableCell(*e).value = Value::Int(ArithOnIntegers(st.arith, base, operand));
+            ok = true;
+            return true;
+        }
         Value v;
         CachedToken* stop = Evaluate(code, st.expr, 1, v);
         core::ConvertExpressionValue(v, ValueKind::Integer);
@@ -774,10 +799,17 @@ namespace {
 
     bool LineRunner::OneLineIf(LineCode& code, Statement& st, bool& ok)
     {
-        Value v;
-        Evaluate(code, st.expr, 1, v);
+        int32_t integer = 0;
+        bool truth = false;
+        if (st.integers && core::EvaluateIntegers(rt, *st.integers, integer)) {
+            truth = integer != 0;
+        } else {
+            Value v;
+            Evaluate(code, st.expr, 1, v);
+            truth = Runtime::Truth(v);
+        }
         ok = true;
-        if (!Runtime::Truth(v) || !st.body_first)
+        if (!truth || !st.body_first)
             return true;
         if (st.body) {
             uint64_t version = rt.symbols.Version();
