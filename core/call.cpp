@@ -52,6 +52,7 @@ namespace {
 
 bool Machine::CallFunction(std::string_view name, SymtbEntry* entry, Value& result, int argc, Value* args)
 {
+    ++steps_outside;
     result = Value::Undefined();
     if (check_only)
         return true;

@@ -181,6 +181,11 @@ public:
     // reporting is switched off, so the run loop can check in debug builds
     // that a command never fails without telling the user.
     uint32_t reports_made { 0 };
+    // Counts the steps that may wait, write or read outside the
+    // interpreter's own state: every call of a function or built-in, and
+    // every command a compiled line hands to its handler. With
+    // reports_made, it tells the run loop that a line only computed.
+    uint32_t steps_outside { 0 };
     bool check_only { false };
     int expr_nesting { 0 };
     // Set when MAX_EXPR_NESTING was passed; silences the errors that follow

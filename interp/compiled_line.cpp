@@ -824,6 +824,7 @@ namespace {
                 return true;
         }
         // The handler takes the command from its word on.
+        ++rt.steps_outside;
         PlaceLexer(line_number, st.body_first);
         rt.lexer.MarkToken();
         ok = RunOneLineIfBody(rt);

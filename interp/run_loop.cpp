@@ -134,6 +134,12 @@ namespace {
 // function `returning_from` returns.
 bool Runtime::RunLines(SymtbEntry* returning_from)
 {
+    // A compiled line that called nothing, handed nothing to a handler and
+    // reported nothing has neither waited nor written: after such lines the
+    // interrupt is polled every so many, after any other line at once.
+    constexpr int QUIET_LINES_PER_POLL = 16;
+    int quiet_lines = 0;
+    int32_t unpolled_line = -1; // the last line run, when no poll followed it
     // After the first line, the check that follows each line is also the one
     // before the next: nothing runs in between.
     bool polled = false;
@@ -145,13 +151,22 @@ bool Runtime::RunLines(SymtbEntry* returning_from)
             ThrowInterrupt(s.current_line);
         polled = true;
         const int32_t line = s.current_line;
+        const uint32_t outside_before = steps_outside;
+        const uint32_t reports_before = reports_made;
         bool ok = false;
-        if (!RunCompiled(s, line, ok))
+        const bool compiled = RunCompiled(s, line, ok);
+        if (!compiled)
             ok = RunLine(current_slot, line);
+        const bool quiet = compiled && steps_outside == outside_before && reports_made == reports_before;
         // A break that came while the line waited (LE, a key, a pause) ends
         // the run here, even when that line was the script's last.
-        if (InterruptRequested())
-            ThrowInterrupt(line);
+        unpolled_line = line;
+        if (!quiet || ++quiet_lines >= QUIET_LINES_PER_POLL) {
+            quiet_lines = 0;
+            unpolled_line = -1;
+            if (InterruptRequested())
+                ThrowInterrupt(line);
+        }
         if (!ok)
             break;
         ScriptRec& after = Slot(); // CHAMA and RETORNA switch slots
@@ -161,6 +176,8 @@ bool Runtime::RunLines(SymtbEntry* returning_from)
         }
         after.current_line = after.next_line;
     }
+    if (unpolled_line >= 0 && InterruptRequested())
+        ThrowInterrupt(unpolled_line);
     return !Slot().failed;
 }
 

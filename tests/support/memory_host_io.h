@@ -25,6 +25,8 @@ public:
     int ticks { 0 };
     int stops { 0 };
     int interrupts { 0 }; // TakeInterrupt answers true this many times
+    int polls { 0 }; // TakeInterrupt's calls
+    int interrupt_at_poll { -1 }; // the call that answers true (from 1), if any
     int colour { 15 };
     int back_colour { 0 };
     int cursor_x { 1 };
@@ -101,6 +103,8 @@ public:
     bool KeyPressed() override { return !keys.empty(); }
     bool TakeInterrupt() override
     {
+        if (++polls == interrupt_at_poll)
+            return true;
         if (interrupts <= 0)
             return false;
         --interrupts;

@@ -6,6 +6,7 @@
 #include "tests/fakes/temp_dir.h"
 #include "tests/support/memory_host_io.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace palavrino::interp;
@@ -85,6 +86,44 @@ TEST(RunLoop, TheInterruptStopsAnEndlessLoopWithItsLine)
         FAIL() << "no interrupt";
     } catch (const palavrino::core::InterruptAbort& e) {
         EXPECT_STREQ(e.what(), "Execu\xE7\xE3o interrompida na linha 1");
+    }
+}
+
+// Lines that only compute are polled every so many; a break still stops a
+// busy loop within a few passes, and one that came during the last of them
+// is seen before the run ends. Lines that call, write or fail are polled at
+// once.
+TEST(RunLoop, TheInterruptStopsCompiledLoopsAndTheirLastLine)
+{
+    {
+        ScriptRun r;
+        r.io.interrupt_at_poll = 40;
+        int32_t slot = r.rt.LoadScriptList({ "n = 0", "ENQUANTO n >= 0", "  SOMA n 1", "FIM ENQUANTO" });
+        ASSERT_TRUE(r.rt.CompileSlot(slot));
+        EXPECT_THROW(r.rt.RunSlot(slot, 1), palavrino::core::InterruptAbort);
+        EXPECT_EQ(r.io.polls, 40);
+        EXPECT_LT(std::stoi(r.Global("N")), 40 * 16);
+    }
+    {
+        // The run's last poll comes after its last line, quiet as it is.
+        const std::vector<std::string> lines = { "n = 0", "REPETE i 1000", "  SOMA n 1", "FIM REPETE" };
+        ScriptRun whole;
+        EXPECT_TRUE(whole.Script(lines));
+        ScriptRun r;
+        r.io.interrupt_at_poll = whole.io.polls;
+        EXPECT_THROW(r.Script(lines), palavrino::core::InterruptAbort);
+        EXPECT_EQ(r.Global("N"), "1000");
+    }
+    {
+        ScriptRun r;
+        r.io.interrupt_at_poll = 30;
+        int32_t slot = r.rt.LoadScriptList({ "REPETE i 100", "  ESCREVE MUDO i", "FIM REPETE" });
+        ASSERT_TRUE(r.rt.CompileSlot(slot));
+        EXPECT_THROW(r.rt.RunSlot(slot, 1), palavrino::core::InterruptAbort);
+        // Each ESCREVE is polled after: the break comes within its pass.
+        const auto lines = std::count(r.io.written.begin(), r.io.written.end(), '\n');
+        EXPECT_GE(lines, 20);
+        EXPECT_LE(lines, 29);
     }
 }
 
