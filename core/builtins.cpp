@@ -22,11 +22,11 @@ const std::array<BuiltinRow, BUILTIN_COUNT>& BuiltinTable()
         { "DIA", 0, 0 },
         { "DIRETORIO", 2, NATIVE_NEEDS_PARENS },
         { "DUPLICA", 1, 0 },
-        { "FALSO", 0, 0 },
+        { "FALSO", 0, NATIVE_CONSTANT },
         { "FIMARQ", 1, NATIVE_HASH_ALLOWED },
         { "FDA", 1, NATIVE_HASH_ALLOWED },
         { "HORA", 0, 0 },
-        { "INDEFINIDO", 0, 0 },
+        { "INDEFINIDO", 0, NATIVE_CONSTANT },
         { "INSERE", 3, 0 },
         { "INTEIRO", 1, 0 },
         { "MAIUSC", 1, 0 },
@@ -41,7 +41,7 @@ const std::array<BuiltinRow, BUILTIN_COUNT>& BuiltinTable()
         { "TEMPO", 0, 0 },
         { "TIPO", 1, 0 },
         { "TRIM", 1, 0 },
-        { "VERDADEIRO", 0, 0 },
+        { "VERDADEIRO", 0, NATIVE_CONSTANT },
     } };
     return table;
 }

@@ -52,6 +52,10 @@ namespace compiled {
         SymtbEntry* entry { nullptr };
         uint64_t version { ~uint64_t { 0 } };
         SymtbEntry* compiled_entry { nullptr }; // Call: the function compiled for
+        // Call of a NATIVE_CONSTANT built-in without arguments: the value its
+        // first successful call gave, once there was one.
+        bool constant_known { false };
+        Value constant;
         int32_t operand { -1 }; // Unary: a node; Size and Paren: a chain
         std::vector<int32_t> items; // Call: arguments; List: items (chains)
         std::vector<int32_t> range_ends; // List: an item's upper bound, or -1
@@ -547,7 +551,18 @@ namespace {
                 NestingGuard guard(m);
                 if (!guard.ok())
                     return;
-                Call(node, IsCallable(e) ? e : nullptr, v);
+                // A constant built-in's value is taken again where the call
+                // would have succeeded (its frame fits on the stack).
+                if (node.constant_known && e == node.compiled_entry && m.stack_top + 1 <= EXEC_STACK_SIZE) {
+                    v = node.constant;
+                    break;
+                }
+                const bool called = Call(node, IsCallable(e) ? e : nullptr, v);
+                if (called && e == node.compiled_entry && e->kind == SymbolKind::Native
+                    && (e->value2 & NATIVE_CONSTANT) != 0 && node.items.empty() && !v.IsObject()) {
+                    node.constant = v;
+                    node.constant_known = true;
+                }
                 break;
             }
             case NodeKind::Unary: {
@@ -632,22 +647,24 @@ namespace {
             return out;
         }
 
-        void Call(const Node& node, SymtbEntry* e, Value& result)
+        // What CallFunction answers.
+        bool Call(const Node& node, SymtbEntry* e, Value& result)
         {
             int limit = MAX_CALL_ARGS;
             if (e)
                 limit = std::min(e->kind == SymbolKind::Native ? e->value1 : e->value2, MAX_CALL_ARGS);
             // Most calls pass a few arguments: their frame is made small.
-            const int given = static_cast<int>(node.items.size());
-            if (std::max(given, limit) <= SMALL_CALL)
-                CallWith<SMALL_CALL>(node, e, limit, result);
-            else
-                CallWith<MAX_CALL_ARGS>(node, e, limit, result);
+            const int given = std::max(static_cast<int>(node.items.size()), limit);
+            if (given <= 1)
+                return CallWith<1>(node, e, limit, result);
+            if (given <= SMALL_CALL)
+                return CallWith<SMALL_CALL>(node, e, limit, result);
+            return CallWith<MAX_CALL_ARGS>(node, e, limit, result);
         }
 
         static constexpr int SMALL_CALL = 4;
 
-        template <int N> void CallWith(const Node& node, SymtbEntry* e, int limit, Value& result)
+        template <int N> bool CallWith(const Node& node, SymtbEntry* e, int limit, Value& result)
         {
             std::array<Value, N> args;
             int given = 0;
@@ -664,7 +681,7 @@ namespace {
             int argc = std::min(std::max(given, limit), N);
             for (int i = given; i < argc; ++i)
                 args[static_cast<size_t>(i)] = Value::Undefined();
-            m.CallFunction(node.text, e, result, argc, args.data());
+            return m.CallFunction(node.text, e, result, argc, args.data());
         }
 
         void List(const Node& node, Value& v)

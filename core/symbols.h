@@ -62,6 +62,10 @@ using NativeFn = bool (*)(Machine&);
 // Flags of built-in functions.
 constexpr int32_t NATIVE_HASH_ALLOWED = 1;
 constexpr int32_t NATIVE_NEEDS_PARENS = 2;
+// Takes no arguments, always gives the same integer or "indefinido", and does
+// nothing else (FALSO, INDEFINIDO, VERDADEIRO): a compiled expression may
+// keep the value of its first call for the calls that follow.
+constexpr int32_t NATIVE_CONSTANT = 4;
 
 struct SymtbEntry {
     std::string name;

@@ -461,3 +461,34 @@ TEST(CompiledLines, ComparisonsWithALiteralActAsWhenRead)
         "|1,1,0,0,1,0|1,1,0,0,1,0|0,1,1,0,1,0|0,1,0,0,1,0|0,0,0,0,1,1|0,1,1,1,0,0!|0,1,1,1,1,0"
         "|1,1,0,0,1,0|0,1,1,1,0,0");
 }
+
+// INDEFINIDO(), VERDADEIRO() and FALSO() give the same value on every call,
+// so a compiled call keeps the first one; too many arguments are still
+// reported, and a recursion that fills the stack stops where it did.
+TEST(CompiledLines, ConstantBuiltInsActAsWhenRead)
+{
+    auto o = ExpectSameRun({
+        "x = \"\"",
+        "d = {}",
+        "d[\"a\"] = 1",
+        "PARA k EM [\"a\", \"b\", \"a\"]",
+        "  SE d[k] = INDEFINIDO() ENTAO CONCATENA x \"-\" SENAO CONCATENA x d[k]",
+        "  CONCATENA x VERDADEIRO() + FALSO() + \",\"",
+        "  SE INDEFINIDO(1) = INDEFINIDO() ENTAO CONCATENA x \"u\"",
+        "FIM PARA",
+    });
+    EXPECT_EQ(o.x, "1,u-1,u1,u");
+    EXPECT_EQ(std::count(o.spoken.begin(), o.spoken.end(),
+                  "A fun\xE7\xE3o \"INDEFINIDO\" n\xE3o requer par\xE2metros"),
+        3);
+    for (const char* params : { "(n)", "(n, m)" }) {
+        ExpectSameRun({
+            std::string("FUNCAO F") + params,
+            "  y = INDEFINIDO()",
+            "  SE n > 5000 ENTAO RETORNA 0",
+            "  RETORNA F(n + 1, 0) + 1",
+            "FIM FUNCAO",
+            "x = F(1, 0)",
+        });
+    }
+}
