@@ -836,6 +836,14 @@ namespace {
 
 } // namespace
 
+const std::string* LiteralText(const CompiledExpr& x)
+{
+    if (!x.plain_single)
+        return nullptr;
+    const Node& node = x.nodes[static_cast<size_t>(x.chains[static_cast<size_t>(x.top)].operands[0])];
+    return node.kind == NodeKind::String ? &node.text : nullptr;
+}
+
 namespace {
 
     // An operand of an expression in integer form, once its names are known

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace palavrino::core {
 
@@ -47,6 +48,9 @@ CachedToken* EvaluateCompiled(Machine& m, CompiledExpr& x, Value& v, int n);
 // what EvaluateCompiled would give, without making a value. False, having
 // done nothing but make a variable's cell, for anything else.
 bool EvaluateIntegers(Machine& m, CompiledExpr& x, int32_t& r);
+
+// The text of `x` when it is a string literal alone; null otherwise.
+const std::string* LiteralText(const CompiledExpr& x);
 
 // The whole step for the parser's entry points: when the cursor stands on a
 // cached token at run time, evaluates the expression there (compiling it on

@@ -89,6 +89,9 @@ namespace {
         // (core::EvaluateIntegers) and nothing can be left after it on the
         // line but `trailing`: then there is nothing to complain of either.
         core::CompiledExpr* integers { nullptr };
+        // CONCATENA: the operand's text, when it is a string literal alone
+        // and nothing can follow it on the line.
+        const std::string* literal { nullptr };
     };
 
     bool IsWord(const CachedToken* t, std::string_view word)
@@ -259,7 +262,8 @@ namespace {
                 if (!Target(p, st.target, true) || IsWord(p, "LISTA"))
                     return false;
                 st.expr = p;
-                Expr(p, 1);
+                if (core::CompiledExpr* x = EndsTheLine(p))
+                    st.literal = core::LiteralText(*x);
                 return true;
             }
             if (name == "SE" || name == "ENQUANTO") {
@@ -291,7 +295,7 @@ namespace {
                 if (!Target(p, st.target, true))
                     return false;
                 st.expr = p;
-                Expr(p, 1);
+                st.integers = EndsTheLine(p);
                 return true;
             }
             if (name == "PARA") {
@@ -536,6 +540,18 @@ namespace {
 
         [[gnu::noinline]] bool Store(LineCode& code, Statement& st, bool& ok);
         [[gnu::noinline]] bool ArithOnVariable(LineCode& code, Statement& st, bool& ok);
+        [[gnu::noinline]] bool ConcatOnVariable(Statement& st, bool& ok);
+        // The variable `tc` names, when it is one without subscripts known
+        // under this symbol table.
+        SymtbEntry* PlainVariable(const TargetCode& tc) const
+        {
+            SymtbEntry* e = tc.entry;
+            if (!tc.selectors.empty() || tc.version != rt.symbols.Version() || !e
+                || e->kind != SymbolKind::Variable)
+                return nullptr;
+            return e;
+        }
+        bool StepCounter(LineCode& head_code, int32_t head, bool& ok);
         [[gnu::noinline]] bool Condition(LineCode& code, Statement& st, bool& ok);
         [[gnu::noinline]] bool Return(LineCode& code, Statement& st, bool& ok);
         [[gnu::noinline]] bool EndWhile(bool& ok);
@@ -555,8 +571,9 @@ namespace {
         rt.current_command = st.command;
         switch (st.shape) {
         case Shape::Assign:
-        case Shape::Concat:
             return Store(code, st, ok);
+        case Shape::Concat:
+            return ConcatOnVariable(st, ok) || Store(code, st, ok);
         case Shape::Arith:
             return ArithOnVariable(code, st, ok) || Store(code, st, ok);
         case Shape::If:
@@ -650,10 +667,8 @@ namespace {
     // nothing done) for any other case.
     bool LineRunner::ArithOnVariable(LineCode& code, Statement& st, bool& ok)
     {
-        TargetCode& tc = st.target;
-        SymtbEntry* e = tc.entry;
-        if (!tc.selectors.empty() || tc.version != rt.symbols.Version() || !e
-            || e->kind != SymbolKind::Variable)
+        SymtbEntry* e = PlainVariable(st.target);
+        if (!e)
             return false;
         const core::VarCell& cell = rt.VariableCell(*e);
         if (cell.iterator >= 0 || !cell.value.is(ValueKind::Integer))
@@ -691,6 +706,47 @@ namespace {
             ok = ApplyArithmetic(rt, st.arith, st.word, t, Value::Int(base), v);
         if (ok)
             LineShouldEnd(stop);
+        return true;
+    }
+
+    // CONCATENA of a string literal onto a variable without subscripts that
+    // holds a text: AppendText's change in place, without reading the
+    // target or making the literal's value first. False (with nothing done)
+    // for any other case.
+    bool LineRunner::ConcatOnVariable(Statement& st, bool& ok)
+    {
+        SymtbEntry* e = st.literal && !rt.check_only ? PlainVariable(st.target) : nullptr;
+        if (!e)
+            return false;
+        core::VarCell& cell = rt.VariableCell(*e);
+        if (cell.iterator >= 0 || !cell.value.is(ValueKind::String))
+            return false;
+        cell.value.MutableText() += *st.literal;
+        ok = true;
+        return true;
+    }
+
+    // A REPETE counter that is a variable without subscripts holding an
+    // integer, against a limit read as integers: StepRepete's steps on the
+    // cell itself. False (with nothing done) for any other case.
+    bool LineRunner::StepCounter(LineCode& head_code, int32_t head, bool& ok)
+    {
+        Statement& hs = head_code.st;
+        SymtbEntry* e = hs.integers ? PlainVariable(hs.target) : nullptr;
+        if (!e)
+            return false;
+        core::VarCell& cell = rt.VariableCell(*e);
+        int32_t limit = 0;
+        if (cell.iterator >= 0 || !cell.value.is(ValueKind::Integer)
+            || !core::EvaluateIntegers(rt, *hs.integers, limit))
+            return false;
+        const int32_t current = cell.value.AsInt();
+        if (current < limit) {
+            cell.value = Value::Int(current + 1);
+            ScriptRec& s = rt.Slot();
+            s.next_line = s.lines[static_cast<size_t>(head)].next;
+        }
+        ok = true;
         return true;
     }
 
@@ -776,6 +832,8 @@ namespace {
         LineCode* head_code = Head(head, st.shape == Shape::EndRepeat ? Shape::Repeat : Shape::For);
         if (!head_code)
             return false;
+        if (st.shape == Shape::EndRepeat && StepCounter(*head_code, head, ok))
+            return true;
         CachedToken* failed_at = nullptr;
         core::TargetRec t;
         TargetRun run = Target(*head_code, head_code->st.target, false, t, failed_at);

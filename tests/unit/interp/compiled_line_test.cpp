@@ -492,3 +492,49 @@ TEST(CompiledLines, ConstantBuiltInsActAsWhenRead)
         });
     }
 }
+
+// CONCATENA of a literal onto a plain text variable changes the text in
+// place, which every owner of that text sees; FIM REPETE steps a plain
+// integer counter itself. Both must act as when read when the variable
+// holds something else, is shared, changes inside the loop or goes away.
+TEST(CompiledLines, LiteralConcatenationAndCountersActAsWhenRead)
+{
+    auto o = ExpectSameRun({
+        "x = \"\"",
+        "y = x",
+        "n = 5",
+        "REPETE i 6",
+        "  CONCATENA x \"ab\"",
+        "  CONCATENA n \"!\"",
+        "  SE i = 3 ENTAO x = 7",
+        "  SE i = 4 ENTAO i = 5",
+        "FIM REPETE",
+        "CONCATENA x \"|\" + y + \"|\" + n",
+    });
+    EXPECT_EQ(o.x, "7abab|ababab|5!!!!!");
+    ExpectSameRun({
+        "x = \"\"",
+        "REPETE i 8",
+        "  CONCATENA x i",
+        "  SE i = 3 ENTAO i = \"5\"",
+        "  SE i = 6 ENTAO DESTROI i",
+        "FIM REPETE",
+    });
+    ExpectSameRun({
+        "x = \"\"",
+        "m = 4",
+        "REPETE i m",
+        "  CONCATENA x i",
+        "  SE i = 3 ENTAO m = 2",
+        "  SE i = 2 ENTAO m = 9",
+        "  SE i = 5 ENTAO x = [1]",
+        "FIM REPETE",
+    });
+    ExpectSameRun({
+        "x = \"\"",
+        "REPETE i 2147483647",
+        "  SE i = 4 ENTAO i = 2147483646",
+        "  CONCATENA x i + \" \"",
+        "FIM REPETE",
+    });
+}
