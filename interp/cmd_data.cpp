@@ -217,6 +217,11 @@ void AddToTrailingDigits(std::string& text, int32_t operand, bool subtract)
 
 int CompareForSort(const Value& a, const Value& b, const SortOptions& options)
 {
+    // Two integers, the commonest pair, as the numeric comparison below.
+    if (a.is(ValueKind::Integer) && b.is(ValueKind::Integer)) {
+        const int result = a.AsInt() < b.AsInt() ? -1 : (a.AsInt() > b.AsInt() ? 1 : 0);
+        return options.descending ? -result : result;
+    }
     const bool a_plain = a.is(ValueKind::Integer) || a.is(ValueKind::String);
     const bool b_plain = b.is(ValueKind::Integer) || b.is(ValueKind::String);
     if (!a_plain || !b_plain)
