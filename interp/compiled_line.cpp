@@ -531,7 +531,8 @@ namespace {
                 return nullptr;
             // A loop's head runs once, its FIM every pass: the head is
             // compiled when its FIM first needs it.
-            LineCode* code = CodeOf(rt, head);
+            const CodeRec& rec = s.lines[static_cast<size_t>(head)];
+            LineCode* code = rec.code ? rec.code.get() : CodeOf(rt, head);
             if (!code || code->st.shape != shape || code->slot != rt.current_slot
                 || code->function != rt.current_function)
                 return nullptr;
@@ -636,15 +637,12 @@ namespace {
             return true;
         ScriptRec& s = rt.Slot();
         const int32_t head = s.next_line;
-        const CodeRec& head_rec = s.lines[static_cast<size_t>(head)];
-        LineCode* head_code = head_rec.code ? head_rec.code.get() : Head(head, Shape::While);
-        if (!head_code || head_code->st.shape != Shape::While || !head_code->st.integers
-            || head_code->slot != rt.current_slot || head_code->function != rt.current_function)
-            return true;
+        LineCode* head_code = Head(head, Shape::While);
         int32_t truth = 0;
-        if (!core::EvaluateIntegers(rt, *head_code->st.integers, truth))
+        if (!head_code || !head_code->st.integers
+            || !core::EvaluateIntegers(rt, *head_code->st.integers, truth))
             return true;
-        s.next_line = head_rec.next;
+        s.next_line = s.lines[static_cast<size_t>(head)].next;
         LoopWhile(rt, head, truth != 0);
         return true;
     }
