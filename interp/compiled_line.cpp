@@ -106,27 +106,27 @@ namespace {
 
 } // namespace
 
-struct LineCode {
-    Statement st;
-    int32_t line { 0 };
-    CachedToken* eol { nullptr }; // the line's last token
-    // The scope the names were resolved in.
-    int32_t slot { 0 };
-    const SymtbEntry* function { nullptr };
-    // Nesting levels the line may open, at most.
-    int depth { 0 };
-};
+namespace {
+
+    // A compiled line: what the run loop reads (LineCode), then the rest.
+    struct CompiledLine : LineCode {
+        Statement st;
+        int32_t line { 0 };
+        CachedToken* eol { nullptr }; // the line's last token
+    };
+
+} // namespace
 
 void LineCodeDeleter::operator()(LineCode* code) const
 {
-    delete code;
+    delete static_cast<CompiledLine*>(code);
 }
 
 namespace {
 
     class LineCompiler {
     public:
-        LineCompiler(Runtime& runtime, LineCode& code, CachedToken* begin, CachedToken* end)
+        LineCompiler(Runtime& runtime, CompiledLine& code, CachedToken* begin, CachedToken* end)
             : rt(runtime)
             , c(code)
             , b(begin)
@@ -382,7 +382,7 @@ namespace {
         }
 
         Runtime& rt;
-        LineCode& c;
+        CompiledLine& c;
         CachedToken* b;
         CachedToken* past;
     };
@@ -406,7 +406,38 @@ namespace {
         }
 
         // False: run the line the ordinary way (only before anything was done).
-        bool Run(LineCode& code, Statement& st, bool& ok);
+        bool Run(CompiledLine& code, Statement& st, bool& ok);
+
+        // What runs a statement of each shape.
+        using Step = bool (LineRunner::*)(CompiledLine& code, Statement& st, bool& ok);
+        static Step StepFor(Shape shape);
+
+        bool Assign(CompiledLine& code, Statement& st, bool& ok) { return Store(code, st, ok); }
+        bool Arith(CompiledLine& code, Statement& st, bool& ok)
+        {
+            return ArithOnVariable(code, st, ok) || Store(code, st, ok);
+        }
+        bool Concat(CompiledLine& code, Statement& st, bool& ok)
+        {
+            return ConcatOnVariable(st, ok) || Store(code, st, ok);
+        }
+        bool Nothing(CompiledLine&, Statement&, bool& ok)
+        {
+            ok = true;
+            return true;
+        }
+        bool EndOfWhileLoop(CompiledLine&, Statement&, bool& ok) { return EndWhile(ok); }
+        bool EndOfLoop(CompiledLine&, Statement& st, bool& ok) { return LoopEnd(st, ok); }
+        bool Jump(CompiledLine&, Statement& st, bool& ok)
+        {
+            ok = st.jump(rt);
+            return true;
+        }
+        bool EnterFunction(CompiledLine&, Statement& st, bool& ok) { return FunctionHead(st, ok); }
+        [[gnu::noinline]] bool Condition(CompiledLine& code, Statement& st, bool& ok);
+        [[gnu::noinline]] bool Return(CompiledLine& code, Statement& st, bool& ok);
+        [[gnu::noinline]] bool LoopHead(CompiledLine& code, Statement& st, bool& ok);
+        [[gnu::noinline]] bool OneLineIf(CompiledLine& code, Statement& st, bool& ok);
 
     private:
         // Puts the lexer on token `t` of line `line`, as the handler's
@@ -420,7 +451,7 @@ namespace {
 
         // The expression at `t` of `code`'s line, as ParseExpression (level
         // 1) or ParseRangeExpression (level 0); the token where it ended.
-        CachedToken* Evaluate(const LineCode& code, CachedToken* t, int level, Value& v)
+        CachedToken* Evaluate(const CompiledLine& code, CachedToken* t, int level, Value& v)
         {
             core::CompiledExpr* x = t->compiled[level].get();
             if (x) {
@@ -444,7 +475,7 @@ namespace {
                 rt.ReportErrorHere(msg::LineShouldEnd(stop->raw));
         }
 
-        Value Selector(const LineCode& code, const SelectorCode& sel)
+        Value Selector(const CompiledLine& code, const SelectorCode& sel)
         {
             Value out = Value::NewList();
             if (sel.dot) {
@@ -467,7 +498,7 @@ namespace {
         // handler's cursor stands after a failure.
         // With `one`, a target of one subscript of at most one item leaves
         // it there instead of in t.selectors, when the item has a value.
-        TargetRun Target(const LineCode& code, TargetCode& tc, bool allow_function, core::TargetRec& t,
+        TargetRun Target(const CompiledLine& code, TargetCode& tc, bool allow_function, core::TargetRec& t,
             CachedToken*& failed_at, OneSelector* one = nullptr)
         {
             uint64_t version = rt.symbols.Version();
@@ -524,7 +555,7 @@ namespace {
 
         // The head line of the loop a FIM closes, when it is compiled as
         // `shape`.
-        LineCode* Head(int32_t head, Shape shape)
+        CompiledLine* Head(int32_t head, Shape shape)
         {
             ScriptRec& s = rt.Slot();
             if (head <= 0 || head > s.last_line)
@@ -532,15 +563,15 @@ namespace {
             // A loop's head runs once, its FIM every pass: the head is
             // compiled when its FIM first needs it.
             const CodeRec& rec = s.lines[static_cast<size_t>(head)];
-            LineCode* code = rec.code ? rec.code.get() : CodeOf(rt, head);
+            auto* code = static_cast<CompiledLine*>(rec.code ? rec.code.get() : CodeOf(rt, head));
             if (!code || code->st.shape != shape || code->slot != rt.current_slot
                 || code->function != rt.current_function)
                 return nullptr;
             return code;
         }
 
-        [[gnu::noinline]] bool Store(LineCode& code, Statement& st, bool& ok);
-        [[gnu::noinline]] bool ArithOnVariable(LineCode& code, Statement& st, bool& ok);
+        [[gnu::noinline]] bool Store(CompiledLine& code, Statement& st, bool& ok);
+        [[gnu::noinline]] bool ArithOnVariable(CompiledLine& code, Statement& st, bool& ok);
         [[gnu::noinline]] bool ConcatOnVariable(Statement& st, bool& ok);
         // The variable `tc` names, when it is one without subscripts known
         // under this symbol table.
@@ -552,61 +583,103 @@ namespace {
                 return nullptr;
             return e;
         }
-        bool StepCounter(LineCode& head_code, int32_t head, bool& ok);
-        [[gnu::noinline]] bool Condition(LineCode& code, Statement& st, bool& ok);
-        [[gnu::noinline]] bool Return(LineCode& code, Statement& st, bool& ok);
+        bool StepCounter(CompiledLine& head_code, int32_t head, bool& ok);
         [[gnu::noinline]] bool EndWhile(bool& ok);
-        [[gnu::noinline]] bool LoopHead(LineCode& code, Statement& st, bool& ok);
         [[gnu::noinline]] bool LoopEnd(Statement& st, bool& ok);
-        [[gnu::noinline]] bool OneLineIf(LineCode& code, Statement& st, bool& ok);
         [[gnu::noinline]] bool FunctionHead(Statement& st, bool& ok);
 
         Runtime& rt;
         int32_t line_number;
     };
 
-    // Each shape runs out of line, so that the dispatch itself saves few
-    // registers.
-    bool LineRunner::Run(LineCode& code, Statement& st, bool& ok)
+    LineRunner::Step LineRunner::StepFor(Shape shape)
     {
-        rt.current_command = st.command;
-        switch (st.shape) {
+        switch (shape) {
         case Shape::Assign:
-            return Store(code, st, ok);
-        case Shape::Concat:
-            return ConcatOnVariable(st, ok) || Store(code, st, ok);
+            return &LineRunner::Assign;
         case Shape::Arith:
-            return ArithOnVariable(code, st, ok) || Store(code, st, ok);
+            return &LineRunner::Arith;
+        case Shape::Concat:
+            return &LineRunner::Concat;
         case Shape::If:
         case Shape::While:
-            return Condition(code, st, ok);
+            return &LineRunner::Condition;
         case Shape::Else:
         case Shape::EndIf:
-            ok = true;
-            return true;
+            return &LineRunner::Nothing;
         case Shape::EndWhile:
-            return EndWhile(ok);
+            return &LineRunner::EndOfWhileLoop;
         case Shape::OneLineIf:
-            return OneLineIf(code, st, ok);
+            return &LineRunner::OneLineIf;
         case Shape::Repeat:
         case Shape::For:
-            return LoopHead(code, st, ok);
+            return &LineRunner::LoopHead;
         case Shape::EndRepeat:
         case Shape::EndFor:
-            return LoopEnd(st, ok);
+            return &LineRunner::EndOfLoop;
         case Shape::Return:
-            return Return(code, st, ok);
+            return &LineRunner::Return;
         case Shape::Jump:
-            ok = st.jump(rt);
-            return true;
+            return &LineRunner::Jump;
         case Shape::FunctionHead:
-            return FunctionHead(st, ok);
+            return &LineRunner::EnterFunction;
         }
-        return false;
+        return &LineRunner::Nothing;
+    }
+
+    bool LineRunner::Run(CompiledLine& code, Statement& st, bool& ok)
+    {
+        rt.current_command = st.command;
+        return (this->*StepFor(st.shape))(code, st, ok);
+    }
+
+    // A whole line of one shape, as the run loop calls it: each shape has its
+    // own, so the run loop goes straight to the shape's steps.
+    template <LineRunner::Step S> bool RunLineAs(Runtime& rt, LineCode& code, int32_t line, bool& ok)
+    {
+        CompiledLine& c = static_cast<CompiledLine&>(code);
+        rt.current_command = c.st.command;
+        LineRunner runner(rt, line);
+        return (runner.*S)(c, c.st, ok);
+    }
+
+    LineCode::Runner RunnerFor(Shape shape)
+    {
+        switch (shape) {
+        case Shape::Assign:
+            return &RunLineAs<&LineRunner::Assign>;
+        case Shape::Arith:
+            return &RunLineAs<&LineRunner::Arith>;
+        case Shape::Concat:
+            return &RunLineAs<&LineRunner::Concat>;
+        case Shape::If:
+        case Shape::While:
+            return &RunLineAs<&LineRunner::Condition>;
+        case Shape::Else:
+        case Shape::EndIf:
+            return &RunLineAs<&LineRunner::Nothing>;
+        case Shape::EndWhile:
+            return &RunLineAs<&LineRunner::EndOfWhileLoop>;
+        case Shape::OneLineIf:
+            return &RunLineAs<&LineRunner::OneLineIf>;
+        case Shape::Repeat:
+        case Shape::For:
+            return &RunLineAs<&LineRunner::LoopHead>;
+        case Shape::EndRepeat:
+        case Shape::EndFor:
+            return &RunLineAs<&LineRunner::EndOfLoop>;
+        case Shape::Return:
+            return &RunLineAs<&LineRunner::Return>;
+        case Shape::Jump:
+            return &RunLineAs<&LineRunner::Jump>;
+        case Shape::FunctionHead:
+            return &RunLineAs<&LineRunner::EnterFunction>;
+        }
+        return nullptr;
     }
 
     // SE, SENAO SE and ENQUANTO.
-    bool LineRunner::Condition(LineCode& code, Statement& st, bool& ok)
+    bool LineRunner::Condition(CompiledLine& code, Statement& st, bool& ok)
     {
         const int32_t jump = rt.Slot().lines[static_cast<size_t>(line_number)].jump;
         int32_t integer = 0;
@@ -637,7 +710,7 @@ namespace {
             return true;
         ScriptRec& s = rt.Slot();
         const int32_t head = s.next_line;
-        LineCode* head_code = Head(head, Shape::While);
+        CompiledLine* head_code = Head(head, Shape::While);
         int32_t truth = 0;
         if (!head_code || !head_code->st.integers
             || !core::EvaluateIntegers(rt, *head_code->st.integers, truth))
@@ -647,7 +720,7 @@ namespace {
         return true;
     }
 
-    bool LineRunner::Return(LineCode& code, Statement& st, bool& ok)
+    bool LineRunner::Return(CompiledLine& code, Statement& st, bool& ok)
     {
         Value result = Value::Undefined();
         CachedToken* stop = code.eol;
@@ -663,7 +736,7 @@ namespace {
     // holds an integer and is known under this symbol table: what Target
     // and ReadTarget would find, read straight from the cell. False (with
     // nothing done) for any other case.
-    bool LineRunner::ArithOnVariable(LineCode& code, Statement& st, bool& ok)
+    bool LineRunner::ArithOnVariable(CompiledLine& code, Statement& st, bool& ok)
     {
         SymtbEntry* e = PlainVariable(st.target);
         if (!e)
@@ -727,7 +800,7 @@ namespace {
     // A REPETE counter that is a variable without subscripts holding an
     // integer, against a limit read as integers: StepRepete's steps on the
     // cell itself. False (with nothing done) for any other case.
-    bool LineRunner::StepCounter(LineCode& head_code, int32_t head, bool& ok)
+    bool LineRunner::StepCounter(CompiledLine& head_code, int32_t head, bool& ok)
     {
         Statement& hs = head_code.st;
         SymtbEntry* e = hs.integers ? PlainVariable(hs.target) : nullptr;
@@ -749,7 +822,7 @@ namespace {
     }
 
     // An assignment, SOMA and the others, or CONCATENA.
-    bool LineRunner::Store(LineCode& code, Statement& st, bool& ok)
+    bool LineRunner::Store(CompiledLine& code, Statement& st, bool& ok)
     {
         CachedToken* failed_at = nullptr;
         core::TargetRec t;
@@ -797,7 +870,7 @@ namespace {
     }
 
     // REPETE and PARA EM.
-    bool LineRunner::LoopHead(LineCode& code, Statement& st, bool& ok)
+    bool LineRunner::LoopHead(CompiledLine& code, Statement& st, bool& ok)
     {
         CachedToken* failed_at = nullptr;
         core::TargetRec t;
@@ -827,7 +900,7 @@ namespace {
     bool LineRunner::LoopEnd(Statement& st, bool& ok)
     {
         const int32_t head = rt.Slot().lines[static_cast<size_t>(line_number)].jump;
-        LineCode* head_code = Head(head, st.shape == Shape::EndRepeat ? Shape::Repeat : Shape::For);
+        CompiledLine* head_code = Head(head, st.shape == Shape::EndRepeat ? Shape::Repeat : Shape::For);
         if (!head_code)
             return false;
         if (st.shape == Shape::EndRepeat && StepCounter(*head_code, head, ok))
@@ -853,7 +926,7 @@ namespace {
         return true;
     }
 
-    bool LineRunner::OneLineIf(LineCode& code, Statement& st, bool& ok)
+    bool LineRunner::OneLineIf(CompiledLine& code, Statement& st, bool& ok)
     {
         int32_t integer = 0;
         bool truth = false;
@@ -942,7 +1015,7 @@ LineCodePtr CompileLine(Runtime& rt, int32_t line)
         if (p->kind == TokenKind::Colon)
             ++p;
     }
-    LineCodePtr code(new LineCode);
+    auto code = std::make_unique<CompiledLine>();
     code->line = line;
     code->eol = end - 1;
     code->slot = rt.current_slot;
@@ -951,7 +1024,9 @@ LineCodePtr CompileLine(Runtime& rt, int32_t line)
     LineCompiler compiler(rt, *code, begin, end);
     if (!compiler.Line(p, rec.command))
         return nullptr;
-    return code;
+    code->run = RunnerFor(code->st.shape);
+    code->any_scope = code->st.shape == Shape::FunctionHead;
+    return LineCodePtr(code.release());
 }
 
 LineCode* CodeOf(Runtime& rt, int32_t line)
@@ -964,19 +1039,6 @@ LineCode* CodeOf(Runtime& rt, int32_t line)
         rec.code = CompileLine(rt, line);
     }
     return rec.code.get();
-}
-
-bool RunCompiledLine(Runtime& rt, LineCode& code, int32_t line, bool& ok)
-{
-    if (code.st.shape != Shape::FunctionHead
-        && (code.slot != rt.current_slot || code.function != rt.current_function))
-        return false;
-    // Every nesting level the line opens stays within the bound, so the
-    // bound's own reaction is left to the handlers.
-    if (rt.expr_nesting_overflow || rt.expr_nesting + code.depth > core::MAX_EXPR_NESTING)
-        return false;
-    LineRunner runner(rt, line);
-    return runner.Run(code, code.st, ok);
 }
 
 } // namespace palavrino::interp

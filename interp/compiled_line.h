@@ -11,10 +11,29 @@
 #include <cstdint>
 #include <memory>
 
+namespace palavrino::core {
+struct SymtbEntry;
+}
+
 namespace palavrino::interp {
 
 class Runtime;
-struct LineCode;
+
+// What the run loop reads of a compiled line before it runs it; the rest of
+// the compiled form is known only in compiled_line.cpp.
+struct LineCode {
+    // Runs the line as RunLine would; `ok` is the line's success. False
+    // when the line must run the ordinary way: nothing has been done then.
+    using Runner = bool (*)(Runtime& rt, LineCode& code, int32_t line, bool& ok);
+    Runner run { nullptr };
+    // The scope the names were resolved in; a function's FUNCAO line runs
+    // in whatever scope its function is entered from (`any_scope`).
+    int32_t slot { 0 };
+    const core::SymtbEntry* function { nullptr };
+    bool any_scope { false };
+    // Nesting levels the line may open, at most.
+    int depth { 0 };
+};
 
 // Frees a compiled line (the type is whole only in compiled_line.cpp).
 struct LineCodeDeleter {
@@ -28,10 +47,5 @@ LineCodePtr CompileLine(Runtime& rt, int32_t line);
 // The compiled form of a line of the current slot, made the first time it
 // is asked for once the line's tokens are cached; null when it has none.
 LineCode* CodeOf(Runtime& rt, int32_t line);
-
-// Runs a compiled line of the current slot as RunLine would; `ok` is the
-// line's success. False when the line must run the ordinary way: nothing
-// has been done then.
-bool RunCompiledLine(Runtime& rt, LineCode& code, int32_t line, bool& ok);
 
 } // namespace palavrino::interp

@@ -104,11 +104,15 @@ bool Runtime::RunCompiled(ScriptRec& s, int32_t line, bool& ok)
         return false;
     CodeRec& rec = s.lines[static_cast<size_t>(line)];
     LineCode* code = rec.code ? rec.code.get() : CodeOf(*this, line);
-    if (!code)
+    if (!code || (!code->any_scope && (code->slot != current_slot || code->function != current_function)))
+        return false;
+    // Every nesting level the line opens stays within the bound, so the
+    // bound's own reaction is left to the handlers.
+    if (expr_nesting_overflow || expr_nesting + code->depth > core::MAX_EXPR_NESTING)
         return false;
     CheckRunningSlot(current_slot, rec);
     s.next_line = rec.next;
-    if (!RunCompiledLine(*this, *code, line, ok))
+    if (!code->run(*this, *code, line, ok))
         return false;
     core::CheckStackDiscipline(*this);
     s.failed = !ok;
