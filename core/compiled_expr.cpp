@@ -437,6 +437,25 @@ namespace {
         int depth { 0 };
     };
 
+    // A plain operand's integer, read without making a value: an integer,
+    // or a variable holding one (its entry as last resolved). False for
+    // anything else, having reported nothing.
+    bool IntegerOperandOf(Machine& m, const Node& node, int32_t& out)
+    {
+        if (node.kind == NodeKind::Integer) {
+            out = node.int_value;
+            return true;
+        }
+        SymtbEntry* e = node.kind == NodeKind::Variable ? node.entry : nullptr;
+        if (!e || e->kind != SymbolKind::Variable)
+            return false;
+        const VarCell& cell = m.VariableCell(*e);
+        if (cell.iterator >= 0 || !cell.value.is(ValueKind::Integer))
+            return false;
+        out = cell.value.AsInt();
+        return true;
+    }
+
     // Evaluates a compiled expression with the parser's steps.
     class Evaluator {
     public:
@@ -505,25 +524,12 @@ namespace {
             return node.entry;
         }
 
-        // A plain operand's integer, read without making a value: an
-        // integer, or a variable that holds one. False for anything else,
-        // having reported nothing: Primary then reads it.
+        // IntegerOperandOf, with the variable's name resolved first.
         bool IntegerOperand(Node& node, int32_t& out)
         {
-            if (node.kind == NodeKind::Integer) {
-                out = node.int_value;
-                return true;
-            }
-            if (node.kind != NodeKind::Variable)
-                return false;
-            SymtbEntry* e = Resolve(node);
-            if (!e || e->kind != SymbolKind::Variable)
-                return false;
-            const VarCell& cell = m.VariableCell(*e);
-            if (cell.iterator >= 0 || !cell.value.is(ValueKind::Integer))
-                return false;
-            out = cell.value.AsInt();
-            return true;
+            if (node.kind == NodeKind::Variable)
+                Resolve(node);
+            return IntegerOperandOf(m, node, out);
         }
 
         void Primary(Node& node, Value& v)
@@ -843,28 +849,6 @@ const std::string* LiteralText(const CompiledExpr& x)
     const Node& node = x.nodes[static_cast<size_t>(x.chains[static_cast<size_t>(x.top)].operands[0])];
     return node.kind == NodeKind::String ? &node.text : nullptr;
 }
-
-namespace {
-
-    // An operand of an expression in integer form, once its names are known
-    // to hold: an integer, or a variable holding one.
-    bool IntegerOperandOf(Machine& m, const Node& node, int32_t& out)
-    {
-        if (node.kind == NodeKind::Integer) {
-            out = node.int_value;
-            return true;
-        }
-        SymtbEntry* e = node.entry;
-        if (!e || e->kind != SymbolKind::Variable)
-            return false;
-        const VarCell& cell = m.VariableCell(*e);
-        if (cell.iterator >= 0 || !cell.value.is(ValueKind::Integer))
-            return false;
-        out = cell.value.AsInt();
-        return true;
-    }
-
-} // namespace
 
 bool EvaluateIntegers(Machine& m, CompiledExpr& x, int32_t& r)
 {
