@@ -85,10 +85,11 @@ struct CompiledExpr {
     bool plain_single { false }; // one plain operand and no operator
     bool single_integer { false }; // plain_single, an integer
     // Set when the expression is plain and its operands are integers or
-    // variables (no string): `int_nodes` are its one or two operands and
+    // variables (no string): `int_nodes` are its one or two operands (the
+    // second null when there is one; `nodes` never changes once compiled) and
     // `int_op` the operator between two. EvaluateIntegers reads only these.
     bool integer_form { false };
-    std::array<int32_t, 2> int_nodes { -1, -1 };
+    std::array<const compiled::Node*, 2> int_nodes { nullptr, nullptr };
     OpCode int_op { OpCode::None };
 };
 
@@ -779,11 +780,12 @@ CompiledExprPtr CompileExpression(Machine& m, CachedToken* begin, CachedToken* e
     auto numeric = [&](int32_t i) { return x->nodes[static_cast<size_t>(i)].kind != NodeKind::String; };
     if (x->plain_binary && numeric(top.operands[0]) && numeric(top.operands[1])) {
         x->integer_form = true;
-        x->int_nodes = { top.operands[0], top.operands[1] };
+        x->int_nodes = { &x->nodes[static_cast<size_t>(top.operands[0])],
+            &x->nodes[static_cast<size_t>(top.operands[1])] };
         x->int_op = top.ops[0].op;
     } else if (x->plain_single && numeric(top.operands[0])) {
         x->integer_form = true;
-        x->int_nodes = { top.operands[0], -1 };
+        x->int_nodes = { &x->nodes[static_cast<size_t>(top.operands[0])], nullptr };
     }
     return x;
 }
@@ -859,15 +861,14 @@ bool EvaluateIntegers(Machine& m, CompiledExpr& x, int32_t& r)
     if (x.checked_version != m.symbols.Version() && !NamesStillHold(m, x))
         return false;
     int32_t a = 0;
-    if (!IntegerOperandOf(m, x.nodes[static_cast<size_t>(x.int_nodes[0])], a))
+    if (!IntegerOperandOf(m, *x.int_nodes[0], a))
         return false;
-    if (x.int_nodes[1] < 0) {
+    if (!x.int_nodes[1]) {
         r = a;
         return true;
     }
     int32_t b = 0;
-    return IntegerOperandOf(m, x.nodes[static_cast<size_t>(x.int_nodes[1])], b)
-        && IntegerResult(x.int_op, a, b, r);
+    return IntegerOperandOf(m, *x.int_nodes[1], b) && IntegerResult(x.int_op, a, b, r);
 }
 
 // The checks and the commonest shapes are kept small here; the work is

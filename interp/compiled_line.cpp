@@ -705,18 +705,18 @@ namespace {
     // have taken it, without a second trip through the run loop.
     bool LineRunner::EndWhile(bool& ok)
     {
-        ok = EndOfWhile(rt);
-        if (!ok)
-            return true;
         ScriptRec& s = rt.Slot();
-        const int32_t head = s.next_line;
-        CompiledLine* head_code = Head(head, Shape::While);
+        const int32_t head = s.lines[static_cast<size_t>(line_number)].jump;
+        CompiledLine* head_code = Head(head, Shape::While); // null for a head out of range
         int32_t truth = 0;
-        if (!head_code || !head_code->st.integers
-            || !core::EvaluateIntegers(rt, *head_code->st.integers, truth))
+        if (head_code && head_code->st.integers
+            && core::EvaluateIntegers(rt, *head_code->st.integers, truth)) {
+            ok = true;
+            s.next_line = s.lines[static_cast<size_t>(head)].next;
+            LoopWhile(rt, head, truth != 0);
             return true;
-        s.next_line = s.lines[static_cast<size_t>(head)].next;
-        LoopWhile(rt, head, truth != 0);
+        }
+        ok = EndOfWhile(rt);
         return true;
     }
 
