@@ -79,8 +79,9 @@ struct CompiledExpr {
     uint64_t checked_version { ~uint64_t { 0 } };
     CachedToken* tokens { nullptr };
     // Set when the whole expression is one operator between two plain
-    // operands (integers, strings and variables without subscripts), the commonest
-    // shape of all, which is then evaluated without climbing.
+    // operands (integers, strings, variables without subscripts, and calls
+    // of constant built-ins), the commonest shape of all, which is then
+    // evaluated without climbing.
     bool plain_binary { false };
     bool plain_single { false }; // one plain operand and no operator
     bool single_integer { false }; // plain_single, an integer
@@ -766,10 +767,16 @@ CompiledExprPtr CompileExpression(Machine& m, CachedToken* begin, CachedToken* e
     }
     x->checked_version = m.symbols.Version();
     const Chain& top = x->chains[static_cast<size_t>(x->top)];
+    // A call of a constant built-in without arguments counts as plain: it
+    // opens one nesting level, which the bound check before evaluating
+    // covers, and calls nothing after its first call.
     auto plain = [&](int32_t i) {
         const Node& node = x->nodes[static_cast<size_t>(i)];
+        const SymtbEntry* e = node.compiled_entry;
+        const bool constant_call = node.kind == NodeKind::Call && node.items.empty() && e
+            && e->kind == SymbolKind::Native && (e->value2 & NATIVE_CONSTANT) != 0;
         return (node.kind == NodeKind::Integer || node.kind == NodeKind::String
-                   || node.kind == NodeKind::Variable)
+                   || node.kind == NodeKind::Variable || constant_call)
             && node.selectors.empty();
     };
     x->plain_binary
@@ -777,7 +784,10 @@ CompiledExprPtr CompileExpression(Machine& m, CachedToken* begin, CachedToken* e
     x->plain_single = top.ops.empty() && plain(top.operands[0]);
     x->single_integer
         = x->plain_single && x->nodes[static_cast<size_t>(top.operands[0])].kind == NodeKind::Integer;
-    auto numeric = [&](int32_t i) { return x->nodes[static_cast<size_t>(i)].kind != NodeKind::String; };
+    auto numeric = [&](int32_t i) {
+        const NodeKind k = x->nodes[static_cast<size_t>(i)].kind;
+        return k == NodeKind::Integer || k == NodeKind::Variable;
+    };
     if (x->plain_binary && numeric(top.operands[0]) && numeric(top.operands[1])) {
         x->integer_form = true;
         x->int_nodes = { &x->nodes[static_cast<size_t>(top.operands[0])],
@@ -794,8 +804,9 @@ namespace {
 
     // One operator between two plain operands: what climbing does for it,
     // the left operand, the right one, then the operator (compiling made
-    // sure the operator is taken). Plain operands call nothing, so the
-    // nesting bound cannot move.
+    // sure the operator is taken). The bound check before evaluating covers
+    // the one level a constant built-in's call opens, so the nesting bound
+    // is never passed here.
     [[gnu::noinline]] CachedToken* EvaluatePlainBinary(Machine& m, CompiledExpr& x, Value& v)
     {
         Evaluator eval(m, x);
