@@ -1,6 +1,8 @@
-// The run loop: takes a slot's lines in order, scans each afresh, hands it
-// to its command's handler, and follows the next-line links the handlers
-// set. The user's interrupt is polled before every line.
+// The run loop: takes a slot's lines in order, runs each through its compiled
+// form or hands it to its command's handler, and follows the next-line links
+// they set. The user's interrupt is polled before every line that follows one
+// that may have waited or written; lines that only compute are polled every
+// sixteen, which is as if the break had come those few lines later.
 #include "core/invariants.h"
 #include "interp/runtime.h"
 #include "messages/core.h"
