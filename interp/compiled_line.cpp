@@ -412,7 +412,10 @@ namespace {
         using Step = bool (LineRunner::*)(CompiledLine& code, Statement& st, bool& ok);
         static Step StepFor(Shape shape);
 
-        bool Assign(CompiledLine& code, Statement& st, bool& ok) { return Store(code, st, ok); }
+        bool Assign(CompiledLine& code, Statement& st, bool& ok)
+        {
+            return AssignToVariable(code, st, ok) || Store(code, st, ok);
+        }
         bool Arith(CompiledLine& code, Statement& st, bool& ok)
         {
             return ArithOnVariable(code, st, ok) || Store(code, st, ok);
@@ -571,6 +574,7 @@ namespace {
         }
 
         [[gnu::noinline]] bool Store(CompiledLine& code, Statement& st, bool& ok);
+        [[gnu::noinline]] bool AssignToVariable(CompiledLine& code, Statement& st, bool& ok);
         [[gnu::noinline]] bool ArithOnVariable(CompiledLine& code, Statement& st, bool& ok);
         [[gnu::noinline]] bool ConcatOnVariable(Statement& st, bool& ok);
         // The variable `tc` names, when it is one without subscripts known
@@ -775,6 +779,25 @@ namespace {
                 || FailQuietly(rt);
         else
             ok = ApplyArithmetic(rt, st.arith, st.word, t, Value::Int(base), v);
+        if (ok)
+            LineShouldEnd(stop);
+        return true;
+    }
+
+    // An assignment to a variable without subscripts known under this symbol
+    // table: what Target would find for it (neither a function nor a
+    // module), without the general target walk. False (with nothing done)
+    // for any other target.
+    bool LineRunner::AssignToVariable(CompiledLine& code, Statement& st, bool& ok)
+    {
+        SymtbEntry* e = PlainVariable(st.target);
+        if (!e)
+            return false;
+        Value v;
+        CachedToken* stop = Evaluate(code, st.expr, 1, v);
+        core::TargetRec t;
+        t.entry = e;
+        ok = AssignValue(rt, t, v);
         if (ok)
             LineShouldEnd(stop);
         return true;
