@@ -442,7 +442,7 @@ namespace {
     // A plain operand's integer, read without making a value: an integer,
     // or a variable holding one (its entry as last resolved). False for
     // anything else, having reported nothing.
-    bool IntegerOperandOf(Machine& m, const Node& node, int32_t& out)
+    [[gnu::always_inline]] inline bool IntegerOperandOf(Machine& m, const Node& node, int32_t& out)
     {
         if (node.kind == NodeKind::Integer) {
             out = node.int_value;
