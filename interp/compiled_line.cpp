@@ -437,10 +437,10 @@ namespace {
             return true;
         }
         bool EnterFunction(CompiledLine&, Statement& st, bool& ok) { return FunctionHead(st, ok); }
-        [[gnu::noinline]] bool Condition(CompiledLine& code, Statement& st, bool& ok);
-        [[gnu::noinline]] bool Return(CompiledLine& code, Statement& st, bool& ok);
-        [[gnu::noinline]] bool LoopHead(CompiledLine& code, Statement& st, bool& ok);
-        [[gnu::noinline]] bool OneLineIf(CompiledLine& code, Statement& st, bool& ok);
+        bool Condition(CompiledLine& code, Statement& st, bool& ok);
+        bool Return(CompiledLine& code, Statement& st, bool& ok);
+        bool LoopHead(CompiledLine& code, Statement& st, bool& ok);
+        bool OneLineIf(CompiledLine& code, Statement& st, bool& ok);
 
     private:
         // Puts the lexer on token `t` of line `line`, as the handler's
@@ -573,10 +573,10 @@ namespace {
             return code;
         }
 
-        [[gnu::noinline]] bool Store(CompiledLine& code, Statement& st, bool& ok);
-        [[gnu::noinline]] bool AssignToVariable(CompiledLine& code, Statement& st, bool& ok);
-        [[gnu::noinline]] bool ArithOnVariable(CompiledLine& code, Statement& st, bool& ok);
-        [[gnu::noinline]] bool ConcatOnVariable(Statement& st, bool& ok);
+        bool Store(CompiledLine& code, Statement& st, bool& ok);
+        bool AssignToVariable(CompiledLine& code, Statement& st, bool& ok);
+        bool ArithOnVariable(CompiledLine& code, Statement& st, bool& ok);
+        bool ConcatOnVariable(Statement& st, bool& ok);
         // The variable `tc` names, when it is one without subscripts known
         // under this symbol table.
         SymtbEntry* PlainVariable(const TargetCode& tc) const
@@ -588,9 +588,9 @@ namespace {
             return e;
         }
         bool StepCounter(CompiledLine& head_code, int32_t head, bool& ok);
-        [[gnu::noinline]] bool EndWhile(bool& ok);
-        [[gnu::noinline]] bool LoopEnd(Statement& st, bool& ok);
-        [[gnu::noinline]] bool FunctionHead(Statement& st, bool& ok);
+        bool EndWhile(bool& ok);
+        bool LoopEnd(Statement& st, bool& ok);
+        bool FunctionHead(Statement& st, bool& ok);
 
         Runtime& rt;
         int32_t line_number;
@@ -638,7 +638,8 @@ namespace {
     }
 
     // A whole line of one shape, as the run loop calls it: each shape has its
-    // own, so the run loop goes straight to the shape's steps.
+    // own, into which the shape's steps are inlined, so the run loop goes
+    // straight to them.
     template <LineRunner::Step S> bool RunLineAs(Runtime& rt, LineCode& code, int32_t line, bool& ok)
     {
         CompiledLine& c = static_cast<CompiledLine&>(code);
