@@ -759,27 +759,14 @@ namespace {
             ok = true;
             return true;
         }
+        // Any other operand: the handler's shared step, with the target as
+        // read before the operand.
         Value v;
         CachedToken* stop = Evaluate(code, st.expr, 1, v);
         core::ConvertExpressionValue(v, ValueKind::Integer);
-        const bool integer = v.is(ValueKind::Integer) && !(st.arith == ArithOp::Divide && v.AsInt() == 0);
-        if (integer && e->kind == SymbolKind::Variable) {
-            // AssignTarget's store into a plain variable, as the handler makes it.
-            core::VarCell& target = rt.VariableCell(*e);
-            if (target.iterator == -1) {
-                target.value = Value::Int(ArithOnIntegers(st.arith, base, v.AsInt()));
-                ok = true;
-                LineShouldEnd(stop);
-                return true;
-            }
-        }
         core::TargetRec t;
         t.entry = e;
-        if (integer)
-            ok = core::AssignTarget(rt, t, Value::Int(ArithOnIntegers(st.arith, base, v.AsInt())))
-                || FailQuietly(rt);
-        else
-            ok = ApplyArithmetic(rt, st.arith, st.word, t, Value::Int(base), v);
+        ok = ApplyArithmetic(rt, st.arith, st.word, t, Value::Int(base), v);
         if (ok)
             LineShouldEnd(stop);
         return true;
