@@ -331,10 +331,8 @@ namespace {
                     ++p;
                     break;
                 }
-                int32_t arg = 0;
-                if (!ChainAt(1, false, arg))
+                if (!Argument(node))
                     return false;
-                node.items.push_back(arg);
                 if (At(TokenKind::Comma))
                     ++p;
                 else if (!At(TokenKind::RightParen))
@@ -343,18 +341,24 @@ namespace {
             return static_cast<int32_t>(node.items.size()) <= limit;
         }
 
+        // One argument of a call, read whole.
+        bool Argument(Node& node)
+        {
+            int32_t arg = 0;
+            if (!ChainAt(1, false, arg))
+                return false;
+            node.items.push_back(arg);
+            return true;
+        }
+
         // A native called without parentheses reads as many arguments as it
         // takes, each a whole expression; one with fewer before the line's
         // end or a ")" is left to the parser.
         bool BareArguments(Node& node, int32_t limit)
         {
             while (static_cast<int32_t>(node.items.size()) < limit) {
-                if (At(TokenKind::EndOfLine) || At(TokenKind::RightParen))
+                if (At(TokenKind::EndOfLine) || At(TokenKind::RightParen) || !Argument(node))
                     return false;
-                int32_t arg = 0;
-                if (!ChainAt(1, false, arg))
-                    return false;
-                node.items.push_back(arg);
                 if (At(TokenKind::Comma))
                     ++p;
             }
