@@ -40,6 +40,12 @@ namespace compiled {
         bool dot { false };
         std::string key; // ".word": the word as written
         std::vector<int32_t> items; // "[...]": chains read from level 0
+        // "[...]" of one item that is one plain operand (an integer, a
+        // string or a variable without subscripts): that operand's node.
+        int32_t plain_item { -1 };
+        // The key as a value, for a dot and a plain string item. Only ever
+        // read: selection never keeps its key.
+        Value literal;
     };
 
     struct Node {
@@ -85,6 +91,7 @@ struct CompiledExpr {
     bool plain_binary { false };
     bool plain_single { false }; // one plain operand and no operator
     bool single_integer { false }; // plain_single, an integer
+    bool single_variable { false }; // plain_single, a variable
     // Set when the expression is plain and its operands are integers or
     // variables (no string): `int_nodes` are its one or two operands (the
     // second null when there is one; `nodes` never changes once compiled) and
@@ -405,6 +412,7 @@ namespace {
                         return false;
                     sel.dot = true;
                     sel.key = std::string(T().raw);
+                    sel.literal = Value::String(sel.key);
                     ++p;
                     node.selectors.push_back(std::move(sel));
                     continue;
@@ -430,9 +438,27 @@ namespace {
                     ++p;
                     break;
                 }
+                PlainItem(sel);
                 node.selectors.push_back(std::move(sel));
             }
             return true;
+        }
+
+        void PlainItem(SelectorRec& sel)
+        {
+            if (sel.items.size() != 1)
+                return;
+            const Chain& c = x.chains[static_cast<size_t>(sel.items[0])];
+            if (!c.ops.empty())
+                return;
+            const Node& item = x.nodes[static_cast<size_t>(c.operands[0])];
+            if (!item.selectors.empty())
+                return;
+            if (item.kind == NodeKind::String)
+                sel.literal = Value::String(item.text);
+            else if (item.kind != NodeKind::Integer && item.kind != NodeKind::Variable)
+                return;
+            sel.plain_item = c.operands[0];
         }
 
         Machine& m;
@@ -550,9 +576,21 @@ namespace {
                 break;
             case NodeKind::Variable: {
                 SymtbEntry* e = Resolve(node);
-                if (e && e->kind == SymbolKind::Variable)
-                    v = ReadVariable(m.VariableCell(*e));
-                else if (e)
+                if (e && e->kind == SymbolKind::Variable) {
+                    const VarCell& cell = m.VariableCell(*e);
+                    // The first subscript of a variable, when its key is
+                    // plain, selects from the cell without copying it.
+                    if (cell.iterator < 0 && !node.selectors.empty()) {
+                        Value temp;
+                        if (const Value* key = PlainKey(node.selectors[0], temp)) {
+                            v = SelectOne(cell.value, *key);
+                            for (size_t i = 1; i < node.selectors.size(); ++i)
+                                ApplySelector(node.selectors[i], v);
+                            return;
+                        }
+                    }
+                    v = ReadVariable(cell);
+                } else if (e)
                     m.ReportErrorHere(msg::NotAVariableName(node.text, SymbolKindName(e->kind)));
                 else
                     m.ReportErrorHere(msg::VariableNotInitialised(node.text));
@@ -612,8 +650,49 @@ namespace {
                 ApplySelector(sel, v);
         }
 
+        // The key of a dot, or of a subscript whose one item is plain, read
+        // without climbing (which could neither call nor pass the nesting
+        // bound, checked before evaluating) when it is an integer or a text;
+        // null otherwise, having reported nothing.
+        const Value* PlainKey(const SelectorRec& sel, Value& temp)
+        {
+            if (sel.dot)
+                return &sel.literal;
+            if (sel.plain_item < 0)
+                return nullptr;
+            Node& item = x.nodes[static_cast<size_t>(sel.plain_item)];
+            switch (item.kind) {
+            case NodeKind::Integer:
+                temp = Value::Int(item.int_value);
+                return &temp;
+            case NodeKind::String:
+                return &sel.literal;
+            case NodeKind::Variable: {
+                SymtbEntry* e = Resolve(item);
+                if (!e || e->kind != SymbolKind::Variable)
+                    return nullptr;
+                const VarCell& cell = m.VariableCell(*e);
+                const Value* key = &cell.value;
+                if (cell.iterator >= 0) {
+                    temp = ReadIterator(cell);
+                    key = &temp;
+                }
+                return key->is(ValueKind::Integer) || key->is(ValueKind::String) ? key : nullptr;
+            }
+            default:
+                return nullptr;
+            }
+        }
+
         void ApplySelector(const SelectorRec& sel, Value& v)
         {
+            {
+                Value temp;
+                if (const Value* key = PlainKey(sel, temp)) {
+                    v = SelectOne(v, *key);
+                    return;
+                }
+            }
             if (sel.items.size() != 1) {
                 v = Select(v, Selector(sel));
                 return;
@@ -788,6 +867,8 @@ CompiledExprPtr CompileExpression(Machine& m, CachedToken* begin, CachedToken* e
     x->plain_single = top.ops.empty() && plain(top.operands[0]);
     x->single_integer
         = x->plain_single && x->nodes[static_cast<size_t>(top.operands[0])].kind == NodeKind::Integer;
+    x->single_variable
+        = x->plain_single && x->nodes[static_cast<size_t>(top.operands[0])].kind == NodeKind::Variable;
     auto numeric = [&](int32_t i) {
         const NodeKind k = x->nodes[static_cast<size_t>(i)].kind;
         return k == NodeKind::Integer || k == NodeKind::Variable;
@@ -902,6 +983,16 @@ CachedToken* EvaluateCompiled(Machine& m, CompiledExpr& x, Value& v, int n)
         const Chain& top = x.chains[static_cast<size_t>(x.top)];
         v = Value::Int(x.nodes[static_cast<size_t>(top.operands[0])].int_value);
         return x.tokens + top.end_token;
+    }
+    if (x.single_variable) {
+        // The entry is the name's under this symbol table (checked above);
+        // anything but a variable is left to Primary to report.
+        const Chain& top = x.chains[static_cast<size_t>(x.top)];
+        SymtbEntry* e = x.nodes[static_cast<size_t>(top.operands[0])].entry;
+        if (e && e->kind == SymbolKind::Variable) {
+            v = ReadVariable(m.VariableCell(*e));
+            return x.tokens + top.end_token;
+        }
     }
     if (x.plain_binary)
         return EvaluatePlainBinary(m, x, v);

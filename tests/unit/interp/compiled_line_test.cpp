@@ -538,3 +538,71 @@ TEST(CompiledLines, LiteralConcatenationAndCountersActAsWhenRead)
         "FIM REPETE",
     });
 }
+
+// A subscript whose item is one integer, string or variable is read without
+// climbing, straight from the variable's cell; every other key, container
+// and name must still be read as the parser reads it.
+TEST(CompiledLines, PlainSubscriptsSelectAsWhenRead)
+{
+    auto o = ExpectSameRun({
+        "x = []",
+        "d = {}",
+        "d[\"a\"] = 1",
+        "d[7] = \"sete\"",
+        "d.campo = [10, 20, 30]",
+        "l = [\"p\", \"q\", \"r\"]",
+        "t = \"palavra\"",
+        "f = [1..3]",
+        "PARA k EM [\"a\", 7, \"7\", \"b\", 0, 2, -1, \"q\", \"av\", [1], f, \"1\", {\"a\": 1}]",
+        "  x[] = d[k]",
+        "  x[] = l[k]",
+        "  x[] = t[k]",
+        "  j = k",
+        "  x[] = d[j]",
+        "  x[] = l[j]",
+        "  x[] = t[j]",
+        "  x[] = d.campo[j]",
+        "FIM PARA",
+        "x[] = d[\"a\"]",
+        "x[] = d[7]",
+        "x[] = d.campo",
+        "x[] = d.campo[1]",
+        "x[] = l[0]",
+        "x[] = l[\"r\"]",
+        "x[] = t[2]",
+        "x[] = t[\"la\"]",
+        "PARA m EM [[5, 6], {\"a\": 8}, \"xy\"]",
+        "  x[] = m[1]",
+        "  x[] = m[\"a\"]",
+        "FIM PARA",
+        "d[\"d\"] = d",
+        "x[] = d[\"d\"][\"a\"]",
+        "x[] = d[\"d\"].campo[2]",
+    });
+    EXPECT_EQ(o.x,
+        "[1, indefinido, 2, 1, indefinido, 2, indefinido, sete, indefinido, a, sete, indefinido, a,"
+        " indefinido, sete, indefinido, a, sete, indefinido, a, indefinido, indefinido, indefinido,"
+        " 0, indefinido, indefinido, 0, indefinido, indefinido, p, , indefinido, p, , 10, indefinid"
+        "o, r, a, indefinido, r, a, 30, indefinido, indefinido, , indefinido, indefinido, , indefin"
+        "ido, indefinido, indefinido, 0, indefinido, indefinido, 0, indefinido, indefinido, indefin"
+        "ido, 4, indefinido, indefinido, 4, indefinido, indefinido, q, p, indefinido, q, p, 20, {\"1"
+        "\" : indefinido, \"2\" : indefinido, \"3\" : indefinido}, [q, r, indefinido], pal, {\"1\" : indef"
+        "inido, \"2\" : indefinido, \"3\" : indefinido}, [q, r, indefinido], pal, [20, 30, indefinido],"
+        " indefinido, q, p, indefinido, q, p, 20, indefinido, q, p, indefinido, q, p, 20, 1, sete, "
+        "[10, 20, 30], 20, p, indefinido, a, 3, 6, indefinido, indefinido, 8, x, 0, 1, 30]");
+    // A key or a container destroyed after the line was compiled is
+    // reported as when read.
+    for (const char* gone : { "k", "d" }) {
+        auto failed = ExpectSameRun({
+            "d = {\"a\": 1}",
+            "k = \"a\"",
+            "PARA i EM 1..3",
+            std::string("  SE i = 3 ENTAO DESTROI ") + gone,
+            "  x = d[k]",
+            "FIM PARA",
+        });
+        EXPECT_FALSE(failed.ok) << gone;
+        EXPECT_EQ(failed.x, "1") << gone;
+        EXPECT_FALSE(failed.spoken.empty()) << gone;
+    }
+}
