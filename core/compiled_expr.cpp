@@ -672,8 +672,8 @@ namespace {
                 if (!e || e->kind != SymbolKind::Variable)
                     return nullptr;
                 const VarCell& cell = m.VariableCell(*e);
-                const Value* key = &cell.value;
-                if (cell.iterator >= 0) {
+                const Value* key = PeekVariable(cell);
+                if (!key) {
                     temp = ReadIterator(cell);
                     key = &temp;
                 }
@@ -906,8 +906,19 @@ namespace {
             v = Value::Int(r);
             return x.tokens + top.end_token;
         }
-        eval.Primary(left, v);
         const OpCode op = top.ops[0].op;
+        if (right.kind == NodeKind::String && IsComparison(op) && left.kind == NodeKind::Variable
+            && left.entry && left.entry->kind == SymbolKind::Variable) {
+            // A variable's text compared with a literal, read where it is
+            // held (IntegerOperand resolved the name).
+            const Value* held = PeekVariable(m.VariableCell(*left.entry));
+            if (held && held->is(ValueKind::String)) {
+                IntegerResult(op, CompareTexts(held->Text(), right.text), 0, r);
+                v = Value::Int(r);
+                return x.tokens + top.end_token;
+            }
+        }
+        eval.Primary(left, v);
         if (right.kind == NodeKind::String && IsComparison(op) && v.is(ValueKind::String)) {
             // A text compared with a literal: ApplyOperator's answer for
             // the pair, without making the literal's value.

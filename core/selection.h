@@ -22,6 +22,19 @@ inline Value ReadVariable(const VarCell& cell)
 {
     return cell.iterator < 0 ? cell.value : ReadIterator(cell);
 }
+// What ReadVariable gives, without copying it, when it is held somewhere:
+// the cell's own value, or the list cell a PARA over a list stands on. Null
+// when the value would have to be made (a range, a text's character, an
+// index past the end or a hole).
+inline const Value* PeekVariable(const VarCell& cell)
+{
+    if (cell.iterator < 0)
+        return &cell.value;
+    if (!cell.value.is(ValueKind::List))
+        return nullptr;
+    const ListObj& l = cell.value.List();
+    return cell.iterator < l.Count() && !l.IsHole(cell.iterator) ? &l.At(cell.iterator) : nullptr;
+}
 
 // Read selection of `v` by one selector list. Unselectable values give
 // "inválido".

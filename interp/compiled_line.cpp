@@ -916,8 +916,17 @@ namespace {
             return false;
         if (st.shape == Shape::EndRepeat && StepCounter(*head_code, head, ok))
             return true;
-        CachedToken* failed_at = nullptr;
         core::TargetRec t;
+        if (st.shape == Shape::EndFor) {
+            // A loop variable known under this symbol table is what Target
+            // would find; StepPara checks that it still iterates.
+            t.entry = PlainVariable(head_code->st.target);
+            if (t.entry) {
+                ok = StepPara(rt, head, t);
+                return true;
+            }
+        }
+        CachedToken* failed_at = nullptr;
         TargetRun run = Target(*head_code, head_code->st.target, false, t, failed_at);
         if (run == TargetRun::Ordinary)
             return false;

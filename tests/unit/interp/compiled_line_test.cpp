@@ -606,3 +606,40 @@ TEST(CompiledLines, PlainSubscriptsSelectAsWhenRead)
         EXPECT_FALSE(failed.spoken.empty()) << gone;
     }
 }
+
+// A text variable compared with a literal, or used as a key, is read where
+// it is held: its cell, or the list cell its PARA stands on. PARA over a
+// text or a range, a list that grows during the loop and a loop variable
+// changed inside the loop must act as when read; FIM PARA steps a loop
+// variable known under the symbol table itself.
+TEST(CompiledLines, LoopVariablesReadWhereHeldActAsWhenRead)
+{
+    auto o = ExpectSameRun({
+        "x = \"\"",
+        "d = {\"a\": 1, \"b\": 2, \"1\": \"um\"}",
+        "l = [\"a\", \"\", \"b\", 7, \"7\", [\"a\"], \"c\"]",
+        "PARA v EM l",
+        "  SE v = \"\" ENTAO CONCATENA x \"vazio,\"",
+        "  SE v < \"b\" ENTAO CONCATENA x \"<b,\"",
+        "  SE v = \"7\" ENTAO CONCATENA x \"sete,\"",
+        "  SE v = \"c\" ENTAO l[] = \"d\"",
+        "  ESCREVE d[v]",
+        "FIM PARA",
+        "PARA c EM \"ab1\"",
+        "  SE c = \"a\" ENTAO CONCATENA x \"A,\"",
+        "  ESCREVE d[c]",
+        "FIM PARA",
+        "PARA n EM [1..3]",
+        "  SE n = \"2\" ENTAO CONCATENA x \"dois,\"",
+        "  ESCREVE d[n]",
+        "FIM PARA",
+        "ESCREVE x",
+        "PARA v EM [\"a\", \"b\", \"c\"]",
+        "  SE v = \"b\" ENTAO DESTROI v",
+        "  ESCREVE v",
+        "FIM PARA",
+    });
+    EXPECT_EQ(o.x, "<b,vazio,<b,<b,sete,<b,sete,A,dois,");
+    EXPECT_FALSE(o.ok);
+    EXPECT_TRUE(Said(o, "Tentativa de modificar o iterador V"));
+}
