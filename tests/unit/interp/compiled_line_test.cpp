@@ -575,9 +575,9 @@ TEST(CompiledLines, PlainSubscriptsSelectAsWhenRead)
         "  x[] = m[1]",
         "  x[] = m[\"a\"]",
         "FIM PARA",
-        "d[\"d\"] = d",
-        "x[] = d[\"d\"][\"a\"]",
-        "x[] = d[\"d\"].campo[2]",
+        "e = {\"d\": d}",
+        "x[] = e[\"d\"][\"a\"]",
+        "x[] = e[\"d\"].campo[2]",
     });
     EXPECT_EQ(o.x,
         "[1, indefinido, 2, 1, indefinido, 2, indefinido, sete, indefinido, a, sete, indefinido, a,"
