@@ -40,17 +40,18 @@ echo "== Camadas: inclusões e bibliotecas só para baixo, sem ciclos"
 "$here/tools/check_layers.sh" "$here" "$here/build/test"
 
 echo "== Testes com AddressSanitizer e UndefinedBehaviorSanitizer"
-cmake -S "$here" -B "$here/build/asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPL_SANITIZE=ON
-cmake --build "$here/build/asan" -j "$jobs"
+# One clang build serves the sanitizers and the fuzzers: every library is
+# built once, with ASan, UBSan and libFuzzer's coverage, and the tests and
+# the fuzz targets link the same objects.
+cmake -S "$here" -B "$here/build/sanitize" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+  -DCMAKE_CXX_COMPILER=clang++ -DPL_SANITIZE=ON -DPL_FUZZ=ON
+cmake --build "$here/build/sanitize" -j "$jobs"
 # The cache's differential test compares two runs of every script; the
 # sanitizers already watch every script run with the cache on.
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-  ctest --test-dir "$here/build/asan" --output-on-failure -j "$jobs" -E '^script\.differential\.'
+  ctest --test-dir "$here/build/sanitize" --output-on-failure -j "$jobs" -E '^script\.differential\.'
 
 echo "== Fuzzing (tempo limitado)"
-cmake -S "$here" -B "$here/build/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_CXX_COMPILER=clang++ -DPL_FUZZ=ON -DPL_SANITIZE=ON -DPL_TESTS=OFF
-cmake --build "$here/build/fuzz" --target fuzz_lexer fuzz_expr fuzz_json fuzz_config fuzz_script fuzz_voice fuzz_url fuzz_bmp -j "$jobs"
 # The phase lasts twice PL_FUZZ_SECONDS, as when two targets had that each,
 # shared out by weight: the whole script path has the most to explore.
 fuzz_total=$(( ${PL_FUZZ_SECONDS:-45} * 2 ))
@@ -62,9 +63,9 @@ for entry in lexer:1 expr:2 json:2 config:1 script:4 voice:1 url:1 bmp:1; do
   # A list that holds itself is never released (there is no cycle
   # collector), so whole scripts may leak by design.
   [[ "$target" == script ]] && extra=(-detect_leaks=0)
-  work="$here/build/fuzz/corpus-$target"
+  work="$here/build/sanitize/corpus-$target"
   mkdir -p "$work"
-  "$here/build/fuzz/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=60 -rss_limit_mb=6144 \
+  "$here/build/sanitize/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=60 -rss_limit_mb=6144 \
     -max_len=4096 -print_final_stats=1 "${extra[@]}" "$work" "$here/fuzz/corpus/$target"
 done
 echo "== Tudo certo"
