@@ -556,14 +556,6 @@ namespace {
             return node.entry;
         }
 
-        // IntegerOperandOf, with the variable's name resolved first.
-        bool IntegerOperand(Node& node, int32_t& out)
-        {
-            if (node.kind == NodeKind::Variable)
-                Resolve(node);
-            return IntegerOperandOf(m, node, out);
-        }
-
         void Primary(Node& node, Value& v)
         {
             v.Clear();
@@ -887,6 +879,26 @@ CompiledExprPtr CompileExpression(Machine& m, CachedToken* begin, CachedToken* e
 
 namespace {
 
+    // A plain operand's value as Primary gives it, taken straight from where
+    // it is held: a variable's cell, or the kept value of a constant
+    // built-in's call that would succeed (its frame fits on the stack).
+    // Anything else, a failing name included, is left to Primary.
+    inline void PlainOperand(Machine& m, Evaluator& eval, Node& node, Value& v)
+    {
+        if (node.kind == NodeKind::Variable) {
+            SymtbEntry* e = eval.Resolve(node);
+            if (e && e->kind == SymbolKind::Variable) {
+                v = ReadVariable(m.VariableCell(*e));
+                return;
+            }
+        } else if (node.kind == NodeKind::Call && node.constant_known && m.stack_top + 1 <= EXEC_STACK_SIZE
+            && eval.Resolve(node) == node.compiled_entry) {
+            v = node.constant;
+            return;
+        }
+        eval.Primary(node, v);
+    }
+
     // One operator between two plain operands: what climbing does for it,
     // the left operand, the right one, then the operator (compiling made
     // sure the operator is taken). The bound check before evaluating covers
@@ -898,19 +910,14 @@ namespace {
         const Chain& top = x.chains[static_cast<size_t>(x.top)];
         Node& left = x.nodes[static_cast<size_t>(top.operands[0])];
         Node& right = x.nodes[static_cast<size_t>(top.operands[1])];
-        int32_t a = 0;
-        int32_t b = 0;
+        // Two integers were taken before coming here whenever they could be
+        // (EvaluateCompiled's integer form).
         int32_t r = 0;
-        if (eval.IntegerOperand(left, a) && eval.IntegerOperand(right, b)
-            && IntegerResult(top.ops[0].op, a, b, r)) {
-            v = Value::Int(r);
-            return x.tokens + top.end_token;
-        }
         const OpCode op = top.ops[0].op;
         if (right.kind == NodeKind::String && IsComparison(op) && left.kind == NodeKind::Variable
-            && left.entry && left.entry->kind == SymbolKind::Variable) {
+            && eval.Resolve(left) && left.entry->kind == SymbolKind::Variable) {
             // A variable's text compared with a literal, read where it is
-            // held (IntegerOperand resolved the name).
+            // held.
             const Value* held = PeekVariable(m.VariableCell(*left.entry));
             if (held && held->is(ValueKind::String)) {
                 IntegerResult(op, CompareTexts(held->Text(), right.text), 0, r);
@@ -918,7 +925,7 @@ namespace {
                 return x.tokens + top.end_token;
             }
         }
-        eval.Primary(left, v);
+        PlainOperand(m, eval, left, v);
         if (right.kind == NodeKind::String && IsComparison(op) && v.is(ValueKind::String)) {
             // A text compared with a literal: ApplyOperator's answer for
             // the pair, without making the literal's value.
@@ -927,7 +934,7 @@ namespace {
             return x.tokens + top.end_token;
         }
         Value w;
-        eval.Primary(right, w);
+        PlainOperand(m, eval, right, w);
         ApplyOperator(op, v, std::move(w), m);
         return x.tokens + top.end_token;
     }
@@ -951,6 +958,26 @@ namespace {
 
 } // namespace
 
+namespace {
+
+    // An expression in integer form read as integers, once the checks before
+    // evaluating have passed: false when an operand holds no integer or the
+    // operator has no integer answer (a zero divisor), having done nothing.
+    [[gnu::noinline]] bool IntegerFormOf(Machine& m, const CompiledExpr& x, int32_t& r)
+    {
+        int32_t a = 0;
+        if (!IntegerOperandOf(m, *x.int_nodes[0], a))
+            return false;
+        if (!x.int_nodes[1]) {
+            r = a;
+            return true;
+        }
+        int32_t b = 0;
+        return IntegerOperandOf(m, *x.int_nodes[1], b) && IntegerResult(x.int_op, a, b, r);
+    }
+
+} // namespace
+
 const std::string* LiteralText(const CompiledExpr& x)
 {
     if (!x.plain_single)
@@ -967,15 +994,7 @@ bool EvaluateIntegers(Machine& m, CompiledExpr& x, int32_t& r)
     // Every name's entry is the one it resolves to now once this holds.
     if (x.checked_version != m.symbols.Version() && !NamesStillHold(m, x))
         return false;
-    int32_t a = 0;
-    if (!IntegerOperandOf(m, *x.int_nodes[0], a))
-        return false;
-    if (!x.int_nodes[1]) {
-        r = a;
-        return true;
-    }
-    int32_t b = 0;
-    return IntegerOperandOf(m, *x.int_nodes[1], b) && IntegerResult(x.int_op, a, b, r);
+    return IntegerFormOf(m, x, r);
 }
 
 // The checks and the commonest shapes are kept small here; the work is
@@ -1003,6 +1022,13 @@ CachedToken* EvaluateCompiled(Machine& m, CompiledExpr& x, Value& v, int n)
         if (e && e->kind == SymbolKind::Variable) {
             v = ReadVariable(m.VariableCell(*e));
             return x.tokens + top.end_token;
+        }
+    }
+    if (x.integer_form) {
+        int32_t r = 0;
+        if (IntegerFormOf(m, x, r)) {
+            v = Value::Int(r);
+            return x.tokens + x.chains[static_cast<size_t>(x.top)].end_token;
         }
     }
     if (x.plain_binary)

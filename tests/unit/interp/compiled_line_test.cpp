@@ -643,3 +643,36 @@ TEST(CompiledLines, LoopVariablesReadWhereHeldActAsWhenRead)
     EXPECT_FALSE(o.ok);
     EXPECT_TRUE(Said(o, "Tentativa de modificar o iterador V"));
 }
+
+// A constant built-in's kept value and a variable's value are taken where
+// they are held when they meet another plain operand; a call that would not
+// fit on the stack still reports the overflow where it did.
+TEST(CompiledLines, PlainOperandsHeldElsewhereActAsWhenRead)
+{
+    auto o = ExpectSameRun({
+        "x = \"\"",
+        "PARA n EM [1, 0, \"\", \"a\", [1], {}, \"1\"]",
+        "  SE n = INDEFINIDO() ENTAO CONCATENA x \"u\"",
+        "  SE VERDADEIRO() = n ENTAO CONCATENA x \"v\"",
+        "  SE n <> FALSO() ENTAO CONCATENA x \"f\"",
+        "  m = n",
+        "  SE m = INDEFINIDO() ENTAO CONCATENA x \"U\"",
+        "  SE m + FALSO() = 1 ENTAO CONCATENA x \"1\"",
+        "  CONCATENA x \",\"",
+        "FIM PARA",
+        "d = {}",
+        "SE d[\"z\"] = INDEFINIDO() ENTAO CONCATENA x \"z\"",
+    });
+    EXPECT_EQ(o.x, "vf1,,f,f,,,vf1,z");
+    // The stack fills up at the comparison's own call.
+    auto deep = ExpectSameRun({
+        "x = 0",
+        "FUNCAO F(n)",
+        "  SE n = INDEFINIDO() ENTAO RETORNA 0",
+        "  x = n",
+        "  RETORNA F(n + 1) + 1",
+        "FIM FUNCAO",
+        "y = F(1)",
+    });
+    EXPECT_EQ(deep.x, "1023");
+}
