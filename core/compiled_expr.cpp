@@ -91,6 +91,7 @@ struct CompiledExpr {
     bool plain_binary { false };
     bool plain_single { false }; // one plain operand and no operator
     bool single_integer { false }; // plain_single, an integer
+    int32_t integer { 0 }; // single_integer: its value
     bool single_variable { false }; // plain_single, a variable
     // Set when the expression is plain and its operands are integers or
     // variables (no string): `int_nodes` are its one or two operands (the
@@ -859,6 +860,8 @@ CompiledExprPtr CompileExpression(Machine& m, CachedToken* begin, CachedToken* e
     x->plain_single = top.ops.empty() && plain(top.operands[0]);
     x->single_integer
         = x->plain_single && x->nodes[static_cast<size_t>(top.operands[0])].kind == NodeKind::Integer;
+    if (x->single_integer)
+        x->integer = x->nodes[static_cast<size_t>(top.operands[0])].int_value;
     x->single_variable
         = x->plain_single && x->nodes[static_cast<size_t>(top.operands[0])].kind == NodeKind::Variable;
     auto numeric = [&](int32_t i) {
@@ -988,6 +991,11 @@ const std::string* LiteralText(const CompiledExpr& x)
 
 bool EvaluateIntegers(Machine& m, CompiledExpr& x, int32_t& r)
 {
+    // An integer alone names nothing and opens no level.
+    if (x.single_integer && !m.check_only) {
+        r = x.integer;
+        return true;
+    }
     if (!x.integer_form || x.slot != m.current_slot || x.owner != m.current_function || m.check_only
         || m.expr_nesting + x.depth > MAX_EXPR_NESTING)
         return false;
