@@ -102,11 +102,19 @@ bool Runtime::RunLine(int32_t slot, int32_t line)
 // not apply now: nothing has been done then, and RunLine runs the line.
 bool Runtime::RunCompiled(ScriptRec& s, int32_t line, bool& ok)
 {
-    if (line <= 0 || line > s.last_line || s.trace || !lexer.use_cache)
+    // The run loop has checked that the line is not past the script's end.
+    if (line <= 0 || s.trace || !lexer.use_cache)
         return false;
     CodeRec& rec = s.lines[static_cast<size_t>(line)];
-    LineCode* code = rec.code ? rec.code.get() : CodeOf(*this, line);
-    if (!code || (!code->any_scope && (code->slot != current_slot || code->function != current_function)))
+    LineCode* code = rec.code.get();
+    if (!code) {
+        if (rec.code_tried)
+            return false;
+        code = CodeOf(*this, line);
+        if (!code)
+            return false;
+    }
+    if (!code->any_scope && (code->slot != current_slot || code->function != current_function))
         return false;
     // Every nesting level the line opens stays within the bound, so the
     // bound's own reaction is left to the handlers.
@@ -157,13 +165,15 @@ bool Runtime::RunLines(SymtbEntry* returning_from)
             ThrowInterrupt(s.current_line);
         polled = true;
         const int32_t line = s.current_line;
-        const uint32_t outside_before = steps_outside;
-        const uint32_t reports_before = reports_made;
+        // Both counters only grow, so their sum is unchanged when neither
+        // moved (short of 2^32 events in one line, which would only delay
+        // the next poll by a few lines).
+        const uint32_t events_before = steps_outside + reports_made;
         bool ok = false;
         const bool compiled = RunCompiled(s, line, ok);
         if (!compiled)
             ok = RunLine(current_slot, line);
-        const bool quiet = compiled && steps_outside == outside_before && reports_made == reports_before;
+        const bool quiet = compiled && steps_outside + reports_made == events_before;
         // A break that came while the line waited (LE, a key, a pause) ends
         // the run here, even when that line was the script's last.
         unpolled_line = line;
