@@ -92,7 +92,7 @@ namespace {
                 m.ReportErrorHere(msg::MSG_EXPECTED_ID_AFTER_SELECTOR_DOT);
                 return sel;
             }
-            sel.List().Append(Value::String(std::string(t.raw)));
+            sel.List().Append(Value::StringOf(t.raw));
             lx.NextToken();
             return sel;
         }

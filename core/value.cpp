@@ -7,6 +7,7 @@
 #include "core/int_math.h"
 #include "messages/core.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdio>
@@ -131,6 +132,12 @@ StringObj::StringObj(std::string text_in)
     ++ActiveHeapStats().objects;
 }
 
+StringObj::StringObj(std::string_view text_in)
+    : text(text_in)
+{
+    ++ActiveHeapStats().objects;
+}
+
 StringObj::~StringObj()
 {
     --ActiveHeapStats().objects;
@@ -142,6 +149,14 @@ Value Value::String(std::string text)
 {
     Value v;
     v.m_obj = new StringObj(std::move(text));
+    v.m_kind = ValueKind::String;
+    return v;
+}
+
+Value Value::StringOf(std::string_view text)
+{
+    Value v;
+    v.m_obj = new StringObj(text);
     v.m_kind = ValueKind::String;
     return v;
 }
@@ -662,7 +677,7 @@ Value SplitWords(std::string_view s)
         while (i < s.size() && s[i] != ' ' && s[i] != '\t')
             ++i;
         if (i > start)
-            list.Append(Value::String(std::string(s.substr(start, i - start))));
+            list.Append(Value::StringOf(s.substr(start, i - start)));
     }
     return result;
 }
@@ -672,19 +687,22 @@ Value SplitBy(std::string_view s, std::string_view sep)
     Value result = Value::NewList();
     ListObj& list = result.List();
     if (sep.empty()) {
-        list.Append(Value::String(std::string(s)));
+        list.Append(Value::StringOf(s));
         return result;
     }
     size_t pieces = 1;
-    for (size_t at = s.find(sep); at != std::string_view::npos; at = s.find(sep, at + sep.size()))
-        ++pieces;
+    if (sep.size() == 1)
+        pieces += static_cast<size_t>(std::count(s.begin(), s.end(), sep[0]));
+    else
+        for (size_t at = s.find(sep); at != std::string_view::npos; at = s.find(sep, at + sep.size()))
+            ++pieces;
     list.Reserve(pieces);
     size_t start = 0;
     for (size_t at = s.find(sep); at != std::string_view::npos; at = s.find(sep, start)) {
-        list.Append(Value::String(std::string(s.substr(start, at - start))));
+        list.Append(Value::StringOf(s.substr(start, at - start)));
         start = at + sep.size();
     }
-    list.Append(Value::String(std::string(s.substr(start))));
+    list.Append(Value::StringOf(s.substr(start)));
     return result;
 }
 

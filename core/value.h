@@ -88,6 +88,8 @@ public:
     static Value Int(int32_t n) { return Value(ValueKind::Integer, n, 0); }
     static Value Range(int32_t first, int32_t second) { return Value(ValueKind::Range, first, second); }
     static Value String(std::string text);
+    // A text copied from `text`, without a std::string to move from first.
+    static Value StringOf(std::string_view text);
     static Value NewList();
     static Value NewDict();
 
@@ -241,6 +243,7 @@ inline Value& Value::operator=(Value&& other) noexcept
 class StringObj final : public Obj {
 public:
     explicit StringObj(std::string text);
+    explicit StringObj(std::string_view text);
     ~StringObj() override;
     std::string text;
 };

@@ -534,7 +534,7 @@ bool CmdSepara(Runtime& rt)
         core::ListObj& list = pieces.List();
         for (int32_t i = 0; i < list.Count(); ++i) {
             Value& piece = list.MutableAt(i);
-            piece = Value::String(std::string(TrimBlanks(piece.Text())));
+            piece = Value::StringOf(TrimBlanks(piece.Text()));
         }
     }
     return AssignOrFail(rt, t, pieces);

@@ -762,6 +762,12 @@ namespace {
         EXPECT_EQ(Show(SplitBy("abc", ";")), "[abc]");
         EXPECT_EQ(Show(SplitBy("abc", "")), "[abc]");
         EXPECT_EQ(Show(SplitBy("a::b", "::")), "[a, b]");
+        // Separators are found left to right without overlapping; any byte,
+        // NUL included, may separate.
+        EXPECT_EQ(SplitBy("aaaaa", "aa").List().Count(), 3);
+        EXPECT_EQ(Show(SplitBy("xaaay", "aa")), "[x, ay]");
+        EXPECT_EQ(Show(SplitBy(std::string_view("a\0b\0", 4), std::string_view("\0", 1))), "[a, b, ]");
+        EXPECT_EQ(SplitBy("", ",").List().Count(), 1);
 
         Value l = L({ S("a"), I(1), L({ S("x") }) });
         EXPECT_EQ(JoinList(l.List(), "-"), "a-1-[x]");
