@@ -23,6 +23,7 @@
 // drains, so freeing a list nested a million deep uses constant C++ stack.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -245,6 +246,10 @@ public:
     explicit StringObj(std::string text);
     explicit StringObj(std::string_view text);
     ~StringObj() override;
+    // Texts come and go by the thousand (SEPARA, LE, JSON): each thread
+    // keeps a bounded number of freed blocks for the next ones.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* block, std::size_t size);
     std::string text;
 };
 

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <random>
+#include <string>
+#include <thread>
 
 namespace palavrino::core {
 namespace {
@@ -782,6 +784,47 @@ namespace {
         EXPECT_EQ(PadText("abcde", 4), "abcde");
         EXPECT_EQ(PadText("ab", 0), "ab");
         EXPECT_EQ(Show(ListFromLines({ "um", "", "tr\xEAs" })), "[um, , tr\xEAs]");
+    }
+
+    // Freed texts are kept by the thread that frees them and handed out
+    // again; texts made in one thread and freed in another, and texts freed
+    // after a thread ended, must stay whole and be counted.
+    TEST(Value, TextsSurviveReuseOfTheirBlocksAcrossThreads)
+    {
+        HeapStats stats;
+        HeapStatsScope scope(stats);
+        auto make = [](int round, int n) {
+            Value list = Value::NewList();
+            for (int i = 0; i < n; ++i)
+                list.List().Append(Value::StringOf(std::to_string(round) + ":" + std::to_string(i)));
+            return list;
+        };
+        auto whole = [](const Value& list, int round) {
+            for (int32_t i = 0; i < list.List().Count(); ++i)
+                if (list.List().At(i).Text() != std::to_string(round) + ":" + std::to_string(i))
+                    return false;
+            return true;
+        };
+        Value from_thread;
+        std::thread worker([&] {
+            HeapStatsScope worker_scope(stats);
+            for (int round = 0; round < 3; ++round) {
+                Value list = make(round, 6000); // more than are kept
+                EXPECT_TRUE(whole(list, round));
+            }
+            from_thread = make(7, 100);
+        });
+        worker.join();
+        EXPECT_TRUE(whole(from_thread, 7));
+        Value here = make(8, 5000);
+        from_thread.Clear(); // freed here, made there
+        Value again = make(9, 5000);
+        EXPECT_TRUE(whole(here, 8));
+        EXPECT_TRUE(whole(again, 9));
+        EXPECT_EQ(stats.objects, 2 + 10000);
+        here.Clear();
+        again.Clear();
+        EXPECT_EQ(stats.objects, 0);
     }
 
 } // namespace
