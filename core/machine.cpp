@@ -176,24 +176,15 @@ void Machine::SettleStartTime()
     start_weekday = c.weekday;
 }
 
-NestingGuard::NestingGuard(Machine& m)
-    : m_machine(m)
-    , m_ok(++m.expr_nesting <= MAX_EXPR_NESTING)
+void NestingGuard::ReportTooDeep()
 {
-    if (!m_ok && !m.expr_nesting_overflow) {
-        m.ReportErrorHere(msg::MSG_NESTED_TOO_DEEP);
-        // Everything the unwinding levels would add is a consequence of
-        // this one error; stay quiet until the outermost level returns.
-        m.expr_nesting_overflow = true;
-        ++m.expr_nesting_overflows;
-        m.lexer.SkipRestOfLine();
-    }
-}
-
-NestingGuard::~NestingGuard()
-{
-    if (--m_machine.expr_nesting == 0)
-        m_machine.expr_nesting_overflow = false;
+    Machine& m = m_machine;
+    m.ReportErrorHere(msg::MSG_NESTED_TOO_DEEP);
+    // Everything the unwinding levels would add is a consequence of this
+    // one error; stay quiet until the outermost level returns.
+    m.expr_nesting_overflow = true;
+    ++m.expr_nesting_overflows;
+    m.lexer.SkipRestOfLine();
 }
 
 } // namespace palavrino::core

@@ -301,15 +301,28 @@ private:
 void ConvertExpressionValue(Value& v, ValueKind kind);
 
 // RAII guard for one level of expression nesting; see MAX_EXPR_NESTING.
+// Inline: every subscript, call and bracket opens one.
 class NestingGuard {
 public:
-    explicit NestingGuard(Machine& m);
-    ~NestingGuard();
+    explicit NestingGuard(Machine& m)
+        : m_machine(m)
+        , m_ok(++m.expr_nesting <= MAX_EXPR_NESTING)
+    {
+        if (!m_ok && !m.expr_nesting_overflow)
+            ReportTooDeep();
+    }
+    ~NestingGuard()
+    {
+        if (--m_machine.expr_nesting == 0)
+            m_machine.expr_nesting_overflow = false;
+    }
     NestingGuard(const NestingGuard&) = delete;
     NestingGuard& operator=(const NestingGuard&) = delete;
     bool ok() const { return m_ok; }
 
 private:
+    // The first level past the bound: reported once for the whole line.
+    void ReportTooDeep();
     Machine& m_machine;
     bool m_ok;
 };
