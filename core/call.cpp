@@ -112,12 +112,13 @@ bool Machine::CallFunction(std::string_view name, SymtbEntry* entry, Value& resu
             RestoreNextLine(r.saved_line);
             result = std::move(r.var.value);
             lexer.tok = std::move(saved_token);
-            PopTo(stack_top - 1);
-            while (stack_top > t0) {
-                if (stack[stack_top].kind != ExecKind::Argument)
+            // Below the return record only the arguments may remain; they
+            // go with it in one step.
+            for (int32_t i = stack_top - 1; i > t0; --i) {
+                if (stack[static_cast<size_t>(i)].kind != ExecKind::Argument)
                     ReportErrorHere(msg::MSG_STACK_CORRUPT);
-                PopTo(stack_top - 1);
             }
+            PopTo(t0);
             PL_INVARIANT(stack_top == t0 && frame_base == caller_frame);
             CheckStackDiscipline(*this);
             CheckTokenCursor(lexer.tok);
