@@ -469,8 +469,14 @@ namespace {
             return rt.lexer.tok.cached && !rt.lexer.AtEnd() ? rt.lexer.tok.cached : code.eol;
         }
 
-        // What the run loop says of a line not read to its end.
-        void LineShouldEnd(CachedToken* stop, std::string_view trailing = {})
+        // What the run loop says of a line not read to its end. Most lines
+        // are read to the end, which is told here without a call.
+        [[gnu::always_inline]] void LineShouldEnd(CachedToken* stop, std::string_view trailing = {})
+        {
+            if (stop->kind != TokenKind::EndOfLine)
+                LineNotEnded(stop, trailing);
+        }
+        [[gnu::noinline]] void LineNotEnded(CachedToken* stop, std::string_view trailing)
         {
             if (!trailing.empty() && IsWord(stop, trailing))
                 ++stop;
