@@ -62,6 +62,9 @@ namespace compiled {
         // first successful call gave, once there was one.
         bool constant_known { false };
         Value constant;
+        // String: whether the text is an integer text, and its value then.
+        bool integer_text { false };
+        int32_t text_value { 0 };
         int32_t operand { -1 }; // Unary: a node; Size and Paren: a chain
         std::vector<int32_t> items; // Call: arguments; List: items (chains)
         std::vector<int32_t> range_ends; // List: an item's upper bound, or -1
@@ -252,6 +255,7 @@ namespace {
             case TokenKind::String:
                 node.kind = NodeKind::String;
                 node.text = t.text;
+                node.integer_text = IsIntegerText(node.text, &node.text_value);
                 ++p;
                 break;
             case TokenKind::Operator:
@@ -923,7 +927,8 @@ namespace {
             // held.
             const Value* held = PeekVariable(m.VariableCell(*left.entry));
             if (held && held->is(ValueKind::String)) {
-                IntegerResult(op, CompareTexts(held->Text(), right.text), 0, r);
+                IntegerResult(op,
+                    CompareTextWith(held->Text(), right.text, right.integer_text, right.text_value), 0, r);
                 v = Value::Int(r);
                 return x.tokens + top.end_token;
             }
@@ -932,7 +937,8 @@ namespace {
         if (right.kind == NodeKind::String && IsComparison(op) && v.is(ValueKind::String)) {
             // A text compared with a literal: ApplyOperator's answer for
             // the pair, without making the literal's value.
-            IntegerResult(op, CompareTexts(v.Text(), right.text), 0, r);
+            IntegerResult(
+                op, CompareTextWith(v.Text(), right.text, right.integer_text, right.text_value), 0, r);
             v = Value::Int(r);
             return x.tokens + top.end_token;
         }

@@ -277,10 +277,16 @@ namespace {
 
 int CompareTexts(std::string_view a, std::string_view b)
 {
-    int32_t x = 0;
     int32_t y = 0;
-    if (IsIntegerText(a, &x) && IsIntegerText(b, &y))
-        return x < y ? -1 : (x > y ? 1 : 0);
+    const bool b_integer = IsIntegerText(b, &y);
+    return CompareTextWith(a, b, b_integer, y);
+}
+
+int CompareTextWith(std::string_view a, std::string_view b, bool b_integer, int32_t b_value)
+{
+    int32_t x = 0;
+    if (b_integer && IsIntegerText(a, &x))
+        return x < b_value ? -1 : (x > b_value ? 1 : 0);
     return CompareBytes(a, b);
 }
 

@@ -19,6 +19,9 @@ void ApplyOperator(OpCode op, Value& left, Value right, ErrorSink& sink);
 // How the comparisons order two texts: as numbers when both are integer
 // texts, otherwise byte by byte (-1, 0 or 1).
 int CompareTexts(std::string_view a, std::string_view b);
+// CompareTexts for a `b` looked at beforehand: `b_integer` says whether it is
+// an integer text, and `b_value` is then its value.
+int CompareTextWith(std::string_view a, std::string_view b, bool b_integer, int32_t b_value);
 
 constexpr bool IsComparison(OpCode op)
 {
