@@ -2,7 +2,7 @@
 # Times each benchmark program (count, fib, concat, sort; words: counting
 # the words of a 5 MB text; jsonrt: reading and writing a 2 MB JSON file)
 # in Palavrino and its Lua 5.4, Python 3 and Tcl 8.6 twins with hyperfine (all four side by side in one invocation,
-# median of at least ten runs after warm-up) and prints a table of
+# in ROUNDS rounds; median of at least RUNS runs, ten by default) and prints a table of
 # milliseconds and of Palavrino's time relative to each (below 1 means
 # Palavrino is faster). The last row is start-up: a one-line script that
 # writes without speaking, against each interpreter running an empty
@@ -35,18 +35,31 @@ mkdir -p "$work/home"
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
 
 programs=(count fib concat sort words jsonrt startup)
+# The runs are made in rounds, each a hyperfine invocation with all four
+# interpreters: a change of load on a shared host then falls on every
+# interpreter alike instead of on whichever was running. The median is over
+# the runs of all rounds.
+rounds="${ROUNDS:-5}"
+per_round=$(( (runs + rounds - 1) / rounds ))
 cd "$work"
 for b in "${programs[@]}"; do
-  hyperfine -N --warmup 2 --runs "$runs" --export-json "$b.json" --style none \
-    -n palavrino "$pl $b.pro" -n lua "lua5.4 $b.lua" -n python "$python $b.py" -n tcl "tclsh8.6 $b.tcl" \
-    >/dev/null 2>&1 </dev/null
+  for ((r = 1; r <= rounds; r++)); do
+    hyperfine -N --warmup 1 --runs "$per_round" --export-json "$b.$r.json" --style none \
+      -n palavrino "$pl $b.pro" -n lua "lua5.4 $b.lua" -n python "$python $b.py" -n tcl "tclsh8.6 $b.tcl" \
+      >/dev/null 2>&1 </dev/null
+  done
 done
-"$python" - "${programs[@]}" <<'PY'
-import json, sys
+"$python" - "$rounds" "${programs[@]}" <<'PY'
+import json, statistics, sys
+rounds = int(sys.argv[1])
 print("| program | Palavrino | Lua 5.4 | Python 3 | Tcl 8.6 | vs Lua | vs Python | vs Tcl |")
 print("|---|---|---|---|---|---|---|---|")
-for b in sys.argv[1:]:
-    rows = {r["command"]: r["median"] * 1000 for r in json.load(open(b + ".json"))["results"]}
+for b in sys.argv[2:]:
+    times = {}
+    for r in range(1, rounds + 1):
+        for result in json.load(open(f"{b}.{r}.json"))["results"]:
+            times.setdefault(result["command"], []).extend(result["times"])
+    rows = {k: statistics.median(v) * 1000 for k, v in times.items()}
     p = rows["palavrino"]
     cells = [f"{rows[k]:.1f}" for k in ("palavrino", "lua", "python", "tcl")]
     ratios = [f"{p / rows[k]:.2f}x" for k in ("lua", "python", "tcl")]
