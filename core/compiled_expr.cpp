@@ -995,6 +995,12 @@ const std::string* LiteralText(const CompiledExpr& x)
     return node.kind == NodeKind::String ? &node.text : nullptr;
 }
 
+bool LiteralInteger(const CompiledExpr& x, int32_t& value)
+{
+    value = x.integer;
+    return x.single_integer;
+}
+
 bool EvaluateIntegers(Machine& m, CompiledExpr& x, int32_t& r)
 {
     // An integer alone names nothing and opens no level.

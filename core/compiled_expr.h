@@ -51,6 +51,9 @@ bool EvaluateIntegers(Machine& m, CompiledExpr& x, int32_t& r);
 
 // The text of `x` when it is a string literal alone; null otherwise.
 const std::string* LiteralText(const CompiledExpr& x);
+// The value of `x` when it is an integer literal alone (true), which reading
+// it as integers gives outside the check-only pass.
+bool LiteralInteger(const CompiledExpr& x, int32_t& value);
 
 // The whole step for the parser's entry points: when the cursor stands on a
 // cached token at run time, evaluates the expression there (compiling it on

@@ -92,6 +92,10 @@ namespace {
         // CONCATENA: the operand's text, when it is a string literal alone
         // and nothing can follow it on the line.
         const std::string* literal { nullptr };
+        // SOMA and the others: the operand, when it is an integer literal
+        // alone and nothing can follow it on the line.
+        bool literal_operand { false };
+        int32_t operand { 0 };
     };
 
     bool IsWord(const CachedToken* t, std::string_view word)
@@ -254,6 +258,7 @@ namespace {
                     return false;
                 st.expr = p;
                 st.integers = EndsTheLine(p);
+                st.literal_operand = st.integers && core::LiteralInteger(*st.integers, st.operand);
                 return true;
             }
             if (name == "CONCATENA") {
@@ -756,9 +761,10 @@ namespace {
         if (cell.iterator >= 0 || !cell.value.is(ValueKind::Integer))
             return false;
         const int32_t base = cell.value.AsInt();
-        int32_t operand = 0;
-        if (st.integers && core::EvaluateIntegers(rt, *st.integers, operand)
-            && !(st.arith == ArithOp::Divide && operand == 0)) {
+        int32_t operand = st.operand;
+        const bool integer = (st.literal_operand && !rt.check_only)
+            || (st.integers && core::EvaluateIntegers(rt, *st.integers, operand));
+        if (integer && !(st.arith == ArithOp::Divide && operand == 0)) {
             // Reading integers made nothing and called nothing: the cell is
             // still the target's, and nothing is left on the line.
             rt.VariableCell(*e).value = Value::Int(ArithOnIntegers(st.arith, base, operand));

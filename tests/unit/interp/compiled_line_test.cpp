@@ -384,6 +384,18 @@ TEST(CompiledLines, IntegerArithmeticActsAsWhenRead)
         "  SOMA x 1",
         "FIM REPETE",
     });
+    // A zero divisor met once the line has long run compiled, as a literal
+    // and as an expression.
+    auto zero = ExpectSameRun({
+        "x = 1000",
+        "y = 5",
+        "REPETE i 8",
+        "  DIVIDE x 7 - i",
+        "  DIVIDE y 0",
+        "  SOMA y 1",
+        "FIM REPETE",
+    });
+    EXPECT_EQ(std::count(zero.spoken.begin(), zero.spoken.end(), "Divis\xE3o por zero evitada"), 9);
     ExpectSameRun({
         "x = 1",
         "y = 2",
