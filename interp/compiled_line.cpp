@@ -651,12 +651,15 @@ namespace {
     // A whole line of one shape, as the run loop calls it: each shape has its
     // own, into which the shape's steps are inlined, so the run loop goes
     // straight to them.
-    template <LineRunner::Step S> bool RunLineAs(Runtime& rt, LineCode& code, int32_t line, bool& ok)
+    template <LineRunner::Step S> LineRun RunLineAs(Runtime& rt, LineCode& code, int32_t line)
     {
         CompiledLine& c = static_cast<CompiledLine&>(code);
         rt.current_command = c.st.command;
         LineRunner runner(rt, line);
-        return (runner.*S)(c, c.st, ok);
+        bool ok = false;
+        if (!(runner.*S)(c, c.st, ok))
+            return LineRun::Ordinary;
+        return ok ? LineRun::Ok : LineRun::Failed;
     }
 
     LineCode::Runner RunnerFor(Shape shape)

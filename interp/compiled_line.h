@@ -19,12 +19,14 @@ namespace palavrino::interp {
 
 class Runtime;
 
+// How a compiled line ran: as RunLine would, succeeding or failing, or not
+// at all (`Ordinary`: it must run the ordinary way, nothing has been done).
+enum class LineRun : uint8_t { Ordinary, Ok, Failed };
+
 // What the run loop reads of a compiled line before it runs it; the rest of
 // the compiled form is known only in compiled_line.cpp.
 struct LineCode {
-    // Runs the line as RunLine would; `ok` is the line's success. False
-    // when the line must run the ordinary way: nothing has been done then.
-    using Runner = bool (*)(Runtime& rt, LineCode& code, int32_t line, bool& ok);
+    using Runner = LineRun (*)(Runtime& rt, LineCode& code, int32_t line);
     Runner run { nullptr };
     // The scope the names were resolved in; a function's FUNCAO line runs
     // in whatever scope its function is entered from (`any_scope`).

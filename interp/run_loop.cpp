@@ -122,8 +122,10 @@ bool Runtime::RunCompiled(ScriptRec& s, int32_t line, bool& ok)
         return false;
     CheckRunningSlot(current_slot, rec);
     s.next_line = rec.next;
-    if (!code->run(*this, *code, line, ok))
+    const LineRun run = code->run(*this, *code, line);
+    if (run == LineRun::Ordinary)
         return false;
+    ok = run == LineRun::Ok;
     core::CheckStackDiscipline(*this);
     s.failed = !ok;
     return true;
@@ -154,16 +156,15 @@ bool Runtime::RunLines(SymtbEntry* returning_from)
     constexpr int QUIET_LINES_PER_POLL = 16;
     int quiet_lines = 0;
     int32_t unpolled_line = -1; // the last line run, when no poll followed it
-    // After the first line, the check that follows each line is also the one
-    // before the next: nothing runs in between.
-    bool polled = false;
+    // A poll before the first line; after it, the check that follows each
+    // line is also the one before the next: nothing runs in between.
+    if (const ScriptRec& first = Slot();
+        !first.stop && first.current_line <= first.last_line && InterruptRequested())
+        ThrowInterrupt(first.current_line);
     for (;;) {
         ScriptRec& s = Slot();
         if (s.stop || s.current_line > s.last_line)
             break;
-        if (!polled && InterruptRequested())
-            ThrowInterrupt(s.current_line);
-        polled = true;
         const int32_t line = s.current_line;
         // Both counters only grow, so their sum is unchanged when neither
         // moved (short of 2^32 events in one line, which would only delay
