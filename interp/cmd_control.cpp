@@ -277,10 +277,9 @@ void BranchUnless(Runtime& rt, int32_t jump, bool truth)
         rt.Slot().next_line = jump;
 }
 
-void LoopWhile(Runtime& rt, int32_t head, bool truth)
+void LeaveLoop(Runtime& rt, int32_t head)
 {
-    if (!truth)
-        ContinueAfterEnd(rt, head);
+    ContinueAfterEnd(rt, head);
 }
 
 bool EndOfWhile(Runtime& rt)

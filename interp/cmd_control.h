@@ -32,8 +32,14 @@ using core::Value;
 // the compiled form of their lines (compiled_line.cpp).
 // SE and SENAO SE: on to `jump` when the condition is false.
 void BranchUnless(Runtime& rt, int32_t jump, bool truth);
-// ENQUANTO at line `head`: past its FIM when the condition is false.
-void LoopWhile(Runtime& rt, int32_t head, bool truth);
+// ENQUANTO at line `head`: past its FIM when the condition is false (inline:
+// a loop that goes on does nothing here).
+void LeaveLoop(Runtime& rt, int32_t head);
+inline void LoopWhile(Runtime& rt, int32_t head, bool truth)
+{
+    if (!truth)
+        LeaveLoop(rt, head);
+}
 // FIM ENQUANTO: back to the head.
 [[nodiscard]] bool EndOfWhile(Runtime& rt);
 // The simple command of a true one-line SE, with the cursor on its word.

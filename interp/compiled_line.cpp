@@ -760,7 +760,7 @@ namespace {
         SymtbEntry* e = PlainVariable(st.target);
         if (!e)
             return false;
-        const core::VarCell& cell = rt.VariableCell(*e);
+        core::VarCell& cell = rt.VariableCell(*e);
         if (cell.iterator >= 0 || !cell.value.is(ValueKind::Integer))
             return false;
         const int32_t base = cell.value.AsInt();
@@ -768,9 +768,10 @@ namespace {
         const bool integer = (st.literal_operand && !rt.check_only)
             || (st.integers && core::EvaluateIntegers(rt, *st.integers, operand));
         if (integer && !(st.arith == ArithOp::Divide && operand == 0)) {
-            // Reading integers made nothing and called nothing: the cell is
-            // still the target's, and nothing is left on the line.
-            rt.VariableCell(*e).value = Value::Int(ArithOnIntegers(st.arith, base, operand));
+            // Reading integers made nothing and called nothing: the cell
+            // (which never moves) is still the target's, and nothing is left
+            // on the line.
+            cell.value = Value::Int(ArithOnIntegers(st.arith, base, operand));
             ok = true;
             return true;
         }
