@@ -561,6 +561,16 @@ namespace {
             return node.entry;
         }
 
+        // A constant built-in's value, taken again where its call (to `e`,
+        // what the name means now) would have succeeded: its frame fits on
+        // the stack. Null otherwise.
+        const Value* KeptConstant(const Node& node, const SymtbEntry* e) const
+        {
+            return node.constant_known && e == node.compiled_entry && m.stack_top + 1 <= EXEC_STACK_SIZE
+                ? &node.constant
+                : nullptr;
+        }
+
         void Primary(Node& node, Value& v)
         {
             v.Clear();
@@ -598,10 +608,8 @@ namespace {
                 NestingGuard guard(m);
                 if (!guard.ok())
                     return;
-                // A constant built-in's value is taken again where the call
-                // would have succeeded (its frame fits on the stack).
-                if (node.constant_known && e == node.compiled_entry && m.stack_top + 1 <= EXEC_STACK_SIZE) {
-                    v = node.constant;
+                if (const Value* kept = KeptConstant(node, e)) {
+                    v = *kept;
                     break;
                 }
                 const bool called = Call(node, IsCallable(e) ? e : nullptr, v);
@@ -887,8 +895,7 @@ CompiledExprPtr CompileExpression(Machine& m, CachedToken* begin, CachedToken* e
 namespace {
 
     // A plain operand's value as Primary gives it, taken straight from where
-    // it is held: a variable's cell, or the kept value of a constant
-    // built-in's call that would succeed (its frame fits on the stack).
+    // it is held: a variable's cell, or a constant built-in's kept value.
     // Anything else, a failing name included, is left to Primary.
     inline void PlainOperand(Machine& m, Evaluator& eval, Node& node, Value& v)
     {
@@ -898,10 +905,11 @@ namespace {
                 v = ReadVariable(m.VariableCell(*e));
                 return;
             }
-        } else if (node.kind == NodeKind::Call && node.constant_known && m.stack_top + 1 <= EXEC_STACK_SIZE
-            && eval.Resolve(node) == node.compiled_entry) {
-            v = node.constant;
-            return;
+        } else if (node.kind == NodeKind::Call && node.constant_known) {
+            if (const Value* kept = eval.KeptConstant(node, eval.Resolve(node))) {
+                v = *kept;
+                return;
+            }
         }
         eval.Primary(node, v);
     }
